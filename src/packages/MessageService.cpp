@@ -1,0 +1,48 @@
+#include "packages/MessageService.h"
+
+#include "platform/Exception.h"
+
+namespace {
+
+TMessageLookup& Lookup() {
+  static TMessageLookup lookup;
+  return lookup;
+}
+
+}  // namespace
+
+TMessageLookup SetMessageLookup(TMessageLookup lookup) {
+  TMessageLookup old = std::move(Lookup());
+  Lookup() = std::move(lookup);
+  return old;
+}
+
+std::string MessageText(const std::string& package, int id) {
+  if (Lookup())
+    if (std::optional<std::string> text = Lookup()(package, id)) return *text;
+  return Format("Message Unknown (%s) (%d)", {package, int64_t{id}});
+}
+
+std::string CompleteMessage(const std::string& name, const std::string& text) {
+  std::string s = text;
+  if (s.empty() || (s.back() != '.' && s.back() != '?')) s += '.';
+  if (!name.empty()) s = "(" + name + ") " + s;
+  return s;
+}
+
+void RaiseError(const std::string& name, const std::string& text) {
+  throw Exception(CompleteMessage(name, text));
+}
+
+void RaiseErrorFmt(const std::string& name, const std::string& format, const std::vector<TFormatArg>& args) {
+  RaiseError(name, Format(format, args));
+}
+
+void RaiseMessage(const std::string& name, const std::string& package, int id) {
+  RaiseError(name, MessageText(package, id));
+}
+
+void RaiseMessageFmt(const std::string& name, const std::string& package, int id,
+                     const std::vector<TFormatArg>& args) {
+  RaiseError(name, Format(MessageText(package, id), args));
+}

@@ -1,0 +1,52 @@
+#include "setup/InstallerMessages.h"
+
+#include <map>
+
+#include "packages/MessageService.h"
+
+std::optional<std::string> EnglishInstallerMessage(int id) {
+  static const std::map<int, std::string> texts = {
+      {0, "Warning: Please, close all the applications you are executing in your system."},
+      {2, "The group should be specified"},
+      {3, "The folder should be specified."},
+      {4, "Select the Delphi versions for the product you want installing."},
+      {6, "The process has finished successfully."},
+      {7, "The process has been canceled."},
+      {8, "Warning: It will be updated the setup version %d.%d.%d for %d.%d.%d."},
+      {9, "Before of adding the product you should install Delphi 3."},
+      {10, "Warning: The '%s'. product will be erased."},
+      {11, "Before of adding the product you should install Delphi 4."},
+      {12, "The file '%s' doesn't have the setup format."},
+      {13, "To be able to install the selected file you should update the setup program to the version "
+           "'%d.%d.%d' or superior."},
+      {14, "You have selected the product  '%s'."},
+      {15, "The base file version installed doesn't correspond with the version of this update. The selected "
+           "file updates to the version : '%d.%d.%d'."},
+      {16, "You haven't instaled the base file for the selected update."},
+      {17, "The version of the product  '%s' is already installed. If you continue it will be replaced."},
+      {18, "Installing: %s."},
+      {20, "Updating: %s."},
+      {21, "Eliminating: %s."},
+      {22, "Before of adding the product you should install Delphi 5."},
+      {23, "Folder name reserved."},
+      {24, "Before of adding the product you should install Delphi 6."},
+      {25, "Before of adding the product you should install C++Builder3."},
+      {26, "Before of adding the product you should install C++Builder4."},
+      {27, "Before of adding the product you should install C++Builder5."},
+      {28, "Before of adding the product you should install C++Builder6."},
+      {29, "Installation program for the products of the Tessaro company\r\n(Files *.stp)"},
+      {30, "The file '%s' holds the unknown product kind %d."},
+      {31, "The file '%s' is damaged: %s."},
+      {32, "The file '%s' holds the unsafe file name '%s'."},
+  };
+  auto it = texts.find(id);
+  if (it == texts.end()) return std::nullopt;
+  return it->second;
+}
+
+void UseEnglishInstallerMessages() {
+  SetMessageLookup([](const std::string& package, int id) -> std::optional<std::string> {
+    if (!SameText(package, kIdioma)) return std::nullopt;
+    return EnglishInstallerMessage(id);
+  });
+}

@@ -1,0 +1,48 @@
+// Ids of the installer's messages in the strings package "Idioma", and the
+// English texts for programs that run without the wizard's packages.
+#pragma once
+
+#include <optional>
+#include <string>
+
+inline constexpr const char* kIdioma = "Idioma";
+
+enum TIdiomaMessage : int {
+  msgCloseApplications = 0,
+  msgGroupMissing = 2,
+  msgFolderMissing = 3,
+  msgSelectEnvironments = 4,
+  msgFinished = 6,
+  msgCanceled = 7,
+  msgSetupUpdate = 8,
+  msgNeedDelphi3 = 9,
+  msgEraseProduct = 10,
+  msgNeedDelphi4 = 11,
+  msgNotSetupFile = 12,
+  msgNeedNewerSetup = 13,
+  msgSelectedProduct = 14,
+  msgBaseVersionDiffers = 15,
+  msgBaseMissing = 16,
+  msgAlreadyInstalled = 17,
+  msgInstalling = 18,
+  msgUpdating = 20,
+  msgEliminating = 21,
+  msgNeedDelphi5 = 22,
+  msgFolderReserved = 23,
+  msgNeedDelphi6 = 24,
+  msgNeedCBuilder3 = 25,
+  msgNeedCBuilder4 = 26,
+  msgNeedCBuilder5 = 27,
+  msgNeedCBuilder6 = 28,
+  msgAboutText = 29,
+  // Refusals of damaged or hostile setup files.
+  msgUnknownKind = 30,
+  msgDamagedSetupFile = 31,
+  msgUnsafeFileName = 32,
+};
+
+// The English text of an "Idioma" message, or nothing for an unknown id.
+std::optional<std::string> EnglishInstallerMessage(int id);
+
+// Makes the message service answer "Idioma" with the English texts.
+void UseEnglishInstallerMessages();

@@ -1,0 +1,99 @@
+// The setup file (".stp"): a 38-byte header, the product description, the
+// file entries and the obsolete list. Portable: no <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packages/TypedStream.h"
+#include "platform/Stream.h"
+#include "setup/ProductInfo.h"
+
+inline constexpr int kSetupHeaderSize = 38;
+inline constexpr const char kSetupSignature[] = "\x01" "123456789" "\x01" "KySetup";
+
+// Header and description: everything up to and including the picture.
+struct TSetupProduct {
+  TVersion Required;          // lowest installer version able to install the file
+  std::string Name;
+  int32_t Kind = 0;
+  std::string Qualifier;
+  TVersion Version;
+  TVersion BaseVersion;       // for an update: the base version it applies to
+  std::string Shortcuts;      // comma text of extensions without the dot
+  bool Update = false;
+  std::vector<uint8_t> Picture;  // empty: no picture
+
+  std::string Identifier() const { return ProductIdentifier(Name, Kind, Qualifier); }
+  std::string Text() const { return ProductText(Name, Qualifier, Kind, Update, Version); }
+};
+
+// One file entry: its unscrambled relative name and content length. The
+// content follows in the file and is copied or skipped by the reader.
+struct TSetupEntry {
+  std::string Name;
+  int32_t Size = 0;
+};
+
+// Reads one setup file, opened read-only with a 4096-byte buffer and closed
+// when the reader goes. Refusals raise "Idioma" messages through the
+// message service; damaged values raise the stream's read errors.
+class TSetupFileReader {
+public:
+  explicit TSetupFileReader(const std::string& fileName);
+  ~TSetupFileReader();
+
+  // Header checks (signature, required version) and fields up to the picture.
+  // Without keepPicture the picture bytes are skipped.
+  const TSetupProduct& ReadDescription(bool keepPicture = true);
+  const TSetupProduct& Product() const { return product_; }
+
+  // The file count; the position after it is kept for RewindFiles.
+  int32_t ReadFileCount();
+  void RewindFiles();
+  // Name and length of the next entry; its content must then be copied or skipped.
+  TSetupEntry ReadEntry();
+  void CopyContent(const TSetupEntry& entry, TStream& target);
+  void SkipContent(const TSetupEntry& entry);
+  // The obsolete names; read after the last entry.
+  std::vector<std::string> ReadObsolete();
+
+  const std::string& FileName() const { return fileName_; }
+
+private:
+  [[noreturn]] void Damaged(const std::string& what) const;
+  int32_t ReadLength(const char* what);
+  int32_t ReadCount(int64_t minBytesEach, const char* what);
+  std::string ReadName();
+  int64_t Remaining() const;
+
+  std::string fileName_;
+  std::unique_ptr<TFileStream> stream_;
+  std::unique_ptr<TKyReader> reader_;
+  int64_t size_ = 0;
+  int64_t filesPosition_ = -1;
+  TSetupProduct product_;
+};
+
+// Writes a setup file in exactly the layout the reader expects.
+class TSetupFileWriter {
+public:
+  explicit TSetupFileWriter(TStream& target);
+
+  void WriteDescription(const TSetupProduct& product);
+  void WriteFileCount(int32_t count);
+  // Writes the entry's name (scrambled here) and size bytes of content.
+  void WriteEntry(const std::string& name, TStream& content, int32_t size);
+  void WriteObsolete(const std::vector<std::string>& names);
+  // Pushes buffered bytes to the stream; raises when that fails.
+  void Flush();
+
+private:
+  TKyWriter writer_;
+};
+
+// True when a relative name stays inside its target folder: not empty, not
+// absolute, no drive letter or stream colon, no ".." part.
+bool IsSafeRelativeName(const std::string& name);

@@ -43,11 +43,14 @@ bool IsSafeRelativeName(const std::string& name) {
 
 // ---- TSetupFileReader ----
 
-TSetupFileReader::TSetupFileReader(const std::string& fileName) : fileName_(fileName) {
-  stream_ = std::make_unique<TFileStream>(fileName, fmOpenRead);
-  size_ = stream_->Size();
-  reader_ = std::make_unique<TKyReader>(*stream_, kBufferSize);
+TSetupFileReader::TSetupFileReader(const std::string& fileName)
+    : fileName_(fileName), file_(std::make_unique<TFileStream>(fileName, fmOpenRead)) {
+  size_ = file_->Size();
+  reader_ = std::make_unique<TKyReader>(*file_, kBufferSize);
 }
+
+TSetupFileReader::TSetupFileReader(TStream& stream, const std::string& fileName)
+    : fileName_(fileName), reader_(std::make_unique<TKyReader>(stream, kBufferSize)), size_(stream.Size()) {}
 
 TSetupFileReader::~TSetupFileReader() = default;
 

@@ -43,6 +43,8 @@ struct TSetupEntry {
 class TSetupFileReader {
 public:
   explicit TSetupFileReader(const std::string& fileName);
+  // Reads from a stream the caller owns; fileName only names it in messages.
+  TSetupFileReader(TStream& stream, const std::string& fileName);
   ~TSetupFileReader();
 
   // Header checks (signature, required version) and fields up to the picture.
@@ -70,7 +72,7 @@ private:
   int64_t Remaining() const;
 
   std::string fileName_;
-  std::unique_ptr<TFileStream> stream_;
+  std::unique_ptr<TFileStream> file_;
   std::unique_ptr<TKyReader> reader_;
   int64_t size_ = 0;
   int64_t filesPosition_ = -1;

@@ -1,0 +1,37 @@
+// Feeds arbitrary bytes to the setup-file reader the way installation reads
+// a file: description, every entry twice, obsolete list. Only the system's
+// own exceptions may come out.
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Exception.h"
+#include "setup/InstallerMessages.h"
+#include "setup/SetupFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool once = (UseEnglishInstallerMessages(), true);
+  (void)once;
+  TMemoryStream stream(std::vector<uint8_t>(data, data + size));
+  try {
+    TSetupFileReader reader(stream, "fuzz.stp");
+    reader.ReadDescription(size % 2 == 0);
+    int32_t count = reader.ReadFileCount();
+    for (int pass = 0; pass < 2; ++pass) {
+      reader.RewindFiles();
+      for (int32_t i = 0; i < count; ++i) {
+        TSetupEntry e = reader.ReadEntry();
+        if (pass == 0) {
+          TMemoryStream out;
+          reader.CopyContent(e, out);
+          if (out.Size() != e.Size) __builtin_trap();
+        } else {
+          reader.SkipContent(e);
+        }
+      }
+    }
+    for (const std::string& name : reader.ReadObsolete())
+      if (!IsSafeRelativeName(name)) __builtin_trap();
+  } catch (const Exception&) {
+  }
+  return 0;
+}

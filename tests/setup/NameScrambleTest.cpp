@@ -24,7 +24,9 @@ TEST(NameScramble, ScramblesPairsButNeverTheLastOddByte) {
     std::string s = name;
     ScrambleName(s);
     EXPECT_NE(s.substr(0, s.size() / 2 * 2), name.substr(0, name.size() / 2 * 2)) << name;
-    if (name.size() % 2) EXPECT_EQ(s.back(), name.back()) << name;
+    if (name.size() % 2) {
+      EXPECT_EQ(s.back(), name.back()) << name;
+    }
   }
   std::string one = "x";
   ScrambleName(one);

@@ -1,0 +1,224 @@
+#include "Manifest.h"
+
+#include <cstdio>
+#include <limits>
+
+#include "platform/Exception.h"
+#include "platform/FileNames.h"
+#include "platform/Stream.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+class TManifestParser {
+public:
+  TManifestParser(const std::string& name, const std::string& base) : name_(name), base_(base) {
+    m_.Product.Required = kInstallerVersion;
+  }
+
+  TManifest Parse(const std::string& text) {
+    enum { None, Product, Files, Obsolete } section = None;
+    bool seen[3] = {};
+    size_t start = 0;
+    for (line_ = 1; start <= text.size(); ++line_) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string raw = text.substr(start, end - start);
+      start = end + 1;
+      std::string s = Trim(raw);
+      if (s.empty() || s[0] == ';' || s[0] == '#') continue;
+      if (s.front() == '[') {
+        if (s.back() != ']') Fail("a section header must end with \"]\"");
+        std::string sec = Trim(s.substr(1, s.size() - 2));
+        if (SameText(sec, "Product")) section = Product;
+        else if (SameText(sec, "Files")) section = Files;
+        else if (SameText(sec, "Obsolete")) section = Obsolete;
+        else Fail("unknown section [" + sec + "]");
+        if (seen[section - 1]) Fail("section [" + sec + "] appears twice");
+        seen[section - 1] = true;
+        continue;
+      }
+      switch (section) {
+        case None:
+          Fail("a line outside any section");
+        case Product:
+          ProductLine(s);
+          break;
+        case Files:
+          FileLine(s);
+          break;
+        case Obsolete:
+          if (!IsSafeRelativeName(s)) Fail("unsafe installed name \"" + s + "\"");
+          m_.Obsolete.push_back(s);
+          break;
+      }
+    }
+    line_ = 0;
+    if (!seen[Product - 1]) Fail("the [Product] section is missing");
+    for (const char* key : {"Name", "Kind", "Version"})
+      if (!HasKey(key)) Fail(std::string("[Product] needs the key ") + key);
+    return m_;
+  }
+
+private:
+  [[noreturn]] void Fail(const std::string& what) const {
+    if (line_ > 0) throw Exception(name_ + "(" + std::to_string(line_) + "): " + what);
+    throw Exception(name_ + ": " + what);
+  }
+
+  bool HasKey(const std::string& key) const {
+    for (const std::string& k : keys_)
+      if (SameText(k, key)) return true;
+    return false;
+  }
+
+  void Split(const std::string& s, std::string& key, std::string& value) const {
+    size_t eq = s.find('=');
+    if (eq == std::string::npos) Fail("expected key=value");
+    key = Trim(s.substr(0, eq));
+    value = Trim(s.substr(eq + 1));
+    if (key.empty()) Fail("empty key before \"=\"");
+  }
+
+  TVersion ParseVersion(const std::string& v) const {
+    TVersion out;
+    int32_t* parts[3] = {&out.Major, &out.Minor, &out.Release};
+    size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+      size_t dot = i < 2 ? v.find('.', start) : v.size();
+      if (dot == std::string::npos) Fail("version \"" + v + "\" must read major.minor.release");
+      std::string n = v.substr(start, dot - start);
+      int32_t value;
+      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || !TryStrToInt(n, value))
+        Fail("version \"" + v + "\" must read major.minor.release");
+      *parts[i] = value;
+      start = dot + 1;
+    }
+    return out;
+  }
+
+  void ProductLine(const std::string& s) {
+    std::string key, value;
+    Split(s, key, value);
+    if (HasKey(key)) Fail("key " + key + " given twice");
+    keys_.push_back(key);
+    TSetupProduct& p = m_.Product;
+    if (SameText(key, "Name")) {
+      // The name becomes a registry key and a folder name.
+      if (value.empty() || value.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        Fail("Name must be a non-empty name without \\ / : * ? \" < > |");
+      p.Name = value;
+    } else if (SameText(key, "Kind")) {
+      int32_t k;
+      if (value.find_first_not_of("0123456789") != std::string::npos || !TryStrToInt(value, k) ||
+          !IsValidKind(k))
+        Fail("Kind must be a number from 0 to 17, not \"" + value + "\"");
+      p.Kind = k;
+    } else if (SameText(key, "Qualifier")) {
+      if (value.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        Fail("Qualifier must not hold \\ / : * ? \" < > |");
+      p.Qualifier = value;
+    } else if (SameText(key, "Version")) {
+      p.Version = ParseVersion(value);
+    } else if (SameText(key, "BaseVersion")) {
+      p.BaseVersion = ParseVersion(value);
+    } else if (SameText(key, "Update")) {
+      if (value != "0" && value != "1") Fail("Update must be 0 or 1, not \"" + value + "\"");
+      p.Update = value == "1";
+    } else if (SameText(key, "Shortcuts")) {
+      p.Shortcuts = value;
+    } else if (SameText(key, "Requires")) {
+      TVersion r = ParseVersion(value);
+      if (r.Major > 65535 || r.Minor > 65535 || r.Release > 65535)
+        Fail("Requires \"" + value + "\": each number must fit 16 bits");
+      p.Required = r;
+    } else if (SameText(key, "Picture")) {
+      if (!value.empty()) LoadPicture(Resolve(value));
+    } else {
+      Fail("unknown key " + key);
+    }
+  }
+
+  void FileLine(const std::string& s) {
+    std::string name, source;
+    Split(s, name, source);
+    if (!IsSafeRelativeName(name)) Fail("unsafe installed name \"" + name + "\"");
+    if (source.empty()) Fail("no source file for \"" + name + "\"");
+    for (const TManifestFile& f : m_.Files)
+      if (SameText(f.Name, name)) Fail("\"" + name + "\" is listed twice (line " + std::to_string(f.Line) + ")");
+    m_.Files.push_back({name, Resolve(source), line_});
+  }
+
+  void LoadPicture(const std::string& file) {
+    TMemoryStream m;
+    try {
+      m.LoadFromFile(file);
+    } catch (const Exception& e) {
+      Fail(e.what());
+    }
+    // The wizard shows its product picture as a bitmap.
+    if (m.Size() < 2 || m.Data()[0] != 'B' || m.Data()[1] != 'M')
+      Fail("the picture \"" + file + "\" is not a BMP file");
+    m_.Product.Picture = std::move(m.Data());
+  }
+
+  std::string Resolve(const std::string& path) const {
+    std::string p = NormalizeSeparators(path);
+    bool absolute = (p.size() >= 2 && p[1] == ':') || (!p.empty() && p[0] == '\\');
+    return absolute ? p : base_ + p;
+  }
+
+  std::string name_, base_;
+  int line_ = 0;
+  std::vector<std::string> keys_;
+  TManifest m_;
+};
+
+}  // namespace
+
+std::string NormalizeSeparators(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+TManifest ParseManifest(const std::string& text, const std::string& manifestName, const std::string& baseFolder) {
+  TManifestParser parser(manifestName, baseFolder);
+  TManifest m = parser.Parse(text);
+  return m;
+}
+
+TManifest LoadManifest(const std::string& fileName) {
+  TMemoryStream m;
+  m.LoadFromFile(fileName);
+  std::string text(m.Data().begin(), m.Data().end());
+  std::string name = NormalizeSeparators(fileName);
+  return ParseManifest(text, fileName, ExtractFilePath(name));
+}
+
+void PackSetupFile(const TManifest& manifest, const std::string& outFile) {
+  // Open every source first so that a missing one fails before the output exists.
+  std::vector<std::unique_ptr<TFileStream>> sources;
+  for (const TManifestFile& f : manifest.Files) {
+    try {
+      sources.push_back(std::make_unique<TFileStream>(f.Source, fmOpenRead));
+    } catch (const Exception& e) {
+      throw Exception("line " + std::to_string(f.Line) + ": " + e.what());
+    }
+    if (sources.back()->Size() > std::numeric_limits<int32_t>::max())
+      throw Exception("line " + std::to_string(f.Line) + ": \"" + f.Source + "\" is larger than 2 GB");
+  }
+  try {
+    TFileStream out(outFile, fmCreate);
+    TSetupFileWriter w(out);
+    w.WriteDescription(manifest.Product);
+    w.WriteFileCount(static_cast<int32_t>(manifest.Files.size()));
+    for (size_t i = 0; i < manifest.Files.size(); ++i)
+      w.WriteEntry(manifest.Files[i].Name, *sources[i], static_cast<int32_t>(sources[i]->Size()));
+    w.WriteObsolete(manifest.Obsolete);
+    w.Flush();
+  } catch (...) {
+    std::remove(outFile.c_str());
+    throw;
+  }
+}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <sddl.h>
 
 #include <climits>
 #include <cstdio>
@@ -47,17 +46,6 @@ bool RawKeyExists(HKEY root, const std::string& path) {
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
-}
-
-// Leaves the key readable by everyone and writable by no one.
-void MakeKeyReadOnly(HKEY root, const std::string& path) {
-  RawKey k(root, path);
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
-                                                                   nullptr));
-  LONG rc = RegSetKeySecurity(k.key, DACL_SECURITY_INFORMATION, sd);
-  LocalFree(sd);
-  ASSERT_EQ(rc, ERROR_SUCCESS);
 }
 
 class RegistryTest : public ::testing::Test {
@@ -221,7 +209,7 @@ TEST_F(RegistryTest, FailingWriteRaisesNamingTheValue) {
     EXPECT_NE(std::string(e.what()).find("Ver2"), std::string::npos) << e.what();
   }
   // A key that refuses writing.
-  MakeKeyReadOnly(HKEY_CURRENT_USER, "SoftWare\\Locked");
+  ASSERT_TRUE(ky_test::MakeKeyReadOnly(HKEY_CURRENT_USER, "SoftWare\\Locked"));
   EXPECT_THROW(reg.WriteString("SoftWare\\Locked", "Language", "1"), ERegistryException);
   EXPECT_FALSE(reg.ValueExists("SoftWare\\Locked", "Language"));
 }
@@ -308,7 +296,7 @@ TEST_F(RegistryTest, OpenKeyExistingNeverCreatesAndFallsBackToReading) {
   EXPECT_EQ(full.ReadString("PathGroup", ""), "C:\\Other");
 
   RawKey(HKEY_CURRENT_USER, "SoftWare\\Locked").SetString("Programs", "C:\\Menu");
-  MakeKeyReadOnly(HKEY_CURRENT_USER, "SoftWare\\Locked");
+  ASSERT_TRUE(ky_test::MakeKeyReadOnly(HKEY_CURRENT_USER, "SoftWare\\Locked"));
   TRegKey locked = reg.OpenKeyExisting("SoftWare\\Locked");
   ASSERT_TRUE(locked.IsOpen());
   EXPECT_TRUE(locked.ReadOnly());

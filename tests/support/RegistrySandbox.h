@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <stdexcept>
 #include <string>
@@ -79,5 +80,20 @@ private:
   HKEY user_ = nullptr;
   HKEY machine_ = nullptr;
 };
+
+// Lets everyone read the key (created when missing) and nobody write it, as
+// keys of the local machine look to a user without rights.
+inline bool MakeKeyReadOnly(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  bool ok = ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd, nullptr) &&
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+  if (sd) LocalFree(sd);
+  RegCloseKey(key);
+  return ok;
+}
 
 }  // namespace ky_test

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "packages/TypedStream.h"
+#include "platform/TypedStream.h"
 #include "platform/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

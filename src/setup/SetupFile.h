@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "packages/TypedStream.h"
+#include "platform/TypedStream.h"
 #include "platform/Stream.h"
 #include "setup/ProductInfo.h"
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <functional>
 
-#include "packages/TypedStream.h"
+#include "platform/TypedStream.h"
 #include "platform/Exception.h"
 #include "setup/InstallerMessages.h"
 #include "setup/NameScramble.h"

@@ -1,4 +1,4 @@
-#include "packages/TypedStream.h"
+#include "platform/TypedStream.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <functional>
 #include <limits>
 
-#include "packages/TypedStream.h"
+#include "platform/TypedStream.h"
 #include "platform/Exception.h"
 
 namespace {

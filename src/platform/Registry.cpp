@@ -6,6 +6,7 @@
 
 #include "platform/Exception.h"
 #include "platform/SysError.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -222,36 +223,3 @@ std::vector<std::string> TRegistry::GetKeyNames(const std::string& path) const {
   return SubKeyNames(AsHKey(key.Handle()));
 }
 
-// ---- conversion ----
-
-int StrToIntDef(const std::string& text, int def) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  bool hex = text.size() >= i + 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
-  if (hex) i += 2;
-  if (i == text.size()) return def;
-  uint64_t n = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (hex && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return def;
-    n = n * (hex ? 16 : 10) + digit;
-    if (n > 0xFFFFFFFFull) return def;
-  }
-  if (hex) {
-    // Hexadecimal is the 32-bit pattern: 0xFFFFFFFF reads as -1.
-    uint32_t bits = static_cast<uint32_t>(n);
-    return static_cast<int32_t>(negative ? 0u - bits : bits);
-  }
-  int64_t v = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
-  if (v < INT32_MIN || v > INT32_MAX) return def;
-  return static_cast<int>(v);
-}

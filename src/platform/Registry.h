@@ -81,5 +81,3 @@ private:
   TRootKey root_;
 };
 
-// "0x" hexadecimal or decimal text as a 32-bit integer; def for anything else.
-int StrToIntDef(const std::string& text, int def);

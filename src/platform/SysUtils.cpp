@@ -104,8 +104,7 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool TryStrToInt(const std::string& text, int32_t& value) {
-  std::string s = Trim(text);
+bool TryStrToInt(const std::string& s, int32_t& value) {
   bool negative = false;
   size_t i = 0;
   if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';

@@ -20,7 +20,8 @@ bool SameText(const std::string& a, const std::string& b);
 // Trims blanks and control characters at both ends.
 std::string Trim(const std::string& s);
 
-// Decimal text, or hexadecimal after "0x"/"$"; anything else gives def.
+// Decimal text, or hexadecimal after "0x"/"$", with an optional sign and
+// nothing around it; anything else gives def.
 int32_t StrToIntDef(const std::string& s, int32_t def);
 bool TryStrToInt(const std::string& s, int32_t& value);
 

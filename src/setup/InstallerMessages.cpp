@@ -44,6 +44,29 @@ std::optional<std::string> EnglishInstallerMessage(int id) {
   return it->second;
 }
 
+const std::string& EnglishLicenseText() {
+  static const std::string text =
+      "KyControls Component Library - Licence Agreement\r\n"
+      "\r\n"
+      "1. Grant. Tessaro grants you a non-exclusive, non-transferable licence to install the "
+      "library on the computers of one developer and to use it to build applications.\r\n"
+      "2. Distribution. You may distribute, without royalties, applications compiled with the "
+      "library. You may not distribute the library's source code, units, packages or help files, "
+      "nor use them to build a competing component library or development tool.\r\n"
+      "3. Ownership. The library and its documentation remain the property of Tessaro and are "
+      "protected by copyright law and international treaties.\r\n"
+      "4. No warranty. The library is provided \"as is\", without warranty of any kind, express or "
+      "implied, including fitness for a particular purpose.\r\n"
+      "5. Limitation of liability. In no event shall Tessaro be liable for any damages arising "
+      "from the use of, or the inability to use, the library, even if advised of their "
+      "possibility.\r\n"
+      "6. Termination. This licence ends automatically if you break any of its terms; you must "
+      "then remove every copy of the library.\r\n"
+      "\r\n"
+      "By accepting you declare that you have read this agreement and agree to its terms.";
+  return text;
+}
+
 void UseEnglishInstallerMessages() {
   SetMessageLookup([](const std::string& package, int id) -> std::optional<std::string> {
     if (!SameText(package, kIdioma)) return std::nullopt;

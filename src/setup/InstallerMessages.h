@@ -44,5 +44,8 @@ enum TIdiomaMessage : int {
 // The English text of an "Idioma" message, or nothing for an unknown id.
 std::optional<std::string> EnglishInstallerMessage(int id);
 
+// The English licence text shown before installing and saved as License.txt.
+const std::string& EnglishLicenseText();
+
 // Makes the message service answer "Idioma" with the English texts.
 void UseEnglishInstallerMessages();

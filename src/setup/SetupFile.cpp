@@ -83,17 +83,18 @@ std::string TSetupFileReader::ReadName() {
   return name;
 }
 
-const TSetupProduct& TSetupFileReader::ReadDescription(bool keepPicture) {
+const TSetupProduct& TSetupFileReader::ReadDescription(bool keepPicture, bool checkHeader) {
   uint8_t header[kSetupHeaderSize];
   reader_->SetPosition(0);
-  if (size_ < kSetupHeaderSize) RaiseMessageFmt("", kIdioma, msgNotSetupFile, {fileName_});
+  if (checkHeader && size_ < kSetupHeaderSize) RaiseMessageFmt("", kIdioma, msgNotSetupFile, {fileName_});
   reader_->Read(header, kSetupHeaderSize);
   std::string signature(reinterpret_cast<const char*>(header + 1), std::min<size_t>(header[0], 31));
-  if (!SameText(signature, kSetupSignature)) RaiseMessageFmt("", kIdioma, msgNotSetupFile, {fileName_});
+  if (checkHeader && !SameText(signature, kSetupSignature))
+    RaiseMessageFmt("", kIdioma, msgNotSetupFile, {fileName_});
 
   TSetupProduct p;
   p.Required = {GetWord(header + 32), GetWord(header + 34), GetWord(header + 36)};
-  if (CompareVersions(p.Required, kInstallerVersion) > 0)
+  if (checkHeader && CompareVersions(p.Required, kInstallerVersion) > 0)
     RaiseMessageFmt("", kIdioma, msgNeedNewerSetup,
                     {int64_t{p.Required.Major}, int64_t{p.Required.Minor}, int64_t{p.Required.Release}});
 
@@ -162,6 +163,11 @@ std::vector<std::string> TSetupFileReader::ReadObsolete() {
   names.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) names.push_back(ReadName());
   return names;
+}
+
+void TSetupFileReader::Close() {
+  reader_.reset();
+  file_.reset();
 }
 
 // ---- TSetupFileWriter ----

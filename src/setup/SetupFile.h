@@ -48,8 +48,10 @@ public:
   ~TSetupFileReader();
 
   // Header checks (signature, required version) and fields up to the picture.
-  // Without keepPicture the picture bytes are skipped.
-  const TSetupProduct& ReadDescription(bool keepPicture = true);
+  // Without keepPicture the picture bytes are skipped. Without checkHeader
+  // the signature and version are not tested again (the kind, lengths and
+  // names always are).
+  const TSetupProduct& ReadDescription(bool keepPicture = true, bool checkHeader = true);
   const TSetupProduct& Product() const { return product_; }
 
   // The file count; the position after it is kept for RewindFiles.
@@ -61,6 +63,8 @@ public:
   void SkipContent(const TSetupEntry& entry);
   // The obsolete names; read after the last entry.
   std::vector<std::string> ReadObsolete();
+  // Closes the file early; nothing can be read afterwards.
+  void Close();
 
   const std::string& FileName() const { return fileName_; }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "EngineCommands.h"
 #include "Manifest.h"
 #include "platform/Exception.h"
 #include "platform/SysUtils.h"
@@ -18,11 +19,14 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "Usage:\n"
     "  stptool pack MANIFEST.ini OUT.stp   write a setup file from a manifest\n"
-    "  stptool info FILE.stp               show the header, files and obsolete names\n";
-
-struct TUsageError {
-  std::string what;
-};
+    "  stptool info FILE.stp               show the header, files and obsolete names\n"
+    "  stptool setup --folder DIR --group DIR [--language 0..4]\n"
+    "                                      install the installer itself (KySetup.exe beside stptool)\n"
+    "  stptool install FILE.stp [--envs D3,D5,...]\n"
+    "                                      install a product (--envs: environments of a kind 3 help product)\n"
+    "  stptool remove IDENTIFIER [--update]\n"
+    "                                      erase a product, or with --update its update\n"
+    "  stptool list                        list the installed products\n";
 
 std::string V(const TVersion& v) {
   return Format("%d.%d.%d", {int64_t{v.Major}, int64_t{v.Minor}, int64_t{v.Release}});
@@ -63,6 +67,14 @@ int Run(const std::vector<std::string>& args) {
   } else if (cmd == "info") {
     if (args.size() != 2) throw TUsageError{"info needs FILE.stp"};
     Info(args[1]);
+  } else if (cmd == "setup") {
+    CommandSetup(args);
+  } else if (cmd == "install") {
+    CommandInstall(args);
+  } else if (cmd == "remove") {
+    CommandRemove(args);
+  } else if (cmd == "list") {
+    CommandList(args);
   } else if (cmd == "help" || cmd == "--help" || cmd == "-h") {
     std::fputs(kUsage, stdout);
   } else {

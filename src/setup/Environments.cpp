@@ -1,0 +1,66 @@
+#include "setup/Environments.h"
+
+#include "platform/Exception.h"
+#include "platform/FileNames.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+const TEnvironment kEnvironments[kEnvironmentCount] = {
+    {"D3", "EdDelphi3", "Borland Delphi3", "SoftWare\\Borland\\Delphi\\3.0", "Help\\Delphi3.cnt",
+     "$(DELPHI)\\Bin\\", 0, 5, 9},
+    {"D4", "EdDelphi4", "Borland Delphi4", "SoftWare\\Borland\\Delphi\\4.0", "Help\\Delphi4.cnt",
+     "$(DELPHI)\\Bin\\", 1, 6, 11},
+    {"D5", "EdDelphi5", "Borland Delphi5", "SoftWare\\Borland\\Delphi\\5.0", "Help\\Delphi5.cnt",
+     "$(DELPHI)\\Bin\\", 2, 7, 22},
+    {"D6", "EdDelphi6", "Borland Delphi6", "SoftWare\\Borland\\Delphi\\6.0", "Help\\Delphi6.cnt",
+     "$(DELPHI)\\Bin\\", 8, 9, 24},
+    {"C3", "EdCBuilder3", "Borland C++Builder3", "SoftWare\\Borland\\C++Builder\\3.0", "Help\\bcb3.cnt",
+     "$(BCB)\\Bin\\", 10, 14, 25},
+    {"C4", "EdCBuilder4", "Borland C++Builder4", "SoftWare\\Borland\\C++Builder\\4.0", "Help\\bcb4.cnt",
+     "$(BCB)\\Bin\\", 11, 15, 26},
+    {"C5", "EdCBuilder5", "Borland C++Builder5", "SoftWare\\Borland\\C++Builder\\5.0", "Help\\bcb5.cnt",
+     "$(BCB)\\Bin\\", 12, 16, 27},
+    {"C6", "EdCBuilder6", "Borland C++Builder6", "SoftWare\\Borland\\C++Builder\\6.0", "Help\\bcb6.cnt",
+     "$(BCB)\\Bin\\", 13, 17, 28},
+};
+
+}  // namespace
+
+const TEnvironment& Environment(int index) { return kEnvironments[index]; }
+
+int EnvironmentIndex(const std::string& tag) {
+  for (int i = 0; i < kEnvironmentCount; ++i)
+    if (SameText(tag, kEnvironments[i].Tag)) return i;
+  return -1;
+}
+
+void DetectEnvironments(TSetupState& state) {
+  TRegistry machine(rkLocalMachine);
+  for (int i = 0; i < kEnvironmentCount; ++i) {
+    const char* key = kEnvironments[i].Key;
+    state.EnvironmentEnabled[i] = machine.KeyExists(key) && state.Registry.KeyExists(key);
+    state.RootDir[i] = state.EnvironmentEnabled[i] ? machine.ReadString(key, "RootDir", "") : "";
+  }
+}
+
+std::string EnvironmentRoot(const TSetupState& state, int index) {
+  // An empty RootDir would put files at the root of the current drive.
+  if (Trim(state.RootDir[index]).empty())
+    throw Exception(std::string("The folder of ") + kEnvironments[index].Caption + " is not known (no \"RootDir\").");
+  return IncludeTrailingBackslash(state.RootDir[index]);
+}
+
+std::string KnownPackagesKey(int index) { return std::string(kEnvironments[index].Key) + "\\Known Packages"; }
+
+void RegisterPackage(TSetupState& state, int index, const std::string& packagePath, const std::string& productName,
+                     const std::string& qualifier, int major, int minor, int release) {
+  std::string description = "Library " + productName + " " + qualifier + " " +
+                            Format("(%d.%d.%d)", {int64_t{major}, int64_t{minor}, int64_t{release}});
+  state.Registry.WriteString(KnownPackagesKey(index), packagePath, description);
+}
+
+void UnregisterPackage(TSetupState& state, int index, const std::string& packagePath, const std::string& fileName) {
+  state.Registry.DeleteValue(KnownPackagesKey(index), packagePath);
+  state.Registry.DeleteValue(KnownPackagesKey(index), kEnvironments[index].PackageMacro + fileName);
+}

@@ -1,0 +1,218 @@
+#include "EngineCommands.h"
+
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "ConsoleProgress.h"
+#include "Manifest.h"
+#include "packages/MessageService.h"
+#include "platform/Exception.h"
+#include "platform/FileNames.h"
+#include "platform/FileOps.h"
+#include "platform/ProgramInfo.h"
+#include "platform/Shortcuts.h"
+#include "platform/SysUtils.h"
+#include "platform/SystemFolders.h"
+#include "setup/Environments.h"
+#include "setup/Installer.h"
+#include "setup/InstallerMessages.h"
+#include "setup/ProductRecord.h"
+
+namespace {
+
+// Options "--name value" after the positional arguments.
+struct TArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;
+};
+
+TArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                const std::vector<std::string>& flags) {
+  TArgs out;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.compare(0, 2, "--") != 0) {
+      out.positional.push_back(a);
+      continue;
+    }
+    std::string name = a.substr(2);
+    bool isValued = std::find(valued.begin(), valued.end(), name) != valued.end();
+    bool isFlag = std::find(flags.begin(), flags.end(), name) != flags.end();
+    if (!isValued && !isFlag) throw TUsageError{"unknown option " + a};
+    if (out.options.count(name)) throw TUsageError{"option " + a + " given twice"};
+    if (isFlag) {
+      out.options[name] = "1";
+    } else {
+      if (i + 1 >= args.size()) throw TUsageError{"option " + a + " needs a value"};
+      out.options[name] = args[++i];
+    }
+  }
+  return out;
+}
+
+std::string Option(const TArgs& a, const std::string& name) {
+  auto it = a.options.find(name);
+  return it == a.options.end() ? std::string() : it->second;
+}
+
+// One engine session: the state loaded from the record, COM for the shell
+// links, and the console progress bar.
+class TSession {
+public:
+  TSession() : progress_(_isatty(_fileno(stderr)) != 0), installer_(state_, progress_) {
+    LoadRecordState(state_);
+  }
+  TSetupState& State() { return state_; }
+  TInstaller& Installer() { return installer_; }
+  TConsoleProgress& Progress() { return progress_; }
+
+  void RequireInstaller() {
+    if (!InstallerInstalled(state_))
+      throw Exception("The installer is not installed: run 'stptool setup' first.");
+  }
+
+  // Runs one engine routine as the wizard does: the bar from 0 to its end,
+  // the routine's message first and message 6 when it ends.
+  template <class F>
+  void Run(const std::string& message, F routine) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    progress_.SetPosition(0);
+    routine(progress_.Max());
+    progress_.Finish();
+    std::fprintf(stderr, "%s\n", MessageText(kIdioma, msgFinished).c_str());
+  }
+
+private:
+  TComInit com_;
+  TSetupState state_;
+  TConsoleProgress progress_;
+  TInstaller installer_;
+};
+
+std::string MessageFmt(int id, const std::vector<TFormatArg>& args) { return Format(MessageText(kIdioma, id), args); }
+
+// Folders written in other case or without the final "\" still match.
+std::string FolderKey(const std::string& folder) { return UpperCase(Trim(IncludeTrailingBackslash(Trim(folder)))); }
+
+bool IsAbsolutePath(const std::string& p) {
+  return (p.size() >= 2 && p[1] == ':') || (!p.empty() && (p[0] == '\\' || p[0] == '/'));
+}
+
+}  // namespace
+
+void CommandSetup(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {"folder", "group", "language"}, {});
+  if (!a.positional.empty()) throw TUsageError{"setup takes only options"};
+  if (!a.options.count("folder") || !a.options.count("group")) throw TUsageError{"setup needs --folder and --group"};
+  int language = 0;
+  if (a.options.count("language")) {
+    std::string l = Option(a, "language");
+    if (l.size() != 1 || l[0] < '0' || l[0] > '4') throw TUsageError{"--language must be 0 to 4"};
+    language = l[0] - '0';
+  }
+
+  TSession session;
+  TSetupState& s = session.State();
+  if (InstallerInstalled(s))
+    throw Exception("The installer is already installed in '" + s.PathInstall + "'.");
+
+  std::string group = Trim(Option(a, "group"));
+  if (group.empty()) RaiseMessage("", kIdioma, msgGroupMissing);
+  std::string folder = NormalizeSeparators(Trim(Option(a, "folder")));
+  if (folder.empty()) RaiseMessage("", kIdioma, msgFolderMissing);
+  if (FolderKey(folder) == FolderKey(GetSystemFolder(sfWindows)) ||
+      FolderKey(folder) == FolderKey(GetSystemFolder(sfSystem)))
+    RaiseMessage("", kIdioma, msgFolderReserved);
+
+  std::string program = ExtractFilePath(ProgramFileName()) + "KySetup.exe";
+  if (!FileExists(program))
+    throw Exception("The installer program '" + program + "' is missing: 'stptool setup' copies it from its own folder.");
+
+  s.WizardMode = 0;
+  s.Language = language;
+  s.PathInstall = folder;
+  // A bare name is a group below the Programs folder, as the wizard makes it.
+  group = NormalizeSeparators(group);
+  s.PathGroup = IsAbsolutePath(group) ? group : IncludeTrailingBackslash(GetSystemFolder(sfPrograms)) + group;
+  s.ProgramFile = program;
+  s.LicenseLines.clear();
+  std::string license = EnglishLicenseText();
+  for (size_t start = 0; start <= license.size();) {
+    size_t end = license.find("\r\n", start);
+    if (end == std::string::npos) end = license.size();
+    s.LicenseLines.push_back(license.substr(start, end - start));
+    start = end + 2;
+  }
+  std::string text = ProductText(kInstallerName, "", 0, false, kInstallerVersion);
+  session.Run(MessageFmt(msgInstalling, {text}),
+              [&](int share) { session.Installer().InstallProduct(kInstallerName, share); });
+}
+
+void CommandInstall(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {"envs"}, {});
+  if (a.positional.size() != 1) throw TUsageError{"install needs one setup file"};
+  std::string file = NormalizeSeparators(a.positional[0]);
+
+  TSession session;
+  session.RequireInstaller();
+  TSetupState& s = session.State();
+  s.WizardMode = 2;
+  TProductCheck check = session.Installer().CheckProduct(file);
+  const TSetupProduct& p = check.Product;
+  std::string text = p.Text();
+  std::printf("%s\n", MessageFmt(check.SameVersionInstalled ? msgAlreadyInstalled : msgSelectedProduct, {text}).c_str());
+
+  s.EnvironmentTicked.fill(false);
+  if (a.options.count("envs")) {
+    if (p.Kind != kKindHelpLib) throw TUsageError{"--envs is only for help products of kind 3"};
+    for (const std::string& tag : SplitCommaText(Option(a, "envs"))) {
+      int env = EnvironmentIndex(tag);
+      if (env < 0) throw TUsageError{"unknown environment '" + tag + "' (D3, D4, D5, D6, C3, C4, C5, C6)"};
+      if (!s.EnvironmentEnabled[env])
+        throw Exception(std::string(Environment(env).Caption) + " is not installed for this user.");
+      s.EnvironmentTicked[env] = true;
+    }
+  } else if (p.Kind == kKindHelpLib) {
+    if (!p.Update) throw TUsageError{"a help product of kind 3 needs --envs (for example --envs D5,C5)"};
+    // An update goes where its base went.
+    for (const std::string& tag : SplitCommaText(s.Registry.ReadString(ProductKey(p.Identifier()), "InstallLangs", "")))
+      if (int env = EnvironmentIndex(tag); env >= 0 && s.EnvironmentEnabled[env]) s.EnvironmentTicked[env] = true;
+  }
+  session.Run(MessageFmt(msgInstalling, {text}),
+              [&](int share) { session.Installer().InstallProduct(file, share); });
+}
+
+void CommandRemove(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {}, {"update"});
+  if (a.positional.size() != 1) throw TUsageError{"remove needs one product identifier"};
+  const std::string& id = a.positional[0];
+  bool update = a.options.count("update") > 0;
+
+  TSession session;
+  session.RequireInstaller();
+  TSetupState& s = session.State();
+  int index = s.Products.Find(id, update ? 1 : 0);
+  if (index < 0)
+    throw Exception(std::string(update ? "No update of the product '" : "The product '") + id +
+                    (update ? "' is installed." : "' is not installed."));
+  TProductItem item = s.Products[index];
+  // The installer goes last, as the wizard's Erase allows it.
+  if (SameText(item.Value, kInstallerName) && s.Products.Count() > 1)
+    throw Exception("The installer can only be removed after every product.");
+  std::string stored = session.Installer().StoredSetupFile(item);
+  if (stored.empty()) throw Exception("The record of '" + id + "' names no setup file.");
+  s.WizardMode = 3;
+  session.Run(MessageFmt(msgEliminating, {item.Description}),
+              [&](int share) { session.Installer().RemoveProduct(stored, share, true, true); });
+}
+
+void CommandList(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {}, {});
+  if (!a.positional.empty()) throw TUsageError{"list takes no arguments"};
+  TSession session;
+  for (const TProductItem& item : session.State().Products.Items())
+    std::printf("%-32s %-6s %s\n", item.Value.c_str(), item.Data == 1 ? "update" : "base", item.Description.c_str());
+}

@@ -1,0 +1,155 @@
+// Erasing products and updates, and the update sequence as a whole.
+#include <windows.h>
+
+#include "EngineFixture.h"
+#include "platform/Exception.h"
+#include "platform/FileOps.h"
+#include "setup/Environments.h"
+#include "setup/ProductRecord.h"
+
+using namespace ky_test;
+
+namespace {
+
+constexpr int D3 = 0, D5 = 2, C5 = 6;
+
+}  // namespace
+
+TEST_F(EngineTest, ErasingALibraryProductUndoesItsInstallation) {
+  const std::string root = AddEnvironment(D5);
+  InstallInstaller();
+  Install(MakeSetup("KyD5.stp", Product("KyControls", 2, {2, 1, 0}, "", "EXE"),
+                    {{"KyPanel.hpp", "h"}, {"KyPanel.dcu", "u"}, {"dclKy50.bpl", "d"}, {"Ky50.bpl", "r"},
+                     {"Demo.exe", "x"}, {"KyLibrary_D5.dpk", "p"}}));
+  // The environment may have rewritten the registration in its macro form.
+  state.Registry.WriteString(KnownPackagesKey(D5), "$(DELPHI)\\Bin\\dclKy50.bpl", "Library KyControls  (2.1.0)");
+  WriteAll(root + "\\Lib\\Foreign.dcu", "not ours");
+
+  Remove(state.Products[state.Products.Find("KyControls_D5Lib")]);
+  for (const std::string& gone : {root + "\\Include\\KyPanel.hpp", root + "\\Lib\\KyPanel.dcu",
+                                  root + "\\Bin\\dclKy50.bpl", state.SystemDir + "\\Ky50.bpl",
+                                  ProductFolder("KyControls_D5Lib"), GroupFolder("KyControls_D5Lib"),
+                                  state.PathInstall + "\\KyD5.stp"})
+    EXPECT_FALSE(Exists(gone)) << gone;
+  EXPECT_TRUE(Exists(root + "\\Lib\\Foreign.dcu"));
+  EXPECT_TRUE(state.Registry.GetKeyNames(KnownPackagesKey(D5)).empty());
+  EXPECT_FALSE(state.Registry.ValueExists(KnownPackagesKey(D5), root + "\\Bin\\dclKy50.bpl"));
+  EXPECT_FALSE(state.Registry.ValueExists(KnownPackagesKey(D5), "$(DELPHI)\\Bin\\dclKy50.bpl"));
+  EXPECT_FALSE(state.Registry.KeyExists(ProductKey("KyControls_D5Lib")));
+  EXPECT_EQ(state.Products.Items(), (std::vector<TProductItem>{{"KySetup", "KySetup Ver: 2.5.15", 0}}));
+}
+
+TEST_F(EngineTest, ErasingAHelpProductCleansEveryEnvironmentItWentTo) {
+  std::string d3 = AddEnvironment(D3), c5 = AddEnvironment(C5);
+  InstallInstaller();
+  state.EnvironmentTicked[D3] = state.EnvironmentTicked[C5] = true;
+  Install(MakeSetup("help.stp", Product("Ky", 3, {1, 0, 0}), {{"Ky.hlp", "h"}, {"Ky.cnt", "c"}}));
+  state.EnvironmentTicked.fill(false);  // the record, not the ticks, says where it went
+  Remove(state.Products[state.Products.Find("Ky_HelpLib")]);
+  for (const std::string& root : {d3, c5}) {
+    EXPECT_FALSE(Exists(root + "\\Help\\Ky.hlp"));
+    EXPECT_FALSE(Exists(root + "\\Help\\Ky.cnt"));
+  }
+  EXPECT_EQ(ReadAll(d3 + "\\Help\\Delphi3.cnt"), ":Base Borland.hlp\r\n");
+  EXPECT_EQ(ReadAll(c5 + "\\Help\\bcb5.cnt"), ":Base Borland.hlp\r\n");
+  EXPECT_FALSE(Exists(GroupFolder("Ky_HelpLib")));
+}
+
+TEST_F(EngineTest, UpdateOverBaseThenErasingTheUpdateReinstallsTheBase) {
+  const std::string root = AddEnvironment(D5);
+  InstallInstaller();
+  TSetupProduct base = Product("KyControls", 2, {2, 1, 0});
+  Install(MakeSetup("base.stp", base, {{"KyPanel.dcu", "base unit"}, {"KyGrid.dcu", "base grid"}}));
+  Install(MakeSetup("upd1.stp", Update(base, {2, 1, 1}), {{"KyPanel.dcu", "update unit"}, {"KyNew.dcu", "new"}}));
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "update unit");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "upd1.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3Upd"), "1");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "DescriptionUpd"), "KyControls Delphi5 Library  Ver: 2.1.1 Update");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3"), "0");
+  ASSERT_EQ(state.Products.Count(), 3);
+  EXPECT_EQ(state.Products[2], (TProductItem{"KyControls_D5Lib", "KyControls Delphi5 Library  Ver: 2.1.1 Update", 1}));
+
+  Remove(state.Products[2]);
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "base unit");
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyGrid.dcu"), "base grid");
+  EXPECT_FALSE(Exists(root + "\\Lib\\KyNew.dcu"));
+  for (const char* value : {"FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "DescriptionUpd"})
+    EXPECT_FALSE(HasValue("KyControls_D5Lib", value)) << value;
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "base.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "Description"), "KyControls Delphi5 Library  Ver: 2.1.0");
+  EXPECT_TRUE(Exists(state.PathInstall + "\\base.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\upd1.stp"));
+  EXPECT_EQ(state.Products.Find("KyControls_D5Lib", 1), -1);
+  EXPECT_GE(state.Products.Find("KyControls_D5Lib", 0), 0);
+}
+
+TEST_F(EngineTest, UpdateOverUpdateReplacesTheOldUpdate) {
+  const std::string root = AddEnvironment(D5);
+  InstallInstaller();
+  TSetupProduct base = Product("KyControls", 2, {2, 1, 0});
+  Install(MakeSetup("base.stp", base, {{"KyPanel.dcu", "base"}, {"KyGrid.dcu", "base grid"}}));
+  Install(MakeSetup("upd1.stp", Update(base, {2, 1, 1}), {{"KyGrid.dcu", "grid 1"}, {"KyOnlyIn1.dcu", "1"}}));
+  Install(MakeSetup("upd2.stp", Update(base, {2, 1, 2}), {{"KyPanel.dcu", "panel 2"}}));
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "panel 2");
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyGrid.dcu"), "base grid");  // the base came back before update 2
+  EXPECT_FALSE(Exists(root + "\\Lib\\KyOnlyIn1.dcu"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\upd1.stp"));
+  EXPECT_TRUE(Exists(state.PathInstall + "\\upd2.stp"));
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "upd2.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3Upd"), "2");
+  int updates = 0;
+  for (const TProductItem& item : state.Products.Items()) updates += item.Data == 1;
+  EXPECT_EQ(updates, 1);
+}
+
+TEST_F(EngineTest, ErasingABaseWithAnUpdateErasesBoth) {
+  InstallInstaller();
+  TSetupProduct base = Product("Samples", 4, {1, 0, 0});
+  Install(MakeSetup("s.stp", base, {{"a.txt", "a"}}));
+  Install(MakeSetup("s-upd.stp", Update(base, {1, 0, 1}), {{"b.txt", "b"}}));
+  Remove(state.Products[state.Products.Find("Samples", 0)]);
+  EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Samples")));
+  EXPECT_EQ(state.Products.Find("Samples"), -1);
+  EXPECT_FALSE(Exists(ProductFolder("Samples")));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\s.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\s-upd.stp"));
+}
+
+TEST_F(EngineTest, HelpUpdateOfKindThreeGoesBackWhereTheBaseWas) {
+  std::string d3 = AddEnvironment(D3), c5 = AddEnvironment(C5);
+  InstallInstaller();
+  state.EnvironmentTicked[D3] = state.EnvironmentTicked[C5] = true;
+  TSetupProduct base = Product("Ky", 3, {1, 0, 0});
+  Install(MakeSetup("h.stp", base, {{"Ky.hlp", "base"}}));
+  Install(MakeSetup("h-upd.stp", Update(base, {1, 0, 1}), {{"Ky.hlp", "update"}}));
+  EXPECT_EQ(ReadAll(c5 + "\\Help\\Ky.hlp"), "update");
+  state.EnvironmentTicked.fill(false);
+  Remove(state.Products[state.Products.Find("Ky_HelpLib", 1)]);
+  EXPECT_EQ(ReadAll(d3 + "\\Help\\Ky.hlp"), "base");
+  EXPECT_EQ(ReadAll(c5 + "\\Help\\Ky.hlp"), "base");
+  EXPECT_EQ(Reg("Ky_HelpLib", "InstallLangs"), "D3,C5");
+}
+
+TEST_F(EngineTest, ErasingTheInstallerLeavesNoRecordAndNoGroup) {
+  InstallInstaller();
+  Install(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}, "", "TXT"), {{"a.txt", "a"}}));
+  Remove(state.Products[state.Products.Find("Samples")]);
+  Remove(state.Products[state.Products.Find("KySetup")]);
+  EXPECT_FALSE(state.Registry.KeyExists(kMakerKey));
+  EXPECT_FALSE(Exists(state.PathGroup));
+  EXPECT_TRUE(Exists(state.PathInstall + "\\KySetup\\KySetup.exe"));
+  EXPECT_EQ(state.Products.Count(), 0);
+}
+
+TEST_F(EngineTest, MissingStoredSetupFileStopsTheRemovalBeforeAnything) {
+  InstallInstaller();
+  Install(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\s.stp").c_str()));
+  bar.Reset();
+  TProductItem item = state.Products[state.Products.Find("Samples")];
+  EXPECT_THROW(installer.RemoveProduct(installer.StoredSetupFile(item), bar.Max(), true, true), EFOpenError);
+  EXPECT_EQ(installer.Scales().Depth(), 0);
+  EXPECT_EQ(Reg("Samples", "FileSetup"), "s.stp");
+  EXPECT_NE(state.Products.Find("Samples"), -1);
+  EXPECT_TRUE(Exists(ProductFolder("Samples") + "\\a.txt"));
+}

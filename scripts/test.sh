@@ -7,7 +7,7 @@ bash scripts/build.sh
 source scripts/wine-env.sh
 ky_wine_prefix
 # One persistent, warmed server for the whole run instead of one per process.
-wineserver -p
+wineserver -p 2>/dev/null || true  # may already run for this prefix
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit >/dev/null 2>&1 || true
 if [ -z "${DISPLAY:-}" ]; then

@@ -18,7 +18,7 @@ check() { local what=$1; shift; "$@" || fail "$what"; }
 rm -rf "$work"
 mkdir -p "$work/bin" "$work/src"
 ky_wine_prefix
-wineserver -p
+wineserver -p 2>/dev/null || true  # may already run for this prefix
 trap 'wineserver -k 2>/dev/null' EXIT
 C="$WINEPREFIX/drive_c"
 programs=$(find "$C/users" -maxdepth 8 -type d -path '*Start Menu/Programs' | head -n1)

@@ -119,6 +119,17 @@ protected:
     ASSERT_EQ(view.page, 9);
   }
 
+  // Adds a setup file and installs it through the pages of mode 2, back on the products page.
+  void AddAndInstall(const std::string& setupFile) {
+    view.chosen = {setupFile};
+    wizard.Add();
+    wizard.Next();
+    view.accept = "T";
+    wizard.Next();
+    ASSERT_EQ(view.page, 7);
+    wizard.Next();
+  }
+
   TestView view;
   TWizardController wizard{view, state.ProgramFile};
 };
@@ -427,12 +438,7 @@ TEST_F(WizardTest, LibraryProductShowsItsPictureModeAndUpdateChecksTheBase) {
 
 TEST_F(WizardTest, ErasingProductsAndFinallyTheInstaller) {
   FirstRun();
-  view.chosen = {MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}})};
-  wizard.Add();
-  wizard.Next();
-  view.accept = "T";
-  wizard.Next();
-  wizard.Next();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
   ASSERT_EQ(view.products.size(), 2u);
 
   view.selected = 1;
@@ -477,12 +483,7 @@ TEST_F(WizardTest, ErasingProductsAndFinallyTheInstaller) {
 
 TEST_F(WizardTest, FailedRunEndsOnTheFinalPageWithTheCancelMessage) {
   FirstRun();
-  view.chosen = {MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}})};
-  wizard.Add();
-  wizard.Next();
-  view.accept = "T";
-  wizard.Next();
-  wizard.Next();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
   ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\s.stp").c_str()));
   view.selected = 1;
   wizard.Previous();

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/Exception.h"
+#include "platform/Shortcuts.h"
+#include "platform/SysError.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct LinkFields {
+  std::string path, workingDir, arguments, description;
+};
+
+// Loads a saved link through the shell, independently of CreateShellLink.
+LinkFields LoadLink(const std::string& linkFile) {
+  LinkFields f;
+  IShellLinkA* link = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link));
+  EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
+  if (FAILED(hr)) return f;
+  IPersistFile* file = nullptr;
+  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
+  hr = file->Load(wide, STGM_READ);
+  EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
+  char buf[MAX_PATH * 2];
+  if (SUCCEEDED(link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH))) f.path = buf;
+  if (SUCCEEDED(link->GetWorkingDirectory(buf, sizeof buf))) f.workingDir = buf;
+  if (SUCCEEDED(link->GetArguments(buf, sizeof buf))) f.arguments = buf;
+  if (SUCCEEDED(link->GetDescription(buf, sizeof buf))) f.description = buf;
+  file->Release();
+  link->Release();
+  return f;
+}
+
+class ShellLinkTest : public ::testing::Test {
+protected:
+  TComInit com;
+  ky_test::TempDir dir;
+};
+
+}  // namespace
+
+TEST(InternetShortcut, WritesTwoLinesReplacingTheFile) {
+  ky_test::TempDir dir;
+  dir.WriteFile("Tessaro.url", std::string(500, '#'));
+  WriteInternetShortcut(dir / "Tessaro.url", "http://www.tessaro.example/kycontrols");
+  EXPECT_EQ(dir.ReadFile("Tessaro.url"), "[InternetShortcut]\r\nURL=http://www.tessaro.example/kycontrols\r\n");
+}
+
+TEST(InternetShortcut, DropsErrorsSilently) {
+  ky_test::TempDir dir;
+  EXPECT_NO_THROW(WriteInternetShortcut(dir / "NoSuchGroup\\Tessaro.url", "http://x"));
+  EXPECT_FALSE(dir.Exists("NoSuchGroup"));
+  // A folder in the way of the file name.
+  dir.MakeDir("Busy.url");
+  EXPECT_NO_THROW(WriteInternetShortcut(dir / "Busy.url", "http://x"));
+  EXPECT_NE(GetFileAttributesA((dir / "Busy.url").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+TEST_F(ShellLinkTest, SavedLinkLoadsBackWithTargetAndFolder) {
+  const std::string target = dir.WriteFile("KyDemo.exe", "MZ");
+  const std::string work = dir.MakeDir("Work Folder");
+  const std::string link = dir / "KyDemo.lnk";
+  CreateShellLink(link, target, work);
+  LinkFields f = LoadLink(link);
+  EXPECT_EQ(f.path, target);
+  EXPECT_EQ(f.workingDir, work);
+  EXPECT_EQ(f.arguments, "");
+  EXPECT_EQ(f.description, "");
+
+  // Saving again over it replaces the link.
+  const std::string other = dir.WriteFile("Other.hlp", "?");
+  CreateShellLink(link, other, dir.Path());
+  f = LoadLink(link);
+  EXPECT_EQ(f.path, other);
+  EXPECT_EQ(f.workingDir, dir.Path());
+}
+
+TEST_F(ShellLinkTest, FailingSaveRaisesWithTheCodeAndWritesNothing) {
+  const std::string target = dir.WriteFile("KyDemo.exe", "MZ");
+  const std::string link = dir / "NoSuchGroup\\KyDemo.lnk";
+  try {
+    CreateShellLink(link, target, dir.Path());
+    FAIL() << "no error";
+  } catch (const EOSError& e) {
+    EXPECT_TRUE(FAILED(static_cast<HRESULT>(e.Code()))) << std::hex << e.Code();
+    const std::string msg = e.what();
+    EXPECT_NE(msg.find(HexCode(e.Code())), std::string::npos) << msg;
+    EXPECT_NE(msg.find(link), std::string::npos) << msg;
+  }
+  EXPECT_FALSE(dir.Exists("NoSuchGroup"));
+}
+
+TEST(ShellLink, WithoutComTheFirstCallFails) {
+  ky_test::TempDir dir;
+  const std::string link = dir / "KyDemo.lnk";
+  unsigned long code = 0;
+  // A fresh thread has no COM unless it asks for it.
+  std::thread([&] {
+    try {
+      CreateShellLink(link, dir / "KyDemo.exe", dir.Path());
+    } catch (const EOSError& e) {
+      code = e.Code();
+    }
+  }).join();
+  EXPECT_EQ(code, static_cast<unsigned long>(CO_E_NOTINITIALIZED));
+  EXPECT_FALSE(dir.Exists("KyDemo.lnk"));
+}

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/FileOps.h"
+#include "platform/Registry.h"
+#include "platform/SystemFolders.h"
+#include "support/RegistrySandbox.h"
+
+namespace {
+
+// Sets an environment variable for one scope and puts the old state back.
+class ScopedEnv {
+public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    char buf[32768];
+    DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+    if (n > 0 && n < sizeof buf) old_ = std::string(buf, n);
+    SetEnvironmentVariableA(name, value);
+  }
+  ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), old_ ? old_->c_str() : nullptr); }
+
+private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+const char* const kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+struct ExpandCase {
+  std::string path, expected;
+};
+
+void PrintTo(const ExpandCase& c, std::ostream* os) { *os << "\"" << c.path << "\""; }
+
+class ExpandTest : public ::testing::TestWithParam<ExpandCase> {};
+
+const std::string k259(259, 'v');
+const std::string k260(260, 'w');
+
+}  // namespace
+
+TEST_P(ExpandTest, ReplacesOneReference) {
+  ScopedEnv drive("SystemDrive", "Q:");
+  ScopedEnv a("KY_A", "alpha");
+  ScopedEnv b("KY_B", "beta");
+  ScopedEnv unset("KY_UNSET", nullptr);
+  ScopedEnv fits("KY_259", k259.c_str());
+  ScopedEnv tooLong("KY_260", k260.c_str());
+  EXPECT_EQ(ExpandEnvironmentReference(GetParam().path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ExpandTest,
+    ::testing::Values(ExpandCase{"%SystemDrive%\\Program Files", "Q:\\Program Files"},
+                      ExpandCase{"%KY_A%\\x\\%KY_B%\\y", "%KY_A%\\x\\beta\\y"},
+                      ExpandCase{"%KY_A%%KY_B%", "%KY_A%beta"},
+                      ExpandCase{"pre%KY_A%post", "prealphapost"},
+                      ExpandCase{"%ky_a%", "alpha"},  // variable names ignore case
+                      ExpandCase{"C:\\50%\\x", "C:\\50%\\x"},
+                      ExpandCase{"%KY_A%\\%", "%KY_A%\\%"},  // a third "%" opens again after the close
+                      ExpandCase{"%KY_UNSET%\\x", "%KY_UNSET%\\x"},
+                      ExpandCase{"%%\\x", "%%\\x"},
+                      ExpandCase{"no reference", "no reference"},
+                      ExpandCase{"", ""},
+                      ExpandCase{"%KY_259%", k259},
+                      ExpandCase{"%KY_260%", "%KY_260%"}));
+
+class SystemFolderTest : public ::testing::Test {
+protected:
+  ky_test::RegistrySandbox sandbox;
+  TRegistry user{rkCurrentUser};
+  TRegistry machine{rkLocalMachine};
+};
+
+TEST_F(SystemFolderTest, ProgramFilesAndProgramsComeFromTheRegistryExpanded) {
+  ScopedEnv drive("SystemDrive", "Q:");
+  machine.WriteString(kCurrentVersion, "ProgramFilesPath", "%SystemDrive%\\Program Files");
+  user.WriteString(kShellFolders, "Programs", "C:\\Users\\ky\\Start Menu\\Programs");
+  EXPECT_EQ(GetSystemFolder(sfProgramFiles), "Q:\\Program Files");
+  EXPECT_EQ(GetSystemFolder(sfPrograms), "C:\\Users\\ky\\Start Menu\\Programs");
+}
+
+TEST_F(SystemFolderTest, MissingKeyOrValueGivesEmptyAndCreatesNothing) {
+  EXPECT_EQ(GetSystemFolder(0), "");
+  EXPECT_EQ(GetSystemFolder(1), "");
+  EXPECT_FALSE(machine.KeyExists(kCurrentVersion));
+  EXPECT_FALSE(user.KeyExists(kShellFolders));
+  machine.WriteString(kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
+  user.WriteString(kShellFolders, "Desktop", "C:\\Desktop");
+  EXPECT_EQ(GetSystemFolder(0), "");
+  EXPECT_EQ(GetSystemFolder(1), "");
+}
+
+TEST_F(SystemFolderTest, ReadOnlyKeyIsStillRead) {
+  machine.WriteString(kCurrentVersion, "ProgramFilesPath", "D:\\Apps");
+  ASSERT_TRUE(ky_test::MakeKeyReadOnly(HKEY_LOCAL_MACHINE, kCurrentVersion));
+  HKEY key;
+  ASSERT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+
+  EXPECT_EQ(GetSystemFolder(0), "D:\\Apps");
+}
+
+TEST(SystemFolder, WindowsSystemAndTempAreExistingFolders) {
+  for (int n : {sfWindows, sfSystem, sfTemp}) {
+    SCOPED_TRACE(n);
+    std::string folder = GetSystemFolder(n);
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(DirectoryExists(folder)) << folder;
+  }
+  EXPECT_NE(GetSystemFolder(sfWindows), GetSystemFolder(sfSystem));
+}
+
+TEST(SystemFolder, OtherNumbersGiveEmpty) {
+  for (int n : {-1, 5, 100}) EXPECT_EQ(GetSystemFolder(n), "") << n;
+}

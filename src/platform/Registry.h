@@ -52,8 +52,9 @@ public:
 
   // Missing key or value: def. Not a string value: ERegistryException.
   std::string ReadString(const std::string& section, const std::string& value, const std::string& def) const;
-  // The string value as an integer: decimal, or hexadecimal after "0x";
-  // a missing value or a text that is not a number gives def.
+  // The string value as an integer (StrToIntDef: decimal, or hexadecimal
+  // after "0x" or "$"); a missing value or a text that is not a number
+  // gives def.
   int ReadInteger(const std::string& section, const std::string& value, int def) const;
   // Create the section when missing and set a REG_SZ value (integers as
   // decimal text). A failure raises ERegistryException naming the value.

@@ -180,7 +180,9 @@ std::string JoinCommaText(const std::vector<std::string>& items) {
   for (size_t k = 0; k < items.size(); ++k) {
     if (k) out += ',';
     const std::string& s = items[k];
-    bool quote = s.empty();
+    // An empty item stays empty between separators; alone it must be quoted
+    // or the text would read back as no item at all.
+    bool quote = s.empty() && items.size() == 1;
     for (char c : s)
       if (c == ',' || c == '"' || static_cast<unsigned char>(c) <= ' ') quote = true;
     if (!quote) {

@@ -28,5 +28,6 @@ bool TryStrToInt(const std::string& s, int32_t& value);
 // Comma text: items separated by commas or blanks; double quotes group an
 // item (a doubled quote inside is one quote). Empty quoted items are kept.
 std::vector<std::string> SplitCommaText(const std::string& text);
-// The inverse: items holding blanks, commas or quotes are quoted.
+// The inverse: items holding blanks, control characters, commas or quotes
+// are quoted; empty items stay empty (a,,b) unless one is the only item ("").
 std::string JoinCommaText(const std::vector<std::string>& items);

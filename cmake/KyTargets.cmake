@@ -27,3 +27,40 @@ function(ky_test name)
     ENVIRONMENT "KY_TOOLS_DIR=${CMAKE_BINARY_DIR}/tools;KY_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     TIMEOUT 900)
 endfunction()
+
+# ky_form_resources(target forms...): converts each readable form (a .kfm
+# text named after its form class, e.g. TFrSetup.kfm) into its binary form
+# stream with formtool at build time, and links the streams into target as
+# RCDATA resources named after the classes, where InitInheritedComponent
+# finds them. The native build has no resources: there it does nothing.
+function(ky_form_resources target)
+  if(KY_NATIVE)
+    return()
+  endif()
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/${target}_forms")
+  set(rc "${dir}/forms.rc")
+  set(res "${dir}/forms.res.obj")
+  set(bins "")
+  set(lines "")
+  foreach(form IN LISTS ARGN)
+    get_filename_component(src "${form}" ABSOLUTE)
+    get_filename_component(cls "${form}" NAME_WE)
+    set(bin "${dir}/${cls}.bin")
+    add_custom_command(OUTPUT "${bin}"
+      COMMAND formtool binary "${src}" "${bin}"
+      DEPENDS formtool "${src}"
+      COMMENT "Converting form ${cls}"
+      VERBATIM)
+    list(APPEND bins "${bin}")
+    string(APPEND lines "${cls} RCDATA \"${bin}\"\n")
+  endforeach()
+  file(MAKE_DIRECTORY "${dir}")
+  file(CONFIGURE OUTPUT "${rc}" CONTENT "${lines}" @ONLY)
+  add_custom_command(OUTPUT "${res}"
+    COMMAND "${CMAKE_RC_COMPILER}" -O coff -i "${rc}" -o "${res}"
+    DEPENDS "${rc}" ${bins}
+    COMMENT "Linking the forms of ${target}"
+    VERBATIM)
+  set_source_files_properties("${res}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+  target_sources(${target} PRIVATE "${res}")
+endfunction()

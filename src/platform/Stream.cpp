@@ -117,6 +117,9 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
       throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
   }
+  // Callers buffer themselves; without a second buffer every write reaches
+  // the system at once, so a failing write is reported by the call that made it.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 TFileStream::~TFileStream() {

@@ -10,37 +10,10 @@
 #include "platform/Exception.h"
 #include "platform/Shortcuts.h"
 #include "platform/SysError.h"
+#include "support/ShellLinks.h"
 #include "support/TempDir.h"
 
 namespace {
-
-struct LinkFields {
-  std::string path, workingDir, arguments, description;
-};
-
-// Loads a saved link through the shell, independently of CreateShellLink.
-LinkFields LoadLink(const std::string& linkFile) {
-  LinkFields f;
-  IShellLinkA* link = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link));
-  EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
-  if (FAILED(hr)) return f;
-  IPersistFile* file = nullptr;
-  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, linkFile.c_str(), -1, wide, MAX_PATH);
-  hr = file->Load(wide, STGM_READ);
-  EXPECT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
-  char buf[MAX_PATH * 2];
-  if (SUCCEEDED(link->GetPath(buf, sizeof buf, nullptr, SLGP_RAWPATH))) f.path = buf;
-  if (SUCCEEDED(link->GetWorkingDirectory(buf, sizeof buf))) f.workingDir = buf;
-  if (SUCCEEDED(link->GetArguments(buf, sizeof buf))) f.arguments = buf;
-  if (SUCCEEDED(link->GetDescription(buf, sizeof buf))) f.description = buf;
-  file->Release();
-  link->Release();
-  return f;
-}
 
 class ShellLinkTest : public ::testing::Test {
 protected:
@@ -72,7 +45,8 @@ TEST_F(ShellLinkTest, SavedLinkLoadsBackWithTargetAndFolder) {
   const std::string work = dir.MakeDir("Work Folder");
   const std::string link = dir / "KyDemo.lnk";
   CreateShellLink(link, target, work);
-  LinkFields f = LoadLink(link);
+  ky_test::LinkFields f = ky_test::LoadLink(link);
+  ASSERT_TRUE(f.loaded);
   EXPECT_EQ(f.path, target);
   EXPECT_EQ(f.workingDir, work);
   EXPECT_EQ(f.arguments, "");
@@ -81,7 +55,8 @@ TEST_F(ShellLinkTest, SavedLinkLoadsBackWithTargetAndFolder) {
   // Saving again over it replaces the link.
   const std::string other = dir.WriteFile("Other.hlp", "?");
   CreateShellLink(link, other, dir.Path());
-  f = LoadLink(link);
+  f = ky_test::LoadLink(link);
+  ASSERT_TRUE(f.loaded);
   EXPECT_EQ(f.path, other);
   EXPECT_EQ(f.workingDir, dir.Path());
 }

@@ -72,18 +72,19 @@ std::string FloatToText(double value) {
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   std::string out = negative ? "-" : "";
   if (exponent >= -5 && exponent < 15) {
+    size_t point = static_cast<size_t>(exponent + 1);
     if (exponent < 0) {
-      out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-    } else if (static_cast<int>(digits.size()) <= exponent + 1) {
-      out += digits + std::string(static_cast<size_t>(exponent + 1) - digits.size(), '0');
+      out.append("0.").append(static_cast<size_t>(-exponent - 1), '0').append(digits);
+    } else if (digits.size() <= point) {
+      out.append(digits).append(point - digits.size(), '0');
     } else {
-      out += digits.substr(0, static_cast<size_t>(exponent + 1)) + "." + digits.substr(static_cast<size_t>(exponent + 1));
+      out.append(digits, 0, point).append(1, '.').append(digits, point);
     }
     return out;
   }
-  out += digits.substr(0, 1);
-  if (digits.size() > 1) out += "." + digits.substr(1);
-  return out + "E" + std::to_string(exponent);
+  out.append(digits, 0, 1);
+  if (digits.size() > 1) out.append(1, '.').append(digits, 1);
+  return out.append(1, 'E').append(std::to_string(exponent));
 }
 
 // ---- TCurrency ----

@@ -9,6 +9,7 @@
 #include "platform/FormResource.h"
 #include "platform/TextForm.h"
 #include "support/RunTool.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -141,6 +142,37 @@ TEST(FormDemo, BuildsItsComponentsFromItsResourcesAtStart) {
             "    Partner = BtHello\n"
             "  end\n"
             "end\n");
+}
+
+// The build's form compiler: converts both ways, refuses faulty input
+// without leaving an output file behind.
+TEST(FormTool, ConvertsBothWaysAndRefusesFaultyForms) {
+  std::string tool = ky_test::ToolFromEnv("KY_FORMTOOL");
+  ky_test::TempDir dir;
+  const std::string text = "object Fm: TFm\n  Caption = 'a'#13#10'b'\n  Items = <\n    item\n    end>\nend\n";
+  dir.WriteFile("Fm.kfm", text);
+  ky_test::ToolResult r = ky_test::RunTool(tool, "binary \"" + (dir / "Fm.kfm") + "\" \"" + (dir / "Fm.bin") + "\"");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  std::string bin = dir.ReadFile("Fm.bin");
+  EXPECT_EQ(std::vector<uint8_t>(bin.begin(), bin.end()), FormTextToBinary(text));
+  r = ky_test::RunTool(tool, "text \"" + (dir / "Fm.bin") + "\" \"" + (dir / "Back.kfm") + "\"");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(dir.ReadFile("Back.kfm"), text);
+
+  const std::string bad = "object Fm: TFm\n  Caption 'a'\nend\n";
+  dir.WriteFile("Bad.kfm", bad);
+  r = ky_test::RunTool(tool, "binary \"" + (dir / "Bad.kfm") + "\" \"" + (dir / "Bad.bin") + "\"");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.output, "formtool: " + (dir / "Bad.kfm") + ": Line 2: '=' expected\n");
+  EXPECT_EQ(GetFileAttributesA((dir / "Bad.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  r = ky_test::RunTool(tool, "text \"" + (dir / "Fm.kfm") + "\" \"" + (dir / "Bad.bin") + "\"");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.output, "formtool: " + (dir / "Fm.kfm") + ": Invalid stream format\n");
+
+  r = ky_test::RunTool(tool, "compile x");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.output.rfind("usage: formtool", 0), 0u) << r.output;
 }
 
 }  // namespace

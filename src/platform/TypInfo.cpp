@@ -68,47 +68,6 @@ bool TPropInfo::IsStored(const TPersistent& instance) const {
   return !StoredFn || StoredFn(instance);
 }
 
-bool TPropInfo::IsDefaultValue(const TPersistent& instance) const {
-  switch (Kind) {
-    case tkInteger:
-    case tkBoolean:
-    case tkEnumeration:
-    case tkSet:
-      return HasDefault && GetOrd(instance) == OrdDefault;
-    case tkFloat:
-      return GetFloat(instance) == FloatDefault;
-    case tkString:
-      return GetStr(instance) == StrDefault;
-    case tkReference:
-      return GetObj(instance) == nullptr;
-    case tkMethod:
-      return GetMethodName(instance).empty();
-    case tkClass:
-      return false;
-  }
-  return false;
-}
-
-bool TPropInfo::SameValue(const TPersistent& a, const TPersistent& b) const {
-  switch (Kind) {
-    case tkInteger:
-    case tkBoolean:
-    case tkEnumeration:
-    case tkSet:
-      return GetOrd(a) == GetOrd(b);
-    case tkFloat:
-      return GetFloat(a) == GetFloat(b);
-    case tkString:
-      return GetStr(a) == GetStr(b);
-    case tkMethod:
-      return GetMethodName(a) == GetMethodName(b);
-    case tkReference:
-    case tkClass:
-      return GetObj(a) == GetObj(b);
-  }
-  return false;
-}
-
 // ---- TClassInfo ----
 
 TClassInfo::TClassInfo(const char* name, const TClassInfo* parent, TFactory factory, TPublishFn publish)

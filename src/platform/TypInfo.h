@@ -238,10 +238,6 @@ struct TPropInfo {
 
   // The stored-when rule of the property (not its default).
   bool IsStored(const TPersistent& instance) const;
-  // The value equals the default (for kinds that have one).
-  bool IsDefaultValue(const TPersistent& instance) const;
-  // The values of two instances of the class are the same.
-  bool SameValue(const TPersistent& a, const TPersistent& b) const;
 };
 
 // ---- Class descriptions --------------------------------------------------

@@ -199,6 +199,35 @@ TEST_F(ClassesTest, PropertiesAreInheritedInOrderAndRepublishingReplacesInPlace)
   EXPECT_NE(text.find("    Count = 0\n"), std::string::npos) << text;
 }
 
+// A hint stored only while it is shown.
+class TTstHinted : public TComponent {
+  KY_CLASS(TTstHinted, TComponent)
+public:
+  explicit TTstHinted(TComponent* owner) : TComponent(owner) {}
+  static void Publish(TPublisher<TTstHinted>& p) {
+    p.Property("Hint", &TTstHinted::Hint, &TTstHinted::SetHint).Stored(&TTstHinted::ShowHint);
+    p.Property("ShowHint", &TTstHinted::ShowHint, &TTstHinted::SetShowHint).Default(false);
+  }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& v) { hint_ = v; }
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool v) { showHint_ = v; }
+
+private:
+  std::string hint_;
+  bool showHint_ = false;
+};
+
+TEST_F(ClassesTest, StoredWhenMethodDecidesBeforeTheDefault) {
+  TTstHinted c(nullptr);
+  c.SetName("Hn");
+  c.SetHint("Add product");
+  EXPECT_EQ(FormBinaryToText(WriteComponentBytes(&c)), "object Hn: TTstHinted\nend\n");
+  c.SetShowHint(true);
+  EXPECT_EQ(FormBinaryToText(WriteComponentBytes(&c)),
+            "object Hn: TTstHinted\n  Hint = 'Add product'\n  ShowHint = True\nend\n");
+}
+
 TEST_F(ClassesTest, EnumerationNamesComeFromTheDeclaration) {
   const TEnumInfo& info = EnumInfo(tshNone);
   EXPECT_EQ(info.TypeName(), "TTstShape");

@@ -159,3 +159,14 @@ TEST_F(StpToolTest, WrongUsageExitsWithTwo) {
     EXPECT_NE(r.output.find("Usage:"), std::string::npos) << args;
   }
 }
+
+TEST_F(StpToolTest, SmallestProductHasNoPictureNoFilesAndDefaults) {
+  dir_.WriteFile("m.ini", "[Product]\nName=Data\nKind=4\nVersion=1.0.0\n");
+  ASSERT_EQ(Stp("pack " + Q(dir_ / "m.ini") + " " + Q(dir_ / "d.stp")).exitCode, 0);
+  ky_test::ToolResult info = Stp("info " + Q(dir_ / "d.stp"));
+  ASSERT_EQ(info.exitCode, 0) << info.output;
+  for (const char* line : {"Picture:       0 bytes\n", "Files:         0\n", "Obsolete:      0\n",
+                           "Requires:      2.5.15\n", "Base version:  0.0.0\n", "Update:        no\n",
+                           "Identifier:    Data\n", "Description:   Data  Ver: 1.0.0\n"})
+    EXPECT_NE(info.output.find(line), std::string::npos) << line << info.output;
+}

@@ -19,9 +19,10 @@ std::string KeyName(uint8_t key) {
   for (const TKeyName& k : kKeyNames)
     if (k.Key == key) return k.Name;
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, static_cast<char>(key));
-  if (key >= 0x60 && key <= 0x69) return "Num " + std::to_string(key - 0x60);
-  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x70 + 1);
-  return std::string();
+  std::string name;
+  if (key >= 0x60 && key <= 0x69) name.append("Num ").append(std::to_string(key - 0x60));
+  if (key >= 0x70 && key <= 0x87) name.append("F").append(std::to_string(key - 0x70 + 1));
+  return name;
 }
 
 }  // namespace

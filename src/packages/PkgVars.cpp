@@ -169,8 +169,16 @@ void TKyPkgVars::SetValue(const std::string& path, TKyPkgVarsItem::TValue value)
   std::vector<std::string> parts = SplitPath(path);
   TKyConfigLock lock;
   TKyPkgVarsItem* item = root_.get();
-  for (const std::string& part : parts) item = item->Ensure(part);
-  if (item->value_ == value) return;
+  bool created = false;
+  for (const std::string& part : parts) {
+    TKyPkgVarsItem* next = item->Find(part);
+    if (!next) {
+      next = item->Ensure(part);
+      created = true;
+    }
+    item = next;
+  }
+  if (!created && item->value_ == value) return;
   item->value_ = std::move(value);
   Change();
 }

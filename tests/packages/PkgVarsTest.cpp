@@ -101,8 +101,13 @@ TEST_F(PkgVarsTest, ReadsGiveDefaultsForMissingVariablesAndConvertTypes) {
   EXPECT_EQ(vars.ReadString("a/text", ""), "5");
   EXPECT_TRUE(vars.Delete("a/TEXT"));
   EXPECT_FALSE(vars.Delete("a/text"));
+  int changes = 0;
+  vars.OnChange = [&](TObject*) { ++changes; };
+  vars.WriteString("b/empty", "");  // new, though its value is the default one
+  vars.WriteString("b/empty", "");  // unchanged
+  EXPECT_EQ(changes, 1);
   EXPECT_TRUE(vars.Delete("A"));
-  EXPECT_EQ(vars.Root()->Count(), 0);
+  EXPECT_EQ(vars.Root()->Count(), 1);
 }
 
 TEST_F(PkgVarsTest, EmptyAndInvalidPathsAreRefused) {

@@ -1,5 +1,6 @@
 #include "packages/MessageService.h"
 
+#include "packages/PkgStrings.h"
 #include "platform/Exception.h"
 
 namespace {
@@ -18,7 +19,9 @@ TMessageLookup SetMessageLookup(TMessageLookup lookup) {
 }
 
 std::string MessageText(const std::string& package, int id) {
-  if (Lookup())
+  if (TKyPkgStrings* pkg = FindStringsPackage(package)) {
+    if (TKyPkgStringsMessage* m = pkg->FindMessage(id)) return m->Text();
+  } else if (Lookup())
     if (std::optional<std::string> text = Lookup()(package, id)) return *text;
   return Format("Message Unknown (%s) (%d)", {package, int64_t{id}});
 }

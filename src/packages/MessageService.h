@@ -10,13 +10,15 @@
 #include "platform/SysUtils.h"
 
 // Answers a message text by package name and id, or nothing when that
-// package or message does not exist. The strings packages install it.
+// package or message does not exist: asked only when no strings package of
+// that name exists (programs that run without their packages).
 using TMessageLookup = std::function<std::optional<std::string>(const std::string& package, int id)>;
 
 // Installs the lookup used by the raisers and returns the previous one.
 TMessageLookup SetMessageLookup(TMessageLookup lookup);
 
-// The message text, or "Message Unknown (package) (id)".
+// The message of the active strings package of that name, else of the
+// lookup, else "Message Unknown (package) (id)".
 std::string MessageText(const std::string& package, int id);
 
 // The exception text: completed with "." unless it ends in "." or "?",

@@ -493,7 +493,7 @@ void TKyPkgInfo::Loaded() {
 uint16_t TKyPkgInfo::ReadHeader(TKyReader& reader) {
   const TKyPkgKind& kind = Kind();
   TKyPkgHeader h = ReadPkgHeader(reader);
-  std::string title = !Name().empty() ? Name() : (Owner() ? Owner()->Name() : "");
+  std::string title = ErrorTitle();
   if (!SameText(h.Signature, PkgSignature(kind.ClassWord)))
     RaiseMessageFmt(title, kSystemPkg, kind.MsgSignature, {HeaderFileName()});
   if (h.Version > kind.HighestRead) RaiseMessageFmt(title, kSystemPkg, kind.MsgVersion, {HeaderFileName()});
@@ -501,6 +501,8 @@ uint16_t TKyPkgInfo::ReadHeader(TKyReader& reader) {
 }
 
 void TKyPkgInfo::WriteHeader(TKyWriter& writer) const { WritePkgHeader(writer, Kind().ClassWord, Kind().Version); }
+
+std::string TKyPkgInfo::ErrorTitle() const { return !Name().empty() ? Name() : (Owner() ? Owner()->Name() : ""); }
 
 std::string TKyPkgInfo::HeaderFileName() const { return !currentPath_.empty() ? currentPath_ : FullFileName(); }
 

@@ -275,6 +275,10 @@ protected:
   uint16_t ReadHeader(TKyReader& reader);
   // The header with the kind's class word and current version.
   void WriteHeader(TKyWriter& writer) const;
+  // Sets the description as read, without Change.
+  void StoreDescription(const std::string& value) { description_ = value; }
+  // The title of this package's errors: its name, or its owner's.
+  std::string ErrorTitle() const;
   // The name that header messages show: the file being read, or the full
   // file name built from FileName.
   std::string HeaderFileName() const;

@@ -1,0 +1,529 @@
+#include "packages/PkgStrings.h"
+
+#include <algorithm>
+#include <optional>
+#include <type_traits>
+
+#include "packages/MessageService.h"
+#include "platform/Exception.h"
+#include "platform/FormStream.h"
+#include "platform/SysUtils.h"
+
+// ---- Entries ----
+
+TKyPkgStringsEntry::~TKyPkgStringsEntry() { TKyMemoryReference::InvalidateEntry(this); }
+
+void TKyPkgStringsEntry::Edit(const std::function<void()>& change) {
+  package_->Edit([&] {
+    TKyMemoryReference::InvalidateEntry(this);
+    change();
+  });
+}
+
+void TKyPkgStringsEntry::SetId(int32_t value) {
+  if (value == id_) return;
+  Edit([&] {
+    id_ = value;
+    if (table_ == sttLabels) package_->RebuildIndex();
+  });
+}
+
+void TKyPkgStringsLabel::SetCaption(const std::string& value) {
+  if (value != caption_) Edit([&] { caption_ = value; });
+}
+
+void TKyPkgStringsLabel::SetHint(const std::string& value) {
+  if (value != hint_) Edit([&] { hint_ = value; });
+}
+
+void TKyPkgStringsItem::SetText(const std::string& value) {
+  if (value != text_) Edit([&] { text_ = value; });
+}
+
+template <class E>
+E* TKyPkgStringsList<E>::Find(int32_t id) const {
+  if (id < 0) return nullptr;
+  if constexpr (std::is_same_v<E, TKyPkgStringsLabel>) {
+    // Every paint asks for its caption: constant time through the index.
+    if (static_cast<size_t>(id) < index_.size()) return index_[static_cast<size_t>(id)];
+    auto it = far_.find(id);
+    return it == far_.end() ? nullptr : it->second;
+  } else {
+    for (const auto& e : items_)
+      if (e->Id() == id) return e.get();
+    return nullptr;
+  }
+}
+
+template class TKyPkgStringsList<TKyPkgStringsLabel>;
+template class TKyPkgStringsList<TKyPkgStringsMessage>;
+template class TKyPkgStringsList<TKyPkgStringsText>;
+
+// ---- The package ----
+
+TKyPkgList& TKyPkgStrings::List() {
+  static TKyPkgList list(TKyPkgStrings::StaticClass());
+  return list;
+}
+
+TKyPkgStrings::TKyPkgStrings(TComponent* owner)
+    : TKyPkgInfo(owner), preserved_{kPreservedDefault, kPreservedDefault, kPreservedDefault, kPreservedDefault, 0} {
+  List().Add(this);
+}
+
+TKyPkgStrings::~TKyPkgStrings() {
+  TKyConfigLock lock;
+  TKyChangeBatch batch;
+  ClearContent();
+  List().Remove(this);
+  // References that showed this package's texts find another one of the
+  // name, unless everything is going away.
+  bool ownerGoing = Owner() && Owner()->IsDestroying();
+  if (!ApplicationDestroying() && !ownerGoing) {
+    for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
+    for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
+  }
+}
+
+void TKyPkgStrings::Publish(TPublisher<TKyPkgStrings>&) {}
+
+void TKyPkgStrings::Edit(const std::function<void()>& change) {
+  TKyConfigLock lock;
+  bool loading = IsLoading();
+  std::optional<TKyChangeBatch> batch;
+  if (!loading) batch.emplace();
+  change();
+  if (!loading) NotifyReferences();
+  Change();
+}
+
+void TKyPkgStrings::InvalidateReferences() {
+  for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateTable(t, this);
+}
+
+void TKyPkgStrings::NotifyReferences() {
+  if (IsLoading() || ApplicationDestroying()) return;
+  for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
+  for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
+}
+
+void TKyPkgStrings::ClearContent() {
+  InvalidateReferences();
+  labels_.index_.clear();
+  labels_.far_.clear();
+  labels_.items_.clear();
+  messages_.items_.clear();
+  texts_.items_.clear();
+  preserved_ = {kPreservedDefault, kPreservedDefault, kPreservedDefault, kPreservedDefault, 0};
+}
+
+void TKyPkgStrings::IndexLabel(TKyPkgStringsLabel* label) {
+  int32_t id = label->Id();
+  if (id < 0) return;
+  if (id <= kIndexLimit) {
+    auto& index = labels_.index_;
+    if (index.size() <= static_cast<size_t>(id)) index.resize(static_cast<size_t>(id) + 1, nullptr);
+    index[static_cast<size_t>(id)] = label;
+  } else {
+    labels_.far_[id] = label;
+  }
+}
+
+void TKyPkgStrings::RebuildIndex() {
+  labels_.index_.clear();
+  labels_.far_.clear();
+  for (const auto& l : labels_.items_) IndexLabel(l.get());
+}
+
+TKyPkgStringsLabel* TKyPkgStrings::AddLabel(int32_t id, const std::string& caption, const std::string& hint) {
+  TKyPkgStringsLabel* added = nullptr;
+  Edit([&] {
+    labels_.items_.push_back(std::make_unique<TKyPkgStringsLabel>(*this, id, caption, hint));
+    added = labels_.items_.back().get();
+    IndexLabel(added);
+  });
+  return added;
+}
+
+TKyPkgStringsMessage* TKyPkgStrings::AddMessage(int32_t id, const std::string& text) {
+  TKyPkgStringsMessage* added = nullptr;
+  Edit([&] {
+    messages_.items_.push_back(std::make_unique<TKyPkgStringsMessage>(*this, id, text));
+    added = messages_.items_.back().get();
+  });
+  return added;
+}
+
+TKyPkgStringsText* TKyPkgStrings::AddText(int32_t id, const std::string& text) {
+  TKyPkgStringsText* added = nullptr;
+  Edit([&] {
+    texts_.items_.push_back(std::make_unique<TKyPkgStringsText>(*this, id, text));
+    added = texts_.items_.back().get();
+  });
+  return added;
+}
+
+void TKyPkgStrings::DeleteEntry(TKyPkgStringsEntry* entry) {
+  if (!entry || &entry->Package() != this) return;
+  Edit([&] {
+    auto drop = [entry](auto& items) {
+      std::erase_if(items, [entry](const auto& e) { return e.get() == entry; });
+    };
+    switch (entry->Table()) {
+      case sttLabels:
+        drop(labels_.items_);
+        RebuildIndex();
+        break;
+      case sttMessages:
+        drop(messages_.items_);
+        break;
+      case sttTexts:
+        drop(texts_.items_);
+        break;
+    }
+  });
+}
+
+void TKyPkgStrings::SetPreserved(int index, int32_t value) {
+  if (preserved_.at(static_cast<size_t>(index)) == value) return;
+  Edit([&] { preserved_[static_cast<size_t>(index)] = value; });
+}
+
+void TKyPkgStrings::Clear() {
+  Edit([&] { ClearContent(); });
+}
+
+void TKyPkgStrings::SetPkgName(const std::string& value) {
+  if (value == PkgName()) return;
+  TKyConfigLock lock;
+  if (IsLoading()) {
+    StorePkgName(value);
+    return;
+  }
+  // "System" and "User" belong to the application configuration.
+  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
+    RaiseMessage(Name(), kSystemPkg, 67);
+  TKyChangeBatch batch;
+  List().MoveToEnd(this);
+  StorePkgName(value);
+  InvalidateReferences();
+  NotifyReferences();
+  Change();
+}
+
+bool TKyPkgStrings::IsActive() const {
+  return !Trim(PkgName()).empty() && List().FirstNamed(PkgName()) == this;
+}
+
+void TKyPkgStrings::SetActive(bool active) {
+  TKyConfigLock lock;
+  TKyChangeBatch batch;
+  if ((IsLoading() && !active) || List().Count() == 0 || Trim(PkgName()).empty()) return;
+  auto* first = static_cast<TKyPkgStrings*>(List().FirstNamed(PkgName()));
+  bool moved = false;
+  if (active) {
+    if (first != this) {
+      List().MoveToFront(this);
+      if (first) first->InvalidateReferences();
+      moved = true;
+    }
+  } else if (first == this) {
+    List().MoveToEnd(this);
+    moved = true;
+    if (List().FirstNamed(PkgName()) != this) InvalidateReferences();
+  }
+  if (moved && !ApplicationDestroying()) {
+    for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
+    for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
+  }
+}
+
+void TKyPkgStrings::Reload() {
+  TKyPkgInfo::Reload();
+  if (IsDesigning() && !dynamic_cast<const IKyPkgContainer*>(Owner())) {
+    TKyConfigLock lock;
+    TKyChangeBatch batch;
+    for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateAll(t);
+    NotifyReferences();
+  }
+}
+
+void TKyPkgStrings::CheckCount(TKyReader& reader, int32_t count, int minBytes) const {
+  // A damaged count must not make us allocate or loop before the data runs out.
+  int64_t left = reader.Stream().Size() - reader.Position();
+  if (count < 0 || static_cast<int64_t>(count) * minBytes > left)
+    throw EReadError(Format("Damaged package '%s': %d entries cannot be held by its data", {HeaderFileName(), int64_t{count}}));
+}
+
+void TKyPkgStrings::ReadPackage(TKyReader& reader) {
+  TKyConfigLock lock;
+  uint16_t version = ReadHeader(reader);
+  StoreDescription(reader.ReadString());
+  bool loading = IsLoading();
+  std::optional<TKyChangeBatch> batch;
+  if (!loading) batch.emplace();
+  ClearContent();
+  int32_t labelCount = reader.ReadInteger();
+  int32_t messageCount = reader.ReadInteger();
+  int32_t textCount = reader.ReadInteger();
+  // Smallest encodings: an id of 2 bytes, each string 2 bytes.
+  CheckCount(reader, labelCount, 6);
+  CheckCount(reader, messageCount, 4);
+  CheckCount(reader, textCount, 4);
+  for (int32_t i = 0; i < labelCount; ++i) {
+    int32_t id = reader.ReadInteger();
+    std::string caption = reader.ReadString();
+    std::string hint = reader.ReadString();
+    labels_.items_.push_back(std::make_unique<TKyPkgStringsLabel>(*this, id, std::move(caption), std::move(hint)));
+    IndexLabel(labels_.items_.back().get());
+  }
+  for (int32_t i = 0; i < messageCount; ++i) {
+    int32_t id = reader.ReadInteger();
+    messages_.items_.push_back(std::make_unique<TKyPkgStringsMessage>(*this, id, reader.ReadString()));
+  }
+  for (int32_t i = 0; i < textCount; ++i) {
+    int32_t id = reader.ReadInteger();
+    texts_.items_.push_back(std::make_unique<TKyPkgStringsText>(*this, id, reader.ReadString()));
+  }
+  if (version >= 3)
+    for (int i = 0; i < 4; ++i) preserved_[static_cast<size_t>(i)] = reader.ReadInteger();
+  if (version >= 4) preserved_[4] = reader.ReadInteger();
+  if (!loading) NotifyReferences();
+  Change();
+}
+
+void TKyPkgStrings::WritePackage(TKyWriter& writer) {
+  WriteHeader(writer);
+  writer.WriteString(Description());
+  writer.WriteInteger(labels_.Count());
+  writer.WriteInteger(messages_.Count());
+  writer.WriteInteger(texts_.Count());
+  for (const auto& l : labels_.items_) {
+    writer.WriteInteger(l->Id());
+    writer.WriteString(l->Caption());
+    writer.WriteString(l->Hint());
+  }
+  for (const auto& m : messages_.items_) {
+    writer.WriteInteger(m->Id());
+    writer.WriteString(m->Text());
+  }
+  for (const auto& t : texts_.items_) {
+    writer.WriteInteger(t->Id());
+    writer.WriteString(t->Text());
+  }
+  for (int32_t v : preserved_) writer.WriteInteger(v);
+}
+
+TKyPkgStrings* FindStringsPackage(const std::string& name) {
+  return static_cast<TKyPkgStrings*>(TKyPkgStrings::List().Find(name));
+}
+
+// ---- Reference objects ----
+
+namespace {
+
+// Live references of one table. A pass walks it by index; references freed
+// meanwhile leave holes that are closed when the outermost pass ends.
+struct TRefList {
+  std::vector<TKyMemoryReference*> items;
+  int walking = 0;
+};
+
+TRefList& Refs(TKyStringsTable table) {
+  static TRefList lists[3];
+  return lists[table];
+}
+
+template <class F>
+void ForEachRef(TKyStringsTable table, F fn) {
+  TRefList& list = Refs(table);
+  ++list.walking;
+  struct TEnd {
+    TRefList& l;
+    ~TEnd() {
+      if (--l.walking == 0) std::erase(l.items, nullptr);
+    }
+  } end{list};
+  for (size_t i = 0; i < list.items.size(); ++i)
+    if (TKyMemoryReference* r = list.items[i]) fn(r);
+}
+
+}  // namespace
+
+TKyMemoryReference::TKyMemoryReference(TKyStringsTable table, TPersistent* owner) : table_(table), owner_(owner) {
+  Refs(table_).items.push_back(this);
+}
+
+TKyMemoryReference::TKyMemoryReference(TKyStringsTable table, TPersistent* owner, const std::string& defPkgName,
+                                       int32_t defId)
+    : table_(table), owner_(owner), id_(-2), defPkgName_(defPkgName), defId_(defId), hasDefault_(true) {
+  Refs(table_).items.push_back(this);
+}
+
+TKyMemoryReference::~TKyMemoryReference() {
+  TRefList& list = Refs(table_);
+  auto it = std::find(list.items.begin(), list.items.end(), this);
+  if (it == list.items.end()) return;
+  if (list.walking > 0) *it = nullptr;
+  else list.items.erase(it);
+}
+
+void TKyMemoryReference::SetPkgName(const std::string& value) {
+  if (value == pkgName_) return;
+  bool sameName = SameText(value, pkgName_);
+  pkgName_ = value;
+  // Letter case alone names the same package.
+  if (sameName) return;
+  resolved_ = false;
+  cached_ = nullptr;
+  hadEntry_ = false;
+  Changed();
+}
+
+void TKyMemoryReference::SetId(int32_t value) {
+  if (value == id_) return;
+  id_ = value;
+  resolved_ = false;
+  cached_ = nullptr;
+  hadEntry_ = false;
+  Changed();
+}
+
+void TKyMemoryReference::SetReference(const std::string& pkgName, int32_t id) {
+  if (pkgName == pkgName_ && id == id_) return;
+  pkgName_ = pkgName;
+  id_ = id;
+  resolved_ = false;
+  cached_ = nullptr;
+  hadEntry_ = false;
+  Changed();
+}
+
+bool TKyMemoryReference::IsLinked() const {
+  if (!FirstPkgApplication()) return false;
+  return (id_ >= 0 && !Trim(pkgName_).empty()) || id_ == -2;
+}
+
+TKyPkgStringsEntry* TKyMemoryReference::Lookup(const std::string& pkgName, int32_t id) const {
+  TKyPkgStrings* pkg = FindStringsPackage(pkgName);
+  if (!pkg) return nullptr;
+  switch (table_) {
+    case sttLabels:
+      return pkg->FindLabel(id);
+    case sttMessages:
+      return pkg->FindMessage(id);
+    case sttTexts:
+      return pkg->FindText(id);
+  }
+  return nullptr;
+}
+
+TKyPkgStringsEntry* TKyMemoryReference::ResolveEntry() {
+  if (!FirstPkgApplication()) return nullptr;
+  if (resolved_) return cached_;
+  TKyPkgStringsEntry* entry = nullptr;
+  if (id_ >= 0 && IsLinked()) entry = Lookup(pkgName_, id_);
+  else if (!Trim(defPkgName_).empty() && defId_ >= 0) entry = Lookup(defPkgName_, defId_);
+  resolved_ = true;
+  cached_ = entry;
+  return entry;
+}
+
+void TKyMemoryReference::Invalidate() {
+  if (resolved_) hadEntry_ = cached_ != nullptr;
+  resolved_ = false;
+  cached_ = nullptr;
+}
+
+void TKyMemoryReference::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TKyMemoryReference::Assign(const TPersistent* source) {
+  auto* s = dynamic_cast<const TKyMemoryReference*>(source);
+  if (!s || &s->ClassType() != &ClassType()) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (SameText(pkgName_, s->pkgName_) && id_ == s->id_) return;
+  pkgName_ = s->pkgName_;
+  id_ = s->id_;
+  resolved_ = s->resolved_;
+  cached_ = s->cached_;
+  hadEntry_ = s->hadEntry_;
+  Changed();
+}
+
+void TKyMemoryReference::DefineProperties(TFiler& filer) {
+  TPersistent::DefineProperties(filer);
+  TPersistent* a = filer.Ancestor();
+  auto* anc = (a && &a->ClassType() == &ClassType()) ? static_cast<const TKyMemoryReference*>(a) : nullptr;
+  bool nameStored = a ? (!anc || anc->pkgName_ != pkgName_) : !pkgName_.empty();
+  // An explicit -1 survives when the creator gave a default; -2 is never written.
+  bool idStored = a ? (!anc || anc->id_ != id_) : (hasDefault_ ? id_ >= -1 : id_ >= 0);
+  filer.DefineProperty(
+      "PkgName", [this](TReader& r) { SetPkgName(r.ReadString()); },
+      [this](TWriter& w) { w.WriteString(pkgName_); }, nameStored);
+  filer.DefineProperty(
+      "Id", [this](TReader& r) { SetId(r.ReadInteger()); }, [this](TWriter& w) { w.WriteInteger(id_); }, idStored);
+}
+
+void TKyMemoryReference::InvalidateTable(TKyStringsTable table, const TKyPkgStrings* package) {
+  ForEachRef(table, [package](TKyMemoryReference* r) {
+    if (r->cached_ && &r->cached_->Package() == package) r->Invalidate();
+  });
+}
+
+void TKyMemoryReference::InvalidateEntry(const TKyPkgStringsEntry* entry) {
+  ForEachRef(entry->Table(), [entry](TKyMemoryReference* r) {
+    if (r->cached_ == entry) r->Invalidate();
+  });
+}
+
+void TKyMemoryReference::InvalidateEmpty(TKyStringsTable table) {
+  ForEachRef(table, [](TKyMemoryReference* r) {
+    if (r->resolved_ && !r->cached_) r->Invalidate();
+  });
+}
+
+void TKyMemoryReference::InvalidateAll(TKyStringsTable table) {
+  ForEachRef(table, [](TKyMemoryReference* r) { r->Invalidate(); });
+}
+
+void TKyMemoryReference::NotifyPass(TKyStringsTable table) {
+  ForEachRef(table, [](TKyMemoryReference* r) {
+    if (r->resolved_ || !r->IsLinked()) return;
+    bool had = r->hadEntry_;
+    r->hadEntry_ = false;
+    TKyPkgStringsEntry* entry = r->ResolveEntry();
+    // A reference that found nothing before speaks only when it finds something now.
+    if (had || entry) r->Changed();
+  });
+}
+
+int TKyMemoryReference::LiveCount(TKyStringsTable table) {
+  return static_cast<int>(std::count_if(Refs(table).items.begin(), Refs(table).items.end(),
+                                        [](TKyMemoryReference* r) { return r != nullptr; }));
+}
+
+std::string TKyMemoryLabel::Caption() {
+  TKyPkgStringsLabel* e = Resolve();
+  return e ? e->Caption() : std::string();
+}
+
+std::string TKyMemoryLabel::Hint() {
+  TKyPkgStringsLabel* e = Resolve();
+  return e ? e->Hint() : std::string();
+}
+
+std::string TKyMemoryMessage::Text() {
+  TKyPkgStringsMessage* e = Resolve();
+  return e ? e->Text() : std::string();
+}
+
+std::string TKyMemoryText::Text() {
+  TKyPkgStringsText* e = Resolve();
+  return e ? e->Text() : std::string();
+}
+
+void RegisterPackageClasses() { RegisterClasses({&TKyPkgStrings::StaticClass()}); }

@@ -1,0 +1,92 @@
+// Strings packages as readable sources:
+//
+//   [Package]   Class=Strings, Name (where it is embedded), Description,
+//               Preserved=a,b,c,d,e (the five kept integers)
+//   [Labels]    id=caption or id=caption|hint
+//   [Messages]  id=text
+//   [Texts]     id=text, or id=<< ... >> for a text of several lines
+//
+// Entries keep their order and duplicate ids.
+#include <string>
+
+#include "PkgSource.h"
+#include "packages/PkgStrings.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+std::unique_ptr<TKyPkgInfo> CreateStrings() { return std::make_unique<TKyPkgStrings>(nullptr); }
+
+// The caption and hint of a label, split at the first bar that is not escaped.
+void SplitLabel(const TPkgSource& src, const TSourceEntry& e, std::string& caption, std::string& hint) {
+  if (e.Block) src.Fail(e.Line, "a label is one line");
+  size_t bar = std::string::npos;
+  for (size_t i = 0; i < e.Value.size(); ++i) {
+    if (e.Value[i] == '\\') ++i;
+    else if (e.Value[i] == '|') {
+      bar = i;
+      break;
+    }
+  }
+  TSourceEntry part = e;
+  part.Value = e.Value.substr(0, bar);
+  caption = src.Text(part);
+  part.Value = bar == std::string::npos ? "" : e.Value.substr(bar + 1);
+  hint = src.Text(part);
+}
+
+void CompileStrings(const TPkgSource& src, TKyPkgInfo& pkg) {
+  auto& s = static_cast<TKyPkgStrings&>(pkg);
+  src.CheckLayout({"Labels", "Messages", "Texts"}, {"Description", "Preserved"});
+  s.SetDescription(src.PackageValue("Description"));
+  if (const TSourceSection* p = src.Section("Package"))
+    for (const auto& e : p->Entries)
+      if (SameText(e.Key, "Preserved")) {
+        std::vector<std::string> items = SplitCommaText(src.Text(e));
+        if (items.size() != 5) src.Fail(e.Line, "Preserved takes five integers");
+        for (int i = 0; i < 5; ++i) s.SetPreserved(i, src.Integer(e, items[static_cast<size_t>(i)]));
+      }
+  if (const TSourceSection* labels = src.Section("Labels"))
+    for (const auto& e : labels->Entries) {
+      std::string caption, hint;
+      SplitLabel(src, e, caption, hint);
+      s.AddLabel(src.KeyInteger(e), caption, hint);
+    }
+  if (const TSourceSection* messages = src.Section("Messages"))
+    for (const auto& e : messages->Entries) {
+      if (e.Block) src.Fail(e.Line, "a message is one line");
+      s.AddMessage(src.KeyInteger(e), src.Text(e));
+    }
+  if (const TSourceSection* texts = src.Section("Texts"))
+    for (const auto& e : texts->Entries) s.AddText(src.KeyInteger(e), src.Text(e));
+}
+
+void DecompileStrings(TKyPkgInfo& pkg, TSourceWriter& out) {
+  auto& s = static_cast<TKyPkgStrings&>(pkg);
+  out.Section("Package");
+  out.Raw("Class", "Strings");
+  out.Value("Description", s.Description());
+  std::vector<std::string> preserved;
+  for (int i = 0; i < 5; ++i) preserved.push_back(std::to_string(s.Preserved(i)));
+  out.Raw("Preserved", JoinCommaText(preserved));
+  out.Section("Labels");
+  for (int i = 0; i < s.Labels().Count(); ++i) {
+    const TKyPkgStringsLabel* l = s.Labels().Items(i);
+    std::string text = EscapeText(l->Caption(), true);
+    if (!l->Hint().empty()) {
+      text += '|';
+      text += EscapeText(l->Hint(), true);
+    }
+    out.Raw(std::to_string(l->Id()), text);
+  }
+  out.Section("Messages");
+  for (int i = 0; i < s.Messages().Count(); ++i)
+    out.Value(std::to_string(s.Messages().Items(i)->Id()), s.Messages().Items(i)->Text());
+  out.Section("Texts");
+  for (int i = 0; i < s.Texts().Count(); ++i) out.Text(std::to_string(s.Texts().Items(i)->Id()), s.Texts().Items(i)->Text());
+}
+
+}  // namespace
+
+extern const TPkgSourceKind kStringsSource;
+const TPkgSourceKind kStringsSource{"Strings", "KyPkgStrings", &CreateStrings, &CompileStrings, &DecompileStrings};

@@ -64,3 +64,33 @@ function(ky_form_resources target)
   set_source_files_properties("${res}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
   target_sources(${target} PRIVATE "${res}")
 endfunction()
+
+# ky_compile_packages(TARGET name OUT_DIR dir PACKAGES source output ...):
+# compiles each readable package source (docs/package-sources.md) into
+# OUT_DIR/output with pkgtool at build time. The custom target, built by
+# default, makes them all; link-time users add a dependency on it.
+function(ky_compile_packages)
+  cmake_parse_arguments(A "" "TARGET;OUT_DIR" "PACKAGES" ${ARGN})
+  list(LENGTH A_PACKAGES n)
+  math(EXPR odd "${n} % 2")
+  if(n EQUAL 0 OR odd)
+    message(FATAL_ERROR "ky_compile_packages: PACKAGES takes pairs of source and output")
+  endif()
+  file(MAKE_DIRECTORY "${A_OUT_DIR}")
+  set(outputs "")
+  math(EXPR last "${n} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET A_PACKAGES ${i} src)
+    list(GET A_PACKAGES ${j} out)
+    get_filename_component(src "${src}" ABSOLUTE)
+    set(out "${A_OUT_DIR}/${out}")
+    add_custom_command(OUTPUT "${out}"
+      COMMAND pkgtool compile "${src}" "${out}"
+      DEPENDS pkgtool "${src}"
+      COMMENT "Compiling package ${out}"
+      VERBATIM)
+    list(APPEND outputs "${out}")
+  endforeach()
+  add_custom_target(${A_TARGET} ALL DEPENDS ${outputs})
+endfunction()

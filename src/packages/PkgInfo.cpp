@@ -433,7 +433,8 @@ void TKyPkgInfo::Change() {
 }
 
 void TKyPkgInfo::ReadData(TStream& stream) {
-  if (initMode_ != rimDFM) return;
+  // An empty blob embeds nothing (a file-only package written elsewhere).
+  if (initMode_ != rimDFM || stream.Size() == 0) return;
   stream.SetPosition(0);
   {
     TKyReader reader(stream, 4096);

@@ -265,12 +265,16 @@ TKyPkgDisplaySetBackGround* TKyPkgDisplay::AddBackGround(const std::string& name
 }
 
 void TKyPkgDisplay::SetCustomColors(const std::string& text) {
-  TStringList list;
-  list.SetText(text);
-  if (list.Equals(customColors_)) return;
+  if (text == customColors_) return;
   TKyConfigLock lock;
-  customColors_.SetText(text);
+  customColors_ = text;
   Change();
+}
+
+std::vector<std::string> TKyPkgDisplay::CustomColorLines() const {
+  TStringList list;
+  list.SetText(customColors_);
+  return list.ToVector();
 }
 
 void TKyPkgDisplay::SetPixelsPerInch(int32_t value) {
@@ -311,7 +315,7 @@ void TKyPkgDisplay::ClearContent() {
   colors_.Clear();
   systemImages_->ClearContent();
   userImages_->ClearContent();
-  customColors_.Clear();
+  customColors_.clear();
 }
 
 void TKyPkgDisplay::Clear() {
@@ -342,15 +346,6 @@ void CheckCount(TKyReader& reader, int32_t count, int minBytes, const std::strin
                             {file, int64_t{count}, std::string(what)}));
 }
 
-std::string JoinLines(const TStrings& lines) {
-  std::string text;
-  for (int i = 0; i < lines.Count(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 }  // namespace
 
 void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
@@ -369,7 +364,7 @@ void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
   ClearContent();
 
   StoreDescription(reader.ReadString());
-  customColors_.SetText(reader.ReadString());
+  customColors_ = reader.ReadString();
   {
     // The nested packages hold back their own passes: ours runs at the end.
     ++readingNested_;
@@ -455,7 +450,7 @@ void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
 void TKyPkgDisplay::WritePackage(TKyWriter& writer) {
   WriteHeader(writer);
   writer.WriteString(Description());
-  writer.WriteString(JoinLines(customColors_));
+  writer.WriteString(customColors_);
   systemImages_->WritePackage(writer);
   userImages_->WritePackage(writer);
 

@@ -199,9 +199,11 @@ public:
   TKyPkgImages& SystemImages() { return *systemImages_; }
   TKyPkgImages& UserImages() { return *userImages_; }
 
-  // "ColorA=66CCFF" ... "ColorP=FFFFFFFF" lines, kept as text.
-  const TStringList& CustomColors() const { return customColors_; }
+  // The custom colours of the colour dialog: "ColorA=66CCFF" ...
+  // "ColorP=FFFFFFFF", lines joined by CR LF, kept as the text read.
+  const std::string& CustomColors() const { return customColors_; }
   void SetCustomColors(const std::string& text);
+  std::vector<std::string> CustomColorLines() const;
 
   // The resolution of the font heights held: the design resolution read,
   // or the screen's when the heights were scaled to it. Written with them.
@@ -234,7 +236,7 @@ private:
   TKyDisplaySets colors_;
   TKyPkgImages* systemImages_;
   TKyPkgImages* userImages_;
-  TStringList customColors_;
+  std::string customColors_;
   int32_t pixelsPerInch_;
   int readingNested_ = 0;
 };

@@ -177,3 +177,15 @@ TEST_F(LanguagesTest, ValidationMessagesComeInTheChosenLanguage) {
   EXPECT_EQ(refusal, CompleteMessage("", languages.Package(1).FindMessage(msgGroupMissing)->Text()));
   EXPECT_NE(refusal, CompleteMessage("", languages.Package(0).FindMessage(msgGroupMissing)->Text()));
 }
+
+// Programs without the wizard's packages (the command-line tool) carry the
+// English texts compiled in; they must say what the English package says.
+TEST_F(LanguagesTest, CompiledInEnglishTextsMatchTheEnglishPackage) {
+  const TKyPkgStrings& english = languages.Package(0);
+  for (int i = 0; i < english.Messages().Count(); ++i) {
+    const TKyPkgStringsMessage* m = english.Messages().Items(i);
+    EXPECT_EQ(EnglishInstallerMessage(m->Id()).value_or("<missing>"), m->Text()) << m->Id();
+  }
+  EXPECT_EQ(EnglishInstallerMessage(99), std::nullopt);
+  EXPECT_EQ(EnglishLicenseText(), english.FindText(0)->Text());
+}

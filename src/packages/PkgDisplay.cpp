@@ -68,8 +68,9 @@ void TKyPkgDisplaySet::SetName(const std::string& value) {
   Edit([&] {
     name_ = value;
     container_->hashValid_ = false;
-    // Objects that fell back because nothing carried this name may find it now.
-    if (!pkg.IsLoading()) TKySetObject::InvalidateAll(Kind());
+    // Objects that fell back because nothing carried this name may find it
+    // now; only the active package's names matter to them.
+    if (!pkg.IsLoading() && ActiveDisplayPackage() == &pkg) TKySetObject::InvalidateAll(Kind());
   });
 }
 
@@ -174,7 +175,7 @@ TKyPkgDisplaySet* TKyDisplaySets::AddSet(const std::string& name) {
   package_->Edit(kind_, [&] {
     Append(MakeSet(name));
     added = items_.back().get();
-    if (!loading) TKySetObject::InvalidateAll(kind_);
+    if (!loading && ActiveDisplayPackage() == package_) TKySetObject::InvalidateAll(kind_);
   });
   return added;
 }

@@ -335,6 +335,21 @@ TEST_F(WizardTest, AddRefusesWhatCannotBeInstalledAndLeavesTheListAsItWas) {
   }
   wizard.Add();  // cancelled: nothing happens
   EXPECT_EQ(view.page, 9);
+
+  // No development environment is installed here: each kind names the one it needs.
+  struct KindCase {
+    int kind;
+    const char* needs;
+  };
+  for (const KindCase& k : {KindCase{1, "Delphi 4"}, KindCase{2, "Delphi 5"}, KindCase{9, "Delphi 6"},
+                            KindCase{10, "C++Builder3"}, KindCase{15, "C++Builder4"}, KindCase{12, "C++Builder5"},
+                            KindCase{17, "C++Builder6"}}) {
+    view.chosen = {MakeSetup("k.stp", Product("Ky", k.kind, {1, 0, 0}), {})};
+    EXPECT_EQ(Refusal([&] { wizard.Add(); }),
+              std::string("Before of adding the product you should install ") + k.needs + ".")
+        << k.kind;
+    EXPECT_EQ(view.page, 9);
+  }
 }
 
 TEST_F(WizardTest, AddingAndInstallingAProduct) {

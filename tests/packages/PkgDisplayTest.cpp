@@ -9,6 +9,8 @@
 #include "DisplayTestSupport.h"
 #include "packages/MessageService.h"
 #include "platform/Exception.h"
+#include "platform/FormStream.h"
+#include "platform/TextForm.h"
 
 using namespace ky_test;
 
@@ -455,4 +457,62 @@ TEST_F(PkgDisplayTest, AFreedFallbackLeavesItsDependantsOnTheLibraryDefault) {
   parent.reset();
   EXPECT_EQ(child.Fallback(), &DftColBox());
   EXPECT_EQ(child.Value(), 0);
+}
+
+namespace {
+
+class TTstSkinHolder : public TComponent {
+  KY_CLASS(TTstSkinHolder, TComponent)
+public:
+  using TCreateArg = TComponent*;
+  explicit TTstSkinHolder(TComponent* owner)
+      : TComponent(owner), setFont_(this, "<Default>"), setColText_(this), image_(this, "System", 5) {}
+  static void Publish(TPublisher<TTstSkinHolder>& p) {
+    p.Property("SetFont", &TTstSkinHolder::SetFont);
+    p.Property("SetColText", &TTstSkinHolder::SetColText);
+    p.Property("Image", &TTstSkinHolder::Image);
+  }
+  TKySetFont* SetFont() const { return const_cast<TKySetFont*>(&setFont_); }
+  TKySetColor* SetColText() const { return const_cast<TKySetColor*>(&setColText_); }
+  TKyMemoryImage* Image() const { return const_cast<TKyMemoryImage*>(&image_); }
+
+private:
+  TKySetFont setFont_;
+  TKySetColor setColText_;
+  TKyMemoryImage image_;
+};
+
+}  // namespace
+
+TEST_F(PkgDisplayTest, SetObjectsAndImageReferencesStreamInForms) {
+  RegisterClasses({&TTstSkinHolder::StaticClass()});
+  TComponent base(nullptr);
+  base.SetName("FmBase");
+  auto* untouched = new TTstSkinHolder(&base);
+  untouched->SetName("PaPlain");
+  auto* h = new TTstSkinHolder(&base);
+  h->SetName("PaTitle");
+  h->SetFont()->SetName("sf2");
+  h->SetColText()->SetName("sc5");
+  h->Image()->SetReference("User", 17);
+  std::string text = FormBinaryToText(WriteComponentBytes(&base));
+  // Names still as created are not written.
+  EXPECT_NE(text.find("object PaPlain: TTstSkinHolder\n  end"), std::string::npos) << text;
+  EXPECT_NE(text.find("object PaTitle: TTstSkinHolder\n    SetFont.Name = 'sf2'\n    SetColText.Name = 'sc5'\n"
+                      "    Image.PkgName = 'User'\n    Image.Id = 17\n  end"),
+            std::string::npos)
+      << text;
+
+  Display().AddFont("SF2")->SetFont(Font("Arial", -20));
+  TComponent copy(nullptr);
+  ReadComponentBytes(WriteComponentBytes(&base), &copy);
+  auto* read = copy.Find<TTstSkinHolder>("PaTitle");
+  EXPECT_EQ(read->SetFont()->Value().Name, "Arial");
+  EXPECT_EQ(read->Image()->Id(), 17);
+  EXPECT_EQ(copy.Find<TTstSkinHolder>("PaPlain")->SetFont()->Name(), "<Default>");
+  // With an ancestor only what differs.
+  read->SetColText()->SetName("sc6");
+  std::string derived = FormBinaryToText(WriteComponentBytes(&copy, &base));
+  EXPECT_NE(derived.find("inherited PaTitle: TTstSkinHolder\n    SetColText.Name = 'sc6'\n  end"), std::string::npos)
+      << derived;
 }

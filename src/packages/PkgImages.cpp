@@ -308,101 +308,40 @@ TKyPkgImages* FindImagesPackage(const std::string& name) {
 
 namespace {
 
-// Live image references. A pass walks the list by index; references freed
-// meanwhile leave holes that are closed when the outermost pass ends.
-struct TImageRefs {
-  std::vector<TKyMemoryImage*> items;
-  int walking = 0;
-};
-
-TImageRefs& ImageRefs() {
-  static TImageRefs refs;
+TKyRefList<TKyMemoryImage>& ImageRefs() {
+  static TKyRefList<TKyMemoryImage> refs;
   return refs;
 }
 
-template <class F>
-void ForEachImageRef(F fn) {
-  TImageRefs& list = ImageRefs();
-  ++list.walking;
-  struct TEnd {
-    TImageRefs& l;
-    ~TEnd() {
-      if (--l.walking == 0) std::erase(l.items, nullptr);
-    }
-  } end{list};
-  for (size_t i = 0; i < list.items.size(); ++i)
-    if (TKyMemoryImage* r = list.items[i]) fn(r);
+TKyPkgImagesImage* FindImage(const std::string& pkgName, int32_t id) {
+  TKyPkgImages* pkg = FindImagesPackage(pkgName);
+  return pkg ? pkg->Find(id) : nullptr;
 }
 
 }  // namespace
 
-TKyMemoryImage::TKyMemoryImage(TPersistent* owner) : owner_(owner) { ImageRefs().items.push_back(this); }
+TKyMemoryImage::TKyMemoryImage(TPersistent* owner) : owner_(owner) { ImageRefs().Add(this); }
 
 TKyMemoryImage::TKyMemoryImage(TPersistent* owner, const std::string& defPkgName, int32_t defId)
-    : owner_(owner), id_(-2), defPkgName_(defPkgName), defId_(defId), hasDefault_(true) {
-  ImageRefs().items.push_back(this);
+    : owner_(owner), key_(defPkgName, defId) {
+  ImageRefs().Add(this);
 }
 
-TKyMemoryImage::~TKyMemoryImage() {
-  TImageRefs& list = ImageRefs();
-  auto it = std::find(list.items.begin(), list.items.end(), this);
-  if (it == list.items.end()) return;
-  if (list.walking > 0) *it = nullptr;
-  else list.items.erase(it);
-}
+TKyMemoryImage::~TKyMemoryImage() { ImageRefs().Remove(this); }
 
 void TKyMemoryImage::SetPkgName(const std::string& value) {
-  if (value == pkgName_) return;
-  bool sameName = SameText(value, pkgName_);
-  pkgName_ = value;
-  // Letter case alone names the same package.
-  if (sameName) return;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
+  if (key_.SetPkgName(value)) Changed();
 }
 
 void TKyMemoryImage::SetId(int32_t value) {
-  if (value == id_) return;
-  id_ = value;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
+  if (key_.SetId(value)) Changed();
 }
 
 void TKyMemoryImage::SetReference(const std::string& pkgName, int32_t id) {
-  if (pkgName == pkgName_ && id == id_) return;
-  pkgName_ = pkgName;
-  id_ = id;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
+  if (key_.SetReference(pkgName, id)) Changed();
 }
 
-bool TKyMemoryImage::IsLinked() const {
-  if (!FirstPkgApplication()) return false;
-  return (id_ >= 0 && !Trim(pkgName_).empty()) || id_ == -2;
-}
-
-TKyPkgImagesImage* TKyMemoryImage::ResolveEntry() {
-  if (!FirstPkgApplication()) return nullptr;
-  if (resolved_) return cached_;
-  TKyPkgImagesImage* entry = nullptr;
-  TKyPkgImages* pkg = nullptr;
-  if (id_ >= 0 && IsLinked()) {
-    pkg = FindImagesPackage(pkgName_);
-    if (pkg) entry = pkg->Find(id_);
-  } else if (!Trim(defPkgName_).empty() && defId_ >= 0) {
-    pkg = FindImagesPackage(defPkgName_);
-    if (pkg) entry = pkg->Find(defId_);
-  }
-  resolved_ = true;
-  cached_ = entry;
-  return entry;
-}
+TKyPkgImagesImage* TKyMemoryImage::ResolveEntry() { return key_.Resolve(FindImage); }
 
 TKyPkgImagesImage* TKyMemoryImage::Resolve() {
   TKyPkgImagesImage* e = ResolveEntry();
@@ -430,12 +369,6 @@ TKyBytes TKyMemoryImage::SecondRegionData() {
   return e ? e->Region2() : TKyBytes();
 }
 
-void TKyMemoryImage::Invalidate() {
-  if (resolved_) hadEntry_ = cached_ != nullptr;
-  resolved_ = false;
-  cached_ = nullptr;
-}
-
 void TKyMemoryImage::Changed() {
   if (OnChange) OnChange(this);
 }
@@ -446,65 +379,46 @@ void TKyMemoryImage::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
     return;
   }
-  if (SameText(pkgName_, s->pkgName_) && id_ == s->id_) return;
-  pkgName_ = s->pkgName_;
-  id_ = s->id_;
-  resolved_ = s->resolved_;
-  cached_ = s->cached_;
-  hadEntry_ = s->hadEntry_;
-  Changed();
+  if (key_.CopyFrom(s->key_)) Changed();
 }
 
 void TKyMemoryImage::DefineProperties(TFiler& filer) {
   TPersistent::DefineProperties(filer);
   TPersistent* a = filer.Ancestor();
   auto* anc = (a && &a->ClassType() == &ClassType()) ? static_cast<const TKyMemoryImage*>(a) : nullptr;
-  bool nameStored = a ? (!anc || anc->pkgName_ != pkgName_) : !pkgName_.empty();
-  // An explicit -1 survives when the creator gave a default; -2 is never written.
-  bool idStored = a ? (!anc || anc->id_ != id_) : (hasDefault_ ? id_ >= -1 : id_ >= 0);
-  filer.DefineProperty(
-      "PkgName", [this](TReader& r) { SetPkgName(r.ReadString()); },
-      [this](TWriter& w) { w.WriteString(pkgName_); }, nameStored);
-  filer.DefineProperty(
-      "Id", [this](TReader& r) { SetId(r.ReadInteger()); }, [this](TWriter& w) { w.WriteInteger(id_); }, idStored);
+  key_.Define(
+      filer, anc ? &anc->key_ : nullptr, a != nullptr, [this](const std::string& v) { SetPkgName(v); },
+      [this](int32_t v) { SetId(v); });
 }
 
 void TKyMemoryImage::InvalidatePackage(const TKyPkgImages* package) {
-  ForEachImageRef([package](TKyMemoryImage* r) {
-    if (r->cached_ && &r->cached_->Package() == package) r->Invalidate();
+  ImageRefs().ForEach([package](TKyMemoryImage* r) {
+    if (r->key_.Cached() && &r->key_.Cached()->Package() == package) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryImage::InvalidateEntry(const TKyPkgImagesImage* entry) {
-  ForEachImageRef([entry](TKyMemoryImage* r) {
-    if (r->cached_ == entry) r->Invalidate();
+  ImageRefs().ForEach([entry](TKyMemoryImage* r) {
+    if (r->key_.Cached() == entry) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryImage::InvalidateEmpty() {
-  ForEachImageRef([](TKyMemoryImage* r) {
-    if (r->resolved_ && !r->cached_) r->Invalidate();
+  ImageRefs().ForEach([](TKyMemoryImage* r) {
+    if (r->key_.Resolved() && !r->key_.Cached()) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryImage::InvalidateAll() {
-  ForEachImageRef([](TKyMemoryImage* r) { r->Invalidate(); });
+  ImageRefs().ForEach([](TKyMemoryImage* r) { r->key_.Invalidate(); });
 }
 
 void TKyMemoryImage::NotifyPass() {
-  ForEachImageRef([](TKyMemoryImage* r) {
-    if (r->resolved_ || !r->IsLinked()) return;
-    bool had = r->hadEntry_;
-    r->hadEntry_ = false;
-    TKyPkgImagesImage* entry = r->ResolveEntry();
-    // A reference that found nothing before speaks only when it finds something now.
-    if (had || entry) r->Changed();
+  ImageRefs().ForEach([](TKyMemoryImage* r) {
+    if (r->key_.Renotify(FindImage)) r->Changed();
   });
 }
 
-int TKyMemoryImage::LiveCount() {
-  auto& items = ImageRefs().items;
-  return static_cast<int>(std::count_if(items.begin(), items.end(), [](TKyMemoryImage* r) { return r != nullptr; }));
-}
+int TKyMemoryImage::LiveCount() { return ImageRefs().LiveCount(); }
 
 void RegisterImagesClasses() { RegisterClasses({&TKyPkgImages::StaticClass()}); }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "packages/PkgInfo.h"
+#include "packages/PkgReference.h"
 
 class TKyPkgImages;
 
@@ -163,19 +164,19 @@ public:
   TKyMemoryImage(TPersistent* owner, const std::string& defPkgName, int32_t defId);
   ~TKyMemoryImage() override;
 
-  const std::string& PkgName() const { return pkgName_; }
+  const std::string& PkgName() const { return key_.PkgName(); }
   void SetPkgName(const std::string& value);
-  int32_t Id() const { return id_; }
+  int32_t Id() const { return key_.Id(); }
   void SetId(int32_t value);
   void SetReference(const std::string& pkgName, int32_t id);
-  bool HasDefault() const { return hasDefault_; }
+  bool HasDefault() const { return key_.HasDefault(); }
 
   // An application configuration exists and the reference names an entry
   // (Id >= 0 with a package name) or its default (Id -2).
-  bool IsLinked() const;
+  bool IsLinked() const { return key_.IsLinked(); }
   // The entry, or nullptr when unresolved or when it holds no picture.
   TKyPkgImagesImage* Resolve();
-  bool Resolved() const { return resolved_; }
+  bool Resolved() const { return key_.Resolved(); }
   // Of the resolved entry: the class name ("" when none or unknown to the
   // registry), the picture bytes and the two regions (empty when none).
   std::string GraphicClassName();
@@ -204,18 +205,10 @@ protected:
   virtual void Changed();
 
 private:
-  void Invalidate();
   TKyPkgImagesImage* ResolveEntry();
 
   TPersistent* owner_;
-  bool resolved_ = false;
-  bool hadEntry_ = false;
-  std::string pkgName_;
-  int32_t id_ = -1;
-  std::string defPkgName_;
-  int32_t defId_ = -1;
-  TKyPkgImagesImage* cached_ = nullptr;
-  bool hasDefault_ = false;
+  TKyRefKey<TKyPkgImagesImage> key_;
 };
 
 // Registers the images package class with the class registry.

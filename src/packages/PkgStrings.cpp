@@ -322,86 +322,35 @@ TKyPkgStrings* FindStringsPackage(const std::string& name) {
 
 namespace {
 
-// Live references of one table. A pass walks it by index; references freed
-// meanwhile leave holes that are closed when the outermost pass ends.
-struct TRefList {
-  std::vector<TKyMemoryReference*> items;
-  int walking = 0;
-};
-
-TRefList& Refs(TKyStringsTable table) {
-  static TRefList lists[3];
+TKyRefList<TKyMemoryReference>& Refs(TKyStringsTable table) {
+  static TKyRefList<TKyMemoryReference> lists[3];
   return lists[table];
-}
-
-template <class F>
-void ForEachRef(TKyStringsTable table, F fn) {
-  TRefList& list = Refs(table);
-  ++list.walking;
-  struct TEnd {
-    TRefList& l;
-    ~TEnd() {
-      if (--l.walking == 0) std::erase(l.items, nullptr);
-    }
-  } end{list};
-  for (size_t i = 0; i < list.items.size(); ++i)
-    if (TKyMemoryReference* r = list.items[i]) fn(r);
 }
 
 }  // namespace
 
 TKyMemoryReference::TKyMemoryReference(TKyStringsTable table, TPersistent* owner) : table_(table), owner_(owner) {
-  Refs(table_).items.push_back(this);
+  Refs(table_).Add(this);
 }
 
 TKyMemoryReference::TKyMemoryReference(TKyStringsTable table, TPersistent* owner, const std::string& defPkgName,
                                        int32_t defId)
-    : table_(table), owner_(owner), id_(-2), defPkgName_(defPkgName), defId_(defId), hasDefault_(true) {
-  Refs(table_).items.push_back(this);
+    : table_(table), owner_(owner), key_(defPkgName, defId) {
+  Refs(table_).Add(this);
 }
 
-TKyMemoryReference::~TKyMemoryReference() {
-  TRefList& list = Refs(table_);
-  auto it = std::find(list.items.begin(), list.items.end(), this);
-  if (it == list.items.end()) return;
-  if (list.walking > 0) *it = nullptr;
-  else list.items.erase(it);
-}
+TKyMemoryReference::~TKyMemoryReference() { Refs(table_).Remove(this); }
 
 void TKyMemoryReference::SetPkgName(const std::string& value) {
-  if (value == pkgName_) return;
-  bool sameName = SameText(value, pkgName_);
-  pkgName_ = value;
-  // Letter case alone names the same package.
-  if (sameName) return;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
+  if (key_.SetPkgName(value)) Changed();
 }
 
 void TKyMemoryReference::SetId(int32_t value) {
-  if (value == id_) return;
-  id_ = value;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
+  if (key_.SetId(value)) Changed();
 }
 
 void TKyMemoryReference::SetReference(const std::string& pkgName, int32_t id) {
-  if (pkgName == pkgName_ && id == id_) return;
-  pkgName_ = pkgName;
-  id_ = id;
-  resolved_ = false;
-  cached_ = nullptr;
-  hadEntry_ = false;
-  Changed();
-}
-
-bool TKyMemoryReference::IsLinked() const {
-  if (!FirstPkgApplication()) return false;
-  return (id_ >= 0 && !Trim(pkgName_).empty()) || id_ == -2;
+  if (key_.SetReference(pkgName, id)) Changed();
 }
 
 TKyPkgStringsEntry* TKyMemoryReference::Lookup(const std::string& pkgName, int32_t id) const {
@@ -419,20 +368,7 @@ TKyPkgStringsEntry* TKyMemoryReference::Lookup(const std::string& pkgName, int32
 }
 
 TKyPkgStringsEntry* TKyMemoryReference::ResolveEntry() {
-  if (!FirstPkgApplication()) return nullptr;
-  if (resolved_) return cached_;
-  TKyPkgStringsEntry* entry = nullptr;
-  if (id_ >= 0 && IsLinked()) entry = Lookup(pkgName_, id_);
-  else if (!Trim(defPkgName_).empty() && defId_ >= 0) entry = Lookup(defPkgName_, defId_);
-  resolved_ = true;
-  cached_ = entry;
-  return entry;
-}
-
-void TKyMemoryReference::Invalidate() {
-  if (resolved_) hadEntry_ = cached_ != nullptr;
-  resolved_ = false;
-  cached_ = nullptr;
+  return key_.Resolve([this](const std::string& name, int32_t id) { return Lookup(name, id); });
 }
 
 void TKyMemoryReference::Changed() {
@@ -445,66 +381,47 @@ void TKyMemoryReference::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
     return;
   }
-  if (SameText(pkgName_, s->pkgName_) && id_ == s->id_) return;
-  pkgName_ = s->pkgName_;
-  id_ = s->id_;
-  resolved_ = s->resolved_;
-  cached_ = s->cached_;
-  hadEntry_ = s->hadEntry_;
-  Changed();
+  if (key_.CopyFrom(s->key_)) Changed();
 }
 
 void TKyMemoryReference::DefineProperties(TFiler& filer) {
   TPersistent::DefineProperties(filer);
   TPersistent* a = filer.Ancestor();
   auto* anc = (a && &a->ClassType() == &ClassType()) ? static_cast<const TKyMemoryReference*>(a) : nullptr;
-  bool nameStored = a ? (!anc || anc->pkgName_ != pkgName_) : !pkgName_.empty();
-  // An explicit -1 survives when the creator gave a default; -2 is never written.
-  bool idStored = a ? (!anc || anc->id_ != id_) : (hasDefault_ ? id_ >= -1 : id_ >= 0);
-  filer.DefineProperty(
-      "PkgName", [this](TReader& r) { SetPkgName(r.ReadString()); },
-      [this](TWriter& w) { w.WriteString(pkgName_); }, nameStored);
-  filer.DefineProperty(
-      "Id", [this](TReader& r) { SetId(r.ReadInteger()); }, [this](TWriter& w) { w.WriteInteger(id_); }, idStored);
+  key_.Define(
+      filer, anc ? &anc->key_ : nullptr, a != nullptr, [this](const std::string& v) { SetPkgName(v); },
+      [this](int32_t v) { SetId(v); });
 }
 
 void TKyMemoryReference::InvalidateTable(TKyStringsTable table, const TKyPkgStrings* package) {
-  ForEachRef(table, [package](TKyMemoryReference* r) {
-    if (r->cached_ && &r->cached_->Package() == package) r->Invalidate();
+  Refs(table).ForEach([package](TKyMemoryReference* r) {
+    if (r->key_.Cached() && &r->key_.Cached()->Package() == package) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryReference::InvalidateEntry(const TKyPkgStringsEntry* entry) {
-  ForEachRef(entry->Table(), [entry](TKyMemoryReference* r) {
-    if (r->cached_ == entry) r->Invalidate();
+  Refs(entry->Table()).ForEach([entry](TKyMemoryReference* r) {
+    if (r->key_.Cached() == entry) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryReference::InvalidateEmpty(TKyStringsTable table) {
-  ForEachRef(table, [](TKyMemoryReference* r) {
-    if (r->resolved_ && !r->cached_) r->Invalidate();
+  Refs(table).ForEach([](TKyMemoryReference* r) {
+    if (r->key_.Resolved() && !r->key_.Cached()) r->key_.Invalidate();
   });
 }
 
 void TKyMemoryReference::InvalidateAll(TKyStringsTable table) {
-  ForEachRef(table, [](TKyMemoryReference* r) { r->Invalidate(); });
+  Refs(table).ForEach([](TKyMemoryReference* r) { r->key_.Invalidate(); });
 }
 
 void TKyMemoryReference::NotifyPass(TKyStringsTable table) {
-  ForEachRef(table, [](TKyMemoryReference* r) {
-    if (r->resolved_ || !r->IsLinked()) return;
-    bool had = r->hadEntry_;
-    r->hadEntry_ = false;
-    TKyPkgStringsEntry* entry = r->ResolveEntry();
-    // A reference that found nothing before speaks only when it finds something now.
-    if (had || entry) r->Changed();
+  Refs(table).ForEach([](TKyMemoryReference* r) {
+    if (r->key_.Renotify([r](const std::string& name, int32_t id) { return r->Lookup(name, id); })) r->Changed();
   });
 }
 
-int TKyMemoryReference::LiveCount(TKyStringsTable table) {
-  return static_cast<int>(std::count_if(Refs(table).items.begin(), Refs(table).items.end(),
-                                        [](TKyMemoryReference* r) { return r != nullptr; }));
-}
+int TKyMemoryReference::LiveCount(TKyStringsTable table) { return Refs(table).LiveCount(); }
 
 std::string TKyMemoryLabel::Caption() {
   TKyPkgStringsLabel* e = Resolve();

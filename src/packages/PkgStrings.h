@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "packages/PkgInfo.h"
+#include "packages/PkgReference.h"
 
 class TKyPkgStrings;
 class TKyMemoryReference;
@@ -188,21 +189,21 @@ public:
 
   ~TKyMemoryReference() override;
 
-  const std::string& PkgName() const { return pkgName_; }
+  const std::string& PkgName() const { return key_.PkgName(); }
   void SetPkgName(const std::string& value);
-  int32_t Id() const { return id_; }
+  int32_t Id() const { return key_.Id(); }
   void SetId(int32_t value);
   void SetReference(const std::string& pkgName, int32_t id);
-  bool HasDefault() const { return hasDefault_; }
-  const std::string& DefaultPkgName() const { return defPkgName_; }
-  int32_t DefaultId() const { return defId_; }
+  bool HasDefault() const { return key_.HasDefault(); }
+  const std::string& DefaultPkgName() const { return key_.DefaultPkgName(); }
+  int32_t DefaultId() const { return key_.DefaultId(); }
 
   // Usable: an application configuration exists and the reference names an
   // entry (Id >= 0 with a package name) or its default (Id -2).
-  bool IsLinked() const;
+  bool IsLinked() const { return key_.IsLinked(); }
   // The entry, cached until a package change invalidates it.
   TKyPkgStringsEntry* ResolveEntry();
-  bool Resolved() const { return resolved_; }
+  bool Resolved() const { return key_.Resolved(); }
 
   // Told whenever the resolved text may have changed.
   TOwnerNotify OnChange;
@@ -227,19 +228,11 @@ protected:
   virtual void Changed();
 
 private:
-  void Invalidate();
   TKyPkgStringsEntry* Lookup(const std::string& pkgName, int32_t id) const;
 
   TKyStringsTable table_;
   TPersistent* owner_;
-  bool resolved_ = false;
-  bool hadEntry_ = false;  // the cache held an entry before it was invalidated
-  std::string pkgName_;
-  int32_t id_ = -1;
-  std::string defPkgName_;
-  int32_t defId_ = -1;
-  TKyPkgStringsEntry* cached_ = nullptr;
-  bool hasDefault_ = false;
+  TKyRefKey<TKyPkgStringsEntry> key_;
 };
 
 class TKyMemoryLabel : public TKyMemoryReference {

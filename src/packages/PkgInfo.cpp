@@ -453,26 +453,37 @@ bool TKyPkgInfo::IsInitModeStored(const TKyPkgInfo* ancestor) const {
   return !fileOnly_ && initMode_ != rimDFM;
 }
 
-void TKyPkgInfo::DefineProperties(TFiler& filer) {
-  TComponent::DefineProperties(filer);
-  auto* ancestor = dynamic_cast<TKyPkgInfo*>(filer.Ancestor());
+void TKyPkgInfo::DefineInitMode(TFiler& filer, const std::string& name, const TKyPkgInfo* ancestor) {
   filer.DefineProperty(
-      "InitMode",
+      name,
       [this](TReader& r) {
         int v = EnumInfo(rimDFM).Value(r.ReadIdent());
         if (v < 0) throw EReadError("Invalid property value");
         SetInitMode(static_cast<TKyRegisterInitMode>(v));
       },
       [this](TWriter& w) { w.WriteIdent(EnumInfo(rimDFM).Name(initMode_)); }, IsInitModeStored(ancestor));
+}
+
+void TKyPkgInfo::DefineFileName(TFiler& filer, const std::string& name, const TKyPkgInfo* ancestor) {
   filer.DefineProperty(
-      "FileName", [this](TReader& r) { SetFileName(r.ReadString()); },
-      [this](TWriter& w) { w.WriteString(fileName_); },
+      name, [this](TReader& r) { SetFileName(r.ReadString()); }, [this](TWriter& w) { w.WriteString(fileName_); },
       ancestor ? ancestor->fileName_ != fileName_ : !fileName_.empty());
+}
+
+void TKyPkgInfo::DefineData(TFiler& filer, const std::string& name, TKyPkgInfo* ancestor) {
   bool dataStored = true;
   if (ancestor && initMode_ == rimDFM && ancestor->initMode_ == rimDFM)
     dataStored = SaveToBytes() != ancestor->SaveToBytes();
   filer.DefineBinaryProperty(
-      "Data", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, dataStored);
+      name, [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, dataStored);
+}
+
+void TKyPkgInfo::DefineProperties(TFiler& filer) {
+  TComponent::DefineProperties(filer);
+  auto* ancestor = dynamic_cast<TKyPkgInfo*>(filer.Ancestor());
+  DefineInitMode(filer, "InitMode", ancestor);
+  DefineFileName(filer, "FileName", ancestor);
+  DefineData(filer, "Data", ancestor);
 }
 
 namespace {

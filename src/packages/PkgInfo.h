@@ -231,7 +231,7 @@ public:
   // Re-reads the file in rimFILE mode ("File '%s' not found" when missing).
   virtual void Reload();
   // Writes the file in rimFILE mode.
-  void Save();
+  virtual void Save();
   void LoadFromFile(const std::string& name);
   void SaveToFile(const std::string& name);
   // A whole package (header and body) from or to a stream at its position.
@@ -258,6 +258,13 @@ public:
   // The "Data" handlers: the whole package as a blob in rimDFM.
   virtual void ReadData(TStream& stream);
   virtual void WriteData(TStream& stream);
+
+  // The streamed parts of a package under names of an owner's choosing
+  // ("PkgSetupInitMode"), for owners that embed packages in their own
+  // stream; the ancestor is the same package of the ancestor form.
+  void DefineInitMode(TFiler& filer, const std::string& name, const TKyPkgInfo* ancestor);
+  void DefineFileName(TFiler& filer, const std::string& name, const TKyPkgInfo* ancestor);
+  void DefineData(TFiler& filer, const std::string& name, TKyPkgInfo* ancestor);
 
   // Header and body; kinds implement both.
   virtual void ReadPackage(TKyReader& reader) = 0;

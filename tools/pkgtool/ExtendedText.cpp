@@ -1,5 +1,6 @@
 #include "ExtendedText.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +73,22 @@ public:
     if (carry) r.d_.push_back(carry);
     return r;
   }
+  // this / 2^bits; lost tells whether nonzero bits were dropped.
+  TBig ShiftedRight(int bits, bool& lost) const {
+    TBig r;
+    size_t limbs = static_cast<size_t>(bits / 32);
+    int rest = bits % 32;
+    lost = false;
+    for (size_t i = 0; i < limbs && i < d_.size(); ++i) lost = lost || d_[i] != 0;
+    if (limbs >= d_.size()) return r;
+    if (rest && (d_[limbs] & ((uint32_t(1) << rest) - 1))) lost = true;
+    for (size_t i = limbs; i < d_.size(); ++i) {
+      uint32_t high = (rest && i + 1 < d_.size()) ? d_[i + 1] << (32 - rest) : 0;
+      r.d_.push_back((d_[i] >> rest) | high);
+    }
+    r.Normalize();
+    return r;
+  }
   // this -= b, where b <= this.
   void Subtract(const TBig& b) {
     uint64_t borrow = 0;
@@ -142,6 +159,7 @@ struct TDecimal {
   bool Negative = false;
   std::string Digits;
   int Exp10 = 0;
+  bool More = false;  // nonzero digits follow the ones kept
 };
 
 void StripTrailingZeros(TDecimal& d) {
@@ -198,8 +216,9 @@ bool DecimalToParts(const TDecimal& d, TParts& out) {
   return out.Exponent < kMaxExponent;
 }
 
-// The exact decimal value of a finite, canonical extended value.
-TDecimal ExactDecimal(const TParts& p) {
+// The leading digits of a finite, canonical extended value: all of an
+// integer, else some 27 (a denormal's full expansion runs to thousands).
+TDecimal LeadingDecimal(const TParts& p) {
   TDecimal d;
   d.Negative = p.Negative;
   if (p.Significand == 0) return d;
@@ -208,8 +227,12 @@ TDecimal ExactDecimal(const TParts& p) {
   if (e2 >= 0) {
     n = n.Shifted(e2);
   } else {
-    n.MulPow(5, -e2);  // m * 2^e2 = m * 5^-e2 / 10^-e2
-    d.Exp10 = e2;
+    // floor(m * 10^k / 2^-e2), k chosen for some 27 digits.
+    int bits = n.BitLength() - 1 + e2;  // 2^bits <= value < 2^(bits+1)
+    int k = 27 - static_cast<int>(std::floor(bits * 0.30102999566398120));
+    n.MulPow(10, k);
+    n = n.ShiftedRight(-e2, d.More);
+    d.Exp10 = -k;
   }
   d.Digits = n.Decimal();
   StripTrailingZeros(d);
@@ -222,8 +245,9 @@ TDecimal RoundDigits(const TDecimal& d, size_t digits) {
   TDecimal r = d;
   r.Digits = d.Digits.substr(0, digits);
   r.Exp10 = d.Exp10 + static_cast<int>(d.Digits.size() - digits);
+  r.More = false;
   char next = d.Digits[digits];
-  bool rest = d.Digits.find_first_not_of('0', digits + 1) != std::string::npos;
+  bool rest = d.More || d.Digits.find_first_not_of('0', digits + 1) != std::string::npos;
   bool up = next > '5' || (next == '5' && (rest || ((r.Digits.back() - '0') & 1)));
   if (up) {
     size_t i = r.Digits.size();
@@ -266,6 +290,15 @@ bool SameParts(const TParts& a, const TParts& b) {
   return a.Negative == b.Negative && a.Exponent == b.Exponent && a.Significand == b.Significand;
 }
 
+std::string Pattern(const TExtended& value) {
+  std::string s = "$";
+  for (int i = 9; i >= 0; --i) {
+    s += kHex[value.Bytes[static_cast<size_t>(i)] >> 4];
+    s += kHex[value.Bytes[static_cast<size_t>(i)] & 15];
+  }
+  return s;
+}
+
 }  // namespace
 
 std::string ExtendedToText(const TExtended& value) {
@@ -273,22 +306,16 @@ std::string ExtendedToText(const TExtended& value) {
   bool integerBit = (p.Significand >> 63) != 0;
   if (p.Exponent == kMaxExponent && p.Significand == uint64_t(1) << 63) return p.Negative ? "-Inf" : "Inf";
   bool canonical = p.Exponent == 0 ? !integerBit : (integerBit && p.Exponent != kMaxExponent);
-  if (!canonical) {
-    std::string s = "$";
-    for (int i = 9; i >= 0; --i) {
-      s += kHex[value.Bytes[static_cast<size_t>(i)] >> 4];
-      s += kHex[value.Bytes[static_cast<size_t>(i)] & 15];
-    }
-    return s;
-  }
-  TDecimal exact = ExactDecimal(p);
-  // The fewest digits that read back to the same value; the exact expansion always does.
-  for (size_t digits = 1; digits < exact.Digits.size(); ++digits) {
-    TDecimal shorter = RoundDigits(exact, digits);
+  if (!canonical) return Pattern(value);
+  TDecimal lead = LeadingDecimal(p);
+  if (lead.Digits.empty()) return FormatDecimal(lead);  // 0 or -0
+  // The fewest digits that read back to the same value; 21 always do.
+  for (size_t digits = 1; digits <= lead.Digits.size(); ++digits) {
+    TDecimal shorter = RoundDigits(lead, digits);
     TParts back;
     if (DecimalToParts(shorter, back) && SameParts(back, p)) return FormatDecimal(shorter);
   }
-  return FormatDecimal(exact);
+  return Pattern(value);
 }
 
 bool TextToExtended(const std::string& text, TExtended& value, std::string& error) {

@@ -77,6 +77,10 @@ function(ky_compile_packages)
     message(FATAL_ERROR "ky_compile_packages: PACKAGES takes pairs of source and output")
   endif()
   file(MAKE_DIRECTORY "${A_OUT_DIR}")
+  # Sources name files beside them (pictures, nested sources): every file of
+  # the calling folder's tree counts for every package.
+  file(GLOB_RECURSE beside CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  list(FILTER beside EXCLUDE REGEX "CMakeLists\\.txt$")
   set(outputs "")
   math(EXPR last "${n} - 1")
   foreach(i RANGE 0 ${last} 2)
@@ -87,7 +91,7 @@ function(ky_compile_packages)
     set(out "${A_OUT_DIR}/${out}")
     add_custom_command(OUTPUT "${out}"
       COMMAND pkgtool compile "${src}" "${out}"
-      DEPENDS pkgtool "${src}"
+      DEPENDS pkgtool "${src}" ${beside}
       COMMENT "Compiling package ${out}"
       VERBATIM)
     list(APPEND outputs "${out}")

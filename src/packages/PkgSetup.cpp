@@ -31,6 +31,8 @@ void PublishKeys(TPublisher<TKyPkgSetupKeys>& p, std::index_sequence<I...>) {
 
 }  // namespace
 
+const char* SetupKeyName(TKySetupKey key) { return kKeyNames[key]; }
+
 TKyPkgSetupKeys::TKyPkgSetupKeys(TPersistent* owner) : owner_(owner) { Reset(); }
 
 TShortCut TKyPkgSetupKeys::DefaultKey(TKySetupKey key) {

@@ -32,6 +32,9 @@ enum TKySetupKey : uint8_t {
   kSetupKeyCount
 };
 
+// The published name of a key ("KeyRelation").
+const char* SetupKeyName(TKySetupKey key);
+
 class TKyPkgSetupKeys : public TPersistent {
   KY_CLASS(TKyPkgSetupKeys, TPersistent)
 public:

@@ -107,13 +107,6 @@ int32_t ParseColor(const TPkgSource& src, const TSourceEntry& e) {
   return v;
 }
 
-bool ParseBool(const TPkgSource& src, const TSourceEntry& e) {
-  std::string t = Trim(src.Text(e));
-  if (SameText(t, "True")) return true;
-  if (SameText(t, "False")) return false;
-  src.Fail(e.Line, "'" + t + "' is not True or False");
-}
-
 const char* const kStyles[] = {"Bold", "Italic", "Underline", "StrikeOut"};
 
 TKyFontData ParseStyle(const TPkgSource& src, const TSourceEntry& e, TKyFontData f) {
@@ -190,7 +183,7 @@ void CompileSets(const TPkgSource& src, const TSourceSection& section, TKyPkgDis
       else if (SameText(e.Key, "Color2")) s->SetColor2(ParseColor(src, e));
       else if (SameText(e.Key, "ImagePackage")) g.imagePkg = src.Text(e);
       else if (SameText(e.Key, "ImageId")) g.imageId = src.Integer(e, src.Text(e));
-      else if (SameText(e.Key, "Flag")) s->SetFlag(ParseBool(src, e));
+      else if (SameText(e.Key, "Flag")) s->SetFlag(src.Boolean(e));
       else src.Fail(e.Line, "unknown key '" + e.Key + "' of a background set");
     } else {
       src.Fail(e.Line, "unknown key '" + e.Key + "' of a colour set");

@@ -57,13 +57,6 @@ void SaveBytes(const std::string& file, const TKyBytes& bytes) {
   m.SaveToFile(file);
 }
 
-bool ParseBool(const TPkgSource& src, const TSourceEntry& e, const std::string& text) {
-  std::string t = Trim(text);
-  if (SameText(t, "True")) return true;
-  if (SameText(t, "False")) return false;
-  src.Fail(e.Line, "'" + text + "' is not True or False");
-}
-
 std::vector<std::string> Items(const TPkgSource& src, const TSourceEntry& e, size_t count) {
   std::vector<std::string> items = SplitCommaText(src.Text(e));
   if (items.size() != count) src.Fail(e.Line, e.Key + " takes " + std::to_string(count) + " values");
@@ -170,7 +163,7 @@ void CompileImagesPackageKeys(const TPkgSource& src, const TSourceEntry& e, TKyP
       pkg.SetPreserved(i, src.Integer(e, items[static_cast<size_t>(i)]));
   } else if (SameText(e.Key, "Flags")) {
     std::vector<std::string> items = Items(src, e, 2);
-    for (int i = 0; i < 2; ++i) pkg.SetPreservedFlag(i, ParseBool(src, e, items[static_cast<size_t>(i)]));
+    for (int i = 0; i < 2; ++i) pkg.SetPreservedFlag(i, src.Boolean(e, items[static_cast<size_t>(i)]));
   }
 }
 
@@ -218,7 +211,7 @@ void CompileImageEntries(const TPkgSource& src, const TSourceSection& section, T
     } else if (SameText(e.Key, "Options")) {
       std::vector<std::string> items = Items(src, e, TKyPkgImagesImage::kOptionCount);
       for (int i = 0; i < TKyPkgImagesImage::kOptionCount; ++i)
-        im.SetOption(i, ParseBool(src, e, items[static_cast<size_t>(i)]));
+        im.SetOption(i, src.Boolean(e, items[static_cast<size_t>(i)]));
     } else if (SameText(e.Key, "Settings")) {
       std::vector<std::string> items = Items(src, e, TKyPkgImagesImage::kSettingCount);
       for (int i = 0; i < TKyPkgImagesImage::kSettingCount; ++i)

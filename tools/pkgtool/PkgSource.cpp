@@ -217,7 +217,17 @@ TPkgSource TPkgSource::Load(const std::string& fileName) {
   return Parse(std::string(m.Data().begin(), m.Data().end()), fileName);
 }
 
-std::string TPkgSource::Folder() const { return ExtractFilePath(fileName_); }
+namespace {
+
+// Sources may be named with "/" (the build passes host paths).
+std::string FolderOf(std::string fileName) {
+  std::replace(fileName.begin(), fileName.end(), '/', '\\');
+  return ExtractFilePath(fileName);
+}
+
+}  // namespace
+
+std::string TPkgSource::Folder() const { return FolderOf(fileName_); }
 
 const TSourceSection* TPkgSource::Section(const std::string& name) const {
   for (const auto& s : sections_)
@@ -267,9 +277,16 @@ int32_t TPkgSource::Integer(const TSourceEntry& entry, const std::string& text) 
   return v;
 }
 
+bool TPkgSource::Boolean(const TSourceEntry& entry, const std::string& text) const {
+  std::string t = Trim(text);
+  if (SameText(t, "True")) return true;
+  if (SameText(t, "False")) return false;
+  Fail(entry.Line, "'" + t + "' is not True or False");
+}
+
 // ---- Writing ----
 
-std::string TSourceWriter::Folder() const { return ExtractFilePath(fileName_); }
+std::string TSourceWriter::Folder() const { return FolderOf(fileName_); }
 
 void TSourceWriter::Comment(const std::string& text) { text_ += "; " + AnsiToUtf8(text) + "\n"; }
 

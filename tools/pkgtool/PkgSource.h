@@ -52,6 +52,9 @@ public:
   std::string Text(const TSourceEntry& entry) const;
   int32_t Integer(const TSourceEntry& entry, const std::string& text) const;
   int32_t KeyInteger(const TSourceEntry& entry) const { return Integer(entry, entry.Key); }
+  // "True" or "False", ignoring case.
+  bool Boolean(const TSourceEntry& entry, const std::string& text) const;
+  bool Boolean(const TSourceEntry& entry) const { return Boolean(entry, Text(entry)); }
 
 private:
   std::string fileName_;

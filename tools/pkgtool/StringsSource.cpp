@@ -10,6 +10,7 @@
 #include <string>
 
 #include "PkgSource.h"
+#include "StringsSource.h"
 #include "packages/PkgStrings.h"
 #include "platform/SysUtils.h"
 
@@ -35,41 +36,47 @@ void SplitLabel(const TPkgSource& src, const TSourceEntry& e, std::string& capti
   hint = src.Text(part);
 }
 
-void CompileStrings(const TPkgSource& src, TKyPkgInfo& pkg) {
-  auto& s = static_cast<TKyPkgStrings&>(pkg);
-  src.CheckLayout({"Labels", "Messages", "Texts"}, {"Description", "Preserved"});
-  s.SetDescription(src.PackageValue("Description"));
-  if (const TSourceSection* p = src.Section("Package"))
-    for (const auto& e : p->Entries)
-      if (SameText(e.Key, "Preserved")) {
-        std::vector<std::string> items = SplitCommaText(src.Text(e));
-        if (items.size() != 5) src.Fail(e.Line, "Preserved takes five integers");
-        for (int i = 0; i < 5; ++i) s.SetPreserved(i, src.Integer(e, items[static_cast<size_t>(i)]));
-      }
-  if (const TSourceSection* labels = src.Section("Labels"))
+}  // namespace
+
+void CompileStringsKeys(const TPkgSource& src, const TSourceSection* keys, TKyPkgStrings& s) {
+  if (!keys) return;
+  for (const auto& e : keys->Entries)
+    if (SameText(e.Key, "Description")) {
+      s.SetDescription(src.Text(e));
+    } else if (SameText(e.Key, "Preserved")) {
+      std::vector<std::string> items = SplitCommaText(src.Text(e));
+      if (items.size() != 5) src.Fail(e.Line, "Preserved takes five integers");
+      for (int i = 0; i < 5; ++i) s.SetPreserved(i, src.Integer(e, items[static_cast<size_t>(i)]));
+    } else if (!SameText(keys->Name, "Package")) {
+      src.Fail(e.Line, "unknown key '" + e.Key + "' in [" + keys->Name + "]");
+    }
+}
+
+void CompileStringsTables(const TPkgSource& src, const std::string& prefix, TKyPkgStrings& s) {
+  if (const TSourceSection* labels = src.Section(prefix + "Labels"))
     for (const auto& e : labels->Entries) {
       std::string caption, hint;
       SplitLabel(src, e, caption, hint);
       s.AddLabel(src.KeyInteger(e), caption, hint);
     }
-  if (const TSourceSection* messages = src.Section("Messages"))
+  if (const TSourceSection* messages = src.Section(prefix + "Messages"))
     for (const auto& e : messages->Entries) {
       if (e.Block) src.Fail(e.Line, "a message is one line");
       s.AddMessage(src.KeyInteger(e), src.Text(e));
     }
-  if (const TSourceSection* texts = src.Section("Texts"))
+  if (const TSourceSection* texts = src.Section(prefix + "Texts"))
     for (const auto& e : texts->Entries) s.AddText(src.KeyInteger(e), src.Text(e));
 }
 
-void DecompileStrings(TKyPkgInfo& pkg, TSourceWriter& out) {
-  auto& s = static_cast<TKyPkgStrings&>(pkg);
-  out.Section("Package");
-  out.Raw("Class", "Strings");
+void DecompileStringsKeys(TKyPkgStrings& s, TSourceWriter& out) {
   out.Value("Description", s.Description());
   std::vector<std::string> preserved;
   for (int i = 0; i < 5; ++i) preserved.push_back(std::to_string(s.Preserved(i)));
   out.Raw("Preserved", JoinCommaText(preserved));
-  out.Section("Labels");
+}
+
+void DecompileStringsTables(TKyPkgStrings& s, TSourceWriter& out, const std::string& prefix) {
+  out.Section(prefix + "Labels");
   for (int i = 0; i < s.Labels().Count(); ++i) {
     const TKyPkgStringsLabel* l = s.Labels().Items(i);
     std::string text = EscapeText(l->Caption(), true);
@@ -79,11 +86,28 @@ void DecompileStrings(TKyPkgInfo& pkg, TSourceWriter& out) {
     }
     out.Raw(std::to_string(l->Id()), text);
   }
-  out.Section("Messages");
+  out.Section(prefix + "Messages");
   for (int i = 0; i < s.Messages().Count(); ++i)
     out.Value(std::to_string(s.Messages().Items(i)->Id()), s.Messages().Items(i)->Text());
-  out.Section("Texts");
+  out.Section(prefix + "Texts");
   for (int i = 0; i < s.Texts().Count(); ++i) out.Text(std::to_string(s.Texts().Items(i)->Id()), s.Texts().Items(i)->Text());
+}
+
+namespace {
+
+void CompileStrings(const TPkgSource& src, TKyPkgInfo& pkg) {
+  auto& s = static_cast<TKyPkgStrings&>(pkg);
+  src.CheckLayout({"Labels", "Messages", "Texts"}, {"Description", "Preserved"});
+  CompileStringsKeys(src, src.Section("Package"), s);
+  CompileStringsTables(src, "", s);
+}
+
+void DecompileStrings(TKyPkgInfo& pkg, TSourceWriter& out) {
+  auto& s = static_cast<TKyPkgStrings&>(pkg);
+  out.Section("Package");
+  out.Raw("Class", "Strings");
+  DecompileStringsKeys(s, out);
+  DecompileStringsTables(s, out, "");
 }
 
 }  // namespace

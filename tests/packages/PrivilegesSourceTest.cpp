@@ -73,11 +73,15 @@ TEST(PrivilegesSourceTest, AwkwardDefinitionsComeBackWithTheSameBytes) {
     EXPECT_NE(source.find(line), std::string::npos) << line << "\n" << source;
 }
 
-TEST(PrivilegesSourceTest, TheInstallersDefinitionsFromTheirSource) {
-  Bytes bytes = Compile("[Package]\nClass=Privileges\n[Privileges]\n0=1|prueba\n");
+TEST(PrivilegesSourceTest, TheInstallersDefinitionsAsBuilt) {
+  TMemoryStream m;
+  m.LoadFromFile(ToolFromEnv("KY_PACKAGES_DIR") + "\\Installer-Privileges.dat");
+  Bytes bytes = m.Data();
   EXPECT_EQ(bytes.size(), 54u);
+  EXPECT_EQ(Compile("[Package]\nClass=Privileges\n[Privileges]\n0=1|prueba\n"), bytes);
   TKyPkgPrivileges p(nullptr);
   LoadBytes(p, bytes);
+  EXPECT_EQ(p.DefinitionsName(), "");
   ASSERT_EQ(p.Count(), 1);
   EXPECT_EQ(p.Items(0)->Description(), "prueba");
   EXPECT_EQ(p.Items(0)->Level(), 1);

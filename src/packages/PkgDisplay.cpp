@@ -335,20 +335,6 @@ bool TKyPkgDisplay::BelongsToFirstApplication() const {
   return app && app->PkgDisplay() == this;
 }
 
-namespace {
-
-// A damaged count must not make us loop or allocate before the data runs
-// out: refuse what the rest of the stream cannot hold.
-void CheckCount(TKyReader& reader, int32_t count, int minBytes, const std::string& file, const char* what) {
-  if (count <= 0) return;
-  int64_t left = reader.Stream().Size() - reader.Position();
-  if (int64_t{count} * minBytes > left)
-    throw EReadError(Format("Damaged package '%s': %d %s cannot be held by its data",
-                            {file, int64_t{count}, std::string(what)}));
-}
-
-}  // namespace
-
 void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
   TKyConfigLock lock;
   bool loading = IsLoading();
@@ -378,7 +364,8 @@ void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
   }
 
   int32_t count = reader.ReadInteger();
-  CheckCount(reader, count, 10, file, "colour sets");
+  // A count below one holds nothing.
+  if (count > 0) CheckPkgCount(reader, count, 10, file, "colour sets");
   for (int32_t i = 0; i < count; ++i) {
     auto set = std::make_unique<TKyPkgDisplaySetColor>(colors_, reader.ReadString());
     set->description_ = reader.ReadString();
@@ -394,7 +381,7 @@ void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
   if (design <= 0) design = screen;
 
   count = reader.ReadInteger();
-  CheckCount(reader, count, version >= 2 ? 24 : 22, file, "font sets");
+  if (count > 0) CheckPkgCount(reader, count, version >= 2 ? 24 : 22, file, "font sets");
   for (int32_t i = 0; i < count; ++i) {
     auto set = std::make_unique<TKyPkgDisplaySetFont>(fonts_, reader.ReadString());
     set->description_ = reader.ReadString();
@@ -420,7 +407,7 @@ void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
   }
 
   count = reader.ReadInteger();
-  CheckCount(reader, count, 21, file, "background sets");
+  if (count > 0) CheckPkgCount(reader, count, 21, file, "background sets");
   for (int32_t i = 0; i < count; ++i) {
     auto set = std::make_unique<TKyPkgDisplaySetBackGround>(backgrounds_, reader.ReadString());
     set->description_ = reader.ReadString();

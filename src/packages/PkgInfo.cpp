@@ -189,6 +189,12 @@ void WritePkgHeader(TKyWriter& writer, const std::string& classWord, uint16_t ve
   writer.Write(bytes, kPkgHeaderSize);
 }
 
+void CheckPkgCount(TKyReader& reader, int64_t count, int minBytes, const std::string& file, const std::string& what) {
+  int64_t left = reader.Stream().Size() - reader.Position();
+  if (count < 0 || count * minBytes > left)
+    throw EReadError(Format("Damaged package '%s': %d %s cannot be held by its data", {file, count, what}));
+}
+
 // ---- Name lookup lists ----
 
 void TKyPkgList::Add(TKyPkgInfo* pkg) {
@@ -502,8 +508,7 @@ void TKyPkgInfo::Loaded() {
   if (LoadedPass()) LoadedPass()(this);
 }
 
-uint16_t TKyPkgInfo::ReadHeader(TKyReader& reader) {
-  const TKyPkgKind& kind = Kind();
+uint16_t TKyPkgInfo::ReadHeader(TKyReader& reader, const TKyPkgKind& kind) {
   TKyPkgHeader h = ReadPkgHeader(reader);
   std::string title = ErrorTitle();
   if (!SameText(h.Signature, PkgSignature(kind.ClassWord)))

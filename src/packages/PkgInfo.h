@@ -161,6 +161,11 @@ struct TKyPkgHeader {
 TKyPkgHeader ReadPkgHeader(TKyReader& reader);
 void WritePkgHeader(TKyWriter& writer, const std::string& classWord, uint16_t version);
 
+// A damaged count must not make a reader allocate or loop before the data
+// runs out: refuses a negative count, or one whose entries (each at least
+// minBytes long) the rest of the stream cannot hold.
+void CheckPkgCount(TKyReader& reader, int64_t count, int minBytes, const std::string& file, const std::string& what);
+
 // ---- Name lookup lists --------------------------------------------------------
 
 // The process-wide list of one kind's packages, in which the front package of
@@ -279,7 +284,9 @@ protected:
   // Reads the header and checks it against Kind(): a wrong signature or a
   // version above HighestRead raises the kind's "System" message with the
   // package's file name. Returns the version.
-  uint16_t ReadHeader(TKyReader& reader);
+  uint16_t ReadHeader(TKyReader& reader) { return ReadHeader(reader, Kind()); }
+  // The same against another format the package reads.
+  uint16_t ReadHeader(TKyReader& reader, const TKyPkgKind& kind);
   // The header with the kind's class word and current version.
   void WriteHeader(TKyWriter& writer) const;
   // Sets the description as read, without Change.

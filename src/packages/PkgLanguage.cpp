@@ -145,9 +145,7 @@ namespace {
 void ReadNames(TKyReader& reader, std::vector<std::string>& names, const std::string& file) {
   names.clear();
   int32_t count = reader.ReadInteger();
-  if (count <= 0) return;
-  if (int64_t{count} * 2 > reader.Stream().Size() - reader.Position())
-    throw EReadError(Format("Damaged package '%s': %d names cannot be held by its data", {file, int64_t{count}}));
+  CheckPkgCount(reader, count, 2, file, "names");
   names.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) names.push_back(reader.ReadString());
 }

@@ -20,14 +20,6 @@ void CheckLevel(int32_t level) {
     throw Exception(Format("Privilege level %d is outside 0..2", {int64_t{level}}));
 }
 
-// A damaged count must not make us allocate or loop before the data runs out.
-void CheckCount(TKyReader& reader, int32_t count, int minBytes, const std::string& file, const char* what) {
-  int64_t left = reader.Stream().Size() - reader.Position();
-  if (count < 0 || int64_t{count} * minBytes > left)
-    throw EReadError(Format("Damaged package '%s': %d %s cannot be held by its data",
-                            {file, int64_t{count}, std::string(what)}));
-}
-
 // Levels from files are refused rather than clamped: clamping a damaged
 // level up would grant access nobody gave.
 void CheckReadLevel(int32_t level, int32_t id, const std::string& file) {
@@ -111,7 +103,7 @@ TKyAccessRecord ReadAccessBody(TKyReader& reader, uint16_t version, const std::s
   if (version >= 2) r.Key2 = ScrambleAccessText(reader.ReadString());
   int32_t count = reader.ReadInteger();
   // Smallest pair: two one-byte integers with their tags.
-  CheckCount(reader, count, 4, fileForMessages, "levels");
+  CheckPkgCount(reader, count, 4, fileForMessages, "levels");
   r.Levels.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     int32_t id = reader.ReadInteger();
@@ -277,7 +269,7 @@ void TKyPkgPrivileges::ReadPackage(TKyReader& reader) {
     if (version >= 2) definitionsName_ = reader.ReadString();
     int32_t count = reader.ReadInteger();
     // Smallest item: five values of two bytes each.
-    CheckCount(reader, count, 10, HeaderFileName(), "privileges");
+    CheckPkgCount(reader, count, 10, HeaderFileName(), "privileges");
     try {
       for (int32_t i = 0; i < count; ++i) {
         int32_t id = reader.ReadInteger();
@@ -326,15 +318,6 @@ void TKyPkgPrivileges::WriteData(TStream& stream) { SaveToStream(stream); }
 
 // ---- Access records ----
 
-uint16_t TKyPkgPrivileges::ReadKindHeader(TKyReader& reader, const TKyPkgKind& kind) {
-  TKyPkgHeader h = ReadPkgHeader(reader);
-  std::string title = ErrorTitle();
-  if (!SameText(h.Signature, PkgSignature(kind.ClassWord)))
-    RaiseMessageFmt(title, kSystemPkg, kind.MsgSignature, {HeaderFileName()});
-  if (h.Version > kind.HighestRead) RaiseMessageFmt(title, kSystemPkg, kind.MsgVersion, {HeaderFileName()});
-  return h.Version;
-}
-
 void TKyPkgPrivileges::RefuseAccess() const {
   IKyPrivilegesApplication* app = PrivilegesApplication();
   std::string title = (app && app->Privileges() == this) ? app->ApplicationName() : ErrorTitle();
@@ -343,7 +326,7 @@ void TKyPkgPrivileges::RefuseAccess() const {
 
 void TKyPkgPrivileges::ReadAccess(TKyReader& reader, const std::string& fileName) {
   TKyConfigLock lock;
-  uint16_t version = ReadKindHeader(reader, kAccessKind);
+  uint16_t version = ReadHeader(reader, kAccessKind);
   TKyAccessRecord record = ReadAccessBody(reader, version, fileName);
   // A record copied or renamed to another user's name is refused. Windows
   // names ignore case, so letter case alone is the same file.

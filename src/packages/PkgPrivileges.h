@@ -171,7 +171,6 @@ private:
   void WithUpdate(const std::function<void()>& fn);
   void RebuildIndex();
   void ClearContent();
-  uint16_t ReadKindHeader(TKyReader& reader, const TKyPkgKind& kind);
   void ReadAccess(TKyReader& reader, const std::string& fileName);
   void WriteAccess(TKyWriter& writer, const std::string& fileName);
   [[noreturn]] void RefuseAccess() const;

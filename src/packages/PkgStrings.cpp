@@ -248,13 +248,6 @@ void TKyPkgStrings::Reload() {
   }
 }
 
-void TKyPkgStrings::CheckCount(TKyReader& reader, int32_t count, int minBytes) const {
-  // A damaged count must not make us allocate or loop before the data runs out.
-  int64_t left = reader.Stream().Size() - reader.Position();
-  if (count < 0 || static_cast<int64_t>(count) * minBytes > left)
-    throw EReadError(Format("Damaged package '%s': %d entries cannot be held by its data", {HeaderFileName(), int64_t{count}}));
-}
-
 void TKyPkgStrings::ReadPackage(TKyReader& reader) {
   TKyConfigLock lock;
   uint16_t version = ReadHeader(reader);
@@ -267,9 +260,9 @@ void TKyPkgStrings::ReadPackage(TKyReader& reader) {
   int32_t messageCount = reader.ReadInteger();
   int32_t textCount = reader.ReadInteger();
   // Smallest encodings: an id of 2 bytes, each string 2 bytes.
-  CheckCount(reader, labelCount, 6);
-  CheckCount(reader, messageCount, 4);
-  CheckCount(reader, textCount, 4);
+  CheckPkgCount(reader, labelCount, 6, HeaderFileName(), "entries");
+  CheckPkgCount(reader, messageCount, 4, HeaderFileName(), "entries");
+  CheckPkgCount(reader, textCount, 4, HeaderFileName(), "entries");
   for (int32_t i = 0; i < labelCount; ++i) {
     int32_t id = reader.ReadInteger();
     std::string caption = reader.ReadString();

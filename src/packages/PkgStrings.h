@@ -166,7 +166,6 @@ private:
   void RebuildIndex();
   // Runs an edit: lock, batch unless loading, the change, the pass, Change.
   void Edit(const std::function<void()>& change);
-  void CheckCount(TKyReader& reader, int32_t count, int minBytes) const;
 
   TKyPkgStringsLabels labels_;
   TKyPkgStringsMessages messages_;

@@ -68,15 +68,6 @@ public:
   int repaints = 0;
 };
 
-inline std::string Raised(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
-
 // ---- Hand-written package bytes ----
 
 struct TTstImage {

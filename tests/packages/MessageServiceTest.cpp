@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "PkgTestSupport.h"
 #include "packages/MessageService.h"
 #include "platform/Exception.h"
 
-namespace {
+using ky_test::Raised;
 
-std::string Raised(const std::function<void()>& raise) {
-  try {
-    raise();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
+namespace {
 
 // Installs a lookup for the test and restores the previous one afterwards.
 class MessageServiceTest : public ::testing::Test {

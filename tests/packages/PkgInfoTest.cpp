@@ -18,15 +18,6 @@ using namespace ky_test;
 
 namespace {
 
-std::string Raised(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
-
 // A kind that lives only in files, as the access records do.
 class TTstFilePkg : public TKyPkgStrings {
   KY_CLASS(TTstFilePkg, TKyPkgStrings)

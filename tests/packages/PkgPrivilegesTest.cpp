@@ -27,15 +27,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Pairs = std::vector<std::pair<int32_t, int32_t>>;
 
-std::string Raised(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
-
 struct TTstPrivilege {
   int32_t id;
   std::string description;

@@ -12,15 +12,6 @@ using namespace ky_test;
 
 namespace {
 
-std::string Raised(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
-
 class PkgStringsTest : public ::testing::Test {
 protected:
   void SetUp() override {

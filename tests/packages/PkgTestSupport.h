@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "packages/PkgStrings.h"
 #include "platform/Classes.h"
+#include "platform/Exception.h"
 #include "platform/Stream.h"
 #include "platform/TypedStream.h"
 
@@ -104,6 +106,16 @@ inline std::vector<uint8_t> StringsBytes(uint16_t version, const std::string& de
     for (int32_t v : preserved) w.WriteInteger(v);
   }
   return m.Data();
+}
+
+// The text of what fn raises.
+inline std::string Raised(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "(nothing raised)";
 }
 
 inline void LoadBytes(TKyPkgInfo& pkg, const std::vector<uint8_t>& bytes) {

@@ -5,24 +5,18 @@
 #include <functional>
 #include <memory>
 
+#include "PkgTestSupport.h"
 #include "packages/MessageService.h"
 #include "packages/PkgVars.h"
 #include "platform/Exception.h"
 #include "platform/Stream.h"
 #include "platform/TypedStream.h"
 
+using ky_test::Raised;
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string Raised(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
-}
 
 std::vector<std::string> ChildNames(const TKyPkgVarsItem* item) {
   std::vector<std::string> names;

@@ -310,3 +310,27 @@ TEST_F(CApplicationTest, MessagesComeFromTheLanguagesSystemStrings) {
   EXPECT_EQ(Raised([] { RaiseMessage("CApplication", "System", 13); }),
             "(CApplication) Ya existe un objecto 'TKyCApplication' en la Forma.");
 }
+
+TEST_F(CApplicationTest, OnlyTheFirstConfigurationSetsTheDefaultTextHeight) {
+  std::string text;
+  {
+    TComponent form(nullptr);
+    auto* app = new TKyCApplication(&form);
+    app->SetName("CApplication");
+    text = FormBinaryToText(WriteComponentBytes(&form));
+  }
+  size_t at = text.find("DefaultTextHeight = ");
+  ASSERT_NE(at, std::string::npos);
+  int32_t height = LibraryDefaultFont().Height;
+  text.replace(at, text.find('\n', at) - at, "DefaultTextHeight = " + std::to_string(height - 4));
+  std::vector<uint8_t> bytes = FormTextToBinary(text);
+  {
+    TKyCApplication first(nullptr);
+    TComponent second(nullptr);
+    ReadComponentBytes(bytes, &second);
+    EXPECT_EQ(LibraryDefaultFont().Height, height);
+  }
+  TComponent only(nullptr);
+  ReadComponentBytes(bytes, &only);
+  EXPECT_EQ(LibraryDefaultFont().Height, height - 4);
+}

@@ -1,7 +1,12 @@
 // Writes a few well-formed inputs for the fuzz targets into the folders
-// given: setup files for fuzz_setup_file, value runs for fuzz_typed_stream.
+// given: setup files for fuzz_setup_file, value runs for fuzz_typed_stream,
+// packages of every portable kind for fuzz_packages.
 #include <string>
 
+#include "packages/PkgDisplay.h"
+#include "packages/PkgImages.h"
+#include "packages/PkgPrivileges.h"
+#include "packages/PkgStrings.h"
 #include "setup/SetupFile.h"
 
 namespace {
@@ -31,11 +36,51 @@ void SetupSeed(const std::string& file, int kind, int files, bool picture) {
   m.SaveToFile(file);
 }
 
+// The selector byte that fuzz_packages reads first, then the package.
+void PackageSeed(const std::string& file, uint8_t selector, const std::vector<uint8_t>& bytes) {
+  TMemoryStream m;
+  m.WriteBuffer(&selector, 1);
+  m.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  m.SaveToFile(file);
+}
+
+void PackageSeeds(const std::string& dir) {
+  TKyPkgStrings strings(nullptr);
+  strings.AddLabel(3, "Aceptar", "Pulse aqu\xED");
+  strings.AddLabel(40, "Lejos");
+  strings.AddMessage(12, "El fichero '%s' no tiene el formato.");
+  strings.AddText(0, "line\r\nline");
+  PackageSeed(dir + "/strings.bin", 0, strings.SaveToBytes());
+
+  TKyPkgImages images(nullptr);
+  TKyPkgImagesImage* image = images.AddImage(7);
+  image->SetPicture("TBitmap", {'B', 'M', 1, 2, 3, 4}, 2, 1);
+  image->SetRegion1({1, 2, 3});
+  PackageSeed(dir + "/images.bin", 1, images.SaveToBytes());
+
+  TKyPkgDisplay display(nullptr);
+  display.AddFont("sf1");
+  display.AddColor("sc1")->SetColor(0x00FF00);
+  display.AddBackGround("sb1")->SetImage("System", 1);
+  display.SystemImages().AddImage(1)->SetPicture("TBitmap", {'B', 'M'}, 1, 1);
+  display.SetCustomColors("ColorA=FFFFFF");
+  PackageSeed(dir + "/display.bin", 2, display.SaveToBytes());
+
+  TKyPkgPrivileges privileges(nullptr);
+  privileges.AddItem(0, "prueba", 1);
+  privileges.AddItem(5, "borrar", 2);
+  PackageSeed(dir + "/privileges.bin", 3, privileges.SaveToBytes());
+  TMemoryStream access;
+  privileges.SaveAccess(access, "");
+  PackageSeed(dir + "/access.bin", 4, access.Data());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 4) return 2;
   std::string setupDir = argv[1], streamDir = argv[2];
+  PackageSeeds(argv[3]);
   SetupSeed(setupDir + "/library.stp", 2, 3, true);
   SetupSeed(setupDir + "/help.stp", 3, 1, false);
   TMemoryStream m;

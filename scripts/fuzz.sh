@@ -8,12 +8,13 @@ cd "$root"
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_setup_file fuzz_typed_stream)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_setup_file fuzz_typed_stream fuzz_packages)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKY_NATIVE=ON -DKY_FUZZ=ON -DKY_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz
-mkdir -p build-fuzz/seeds/fuzz_setup_file build-fuzz/seeds/fuzz_typed_stream
-./build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds/fuzz_setup_file build-fuzz/seeds/fuzz_typed_stream
+mkdir -p build-fuzz/seeds/fuzz_setup_file build-fuzz/seeds/fuzz_typed_stream build-fuzz/seeds/fuzz_packages
+./build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds/fuzz_setup_file build-fuzz/seeds/fuzz_typed_stream \
+  build-fuzz/seeds/fuzz_packages
 for t in "${targets[@]}"; do
   corpus="fuzz/corpus-$t"
   mkdir -p "$corpus"

@@ -8,6 +8,7 @@
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
 #include "platform/FormStream.h"
+#include "platform/LocaleInfo.h"
 #include "platform/TextForm.h"
 #include "support/TempDir.h"
 
@@ -333,4 +334,26 @@ TEST_F(CApplicationTest, OnlyTheFirstConfigurationSetsTheDefaultTextHeight) {
   TComponent only(nullptr);
   ReadComponentBytes(bytes, &only);
   EXPECT_EQ(LibraryDefaultFont().Height, height - 4);
+}
+
+TEST_F(CApplicationTest, AnEmbeddedLanguageWithUseSystemTakesThePlatformsSettingsAtStartUp) {
+  std::vector<uint8_t> bytes;
+  {
+    TTstMainForm main;
+    TKyPkgLanguageLocale l = main.app->PkgLanguage()->Locale();
+    l.DecimalSeparator = "#";  // nothing a platform reports
+    main.app->PkgLanguage()->SetLocale(l);
+    // Stored with UseSystem on but the values above, as a file from
+    // another machine would be.
+    WithPkgLoading(*main.app->PkgLanguage(), [&] { main.app->PkgLanguage()->SetUseSystem(true); });
+    EXPECT_EQ(main.app->PkgLanguage()->Locale().DecimalSeparator, "#");
+    bytes = WriteComponentBytes(&main.form);
+  }
+  TComponent copy(nullptr);
+  ReadComponentBytes(bytes, &copy);
+  auto* read = copy.Find<TKyCApplication>("CApplication");
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(read->PkgLanguage()->UseSystem());
+  EXPECT_EQ(read->PkgLanguage()->Locale().DecimalSeparator, GetPlatformLocale().DecimalSeparator);
+  EXPECT_FALSE(read->PkgLanguage()->Modified());
 }

@@ -204,9 +204,13 @@ void TKyCApplication::LoadPackages() {
         FileExists(pkgVars_->FullFileName()))
       pkgVars_->Reload();
     pkgVars_->SetModified(false);
+    // The definitions came with the form: controls and handlers hear of them once.
+    privileges_->NotifyChanged();
     privileges_->SetModified(false);
   }
   InvalidateEmptyReferences();
+  // Controls made before the packages were loaded (the main form's own,
+  // which load first) re-resolve and repaint now.
   if (first) SwitchActive(this, nullptr);
 }
 

@@ -10,6 +10,20 @@ TMessageLookup& Lookup() {
   return lookup;
 }
 
+// The message, or nothing when no package of that name holds it.
+std::optional<std::string> FindMessageText(const std::string& package, int id) {
+  if (TKyPkgStrings* pkg = FindStringsPackage(package)) {
+    if (TKyPkgStringsMessage* m = pkg->FindMessage(id)) return m->Text();
+  } else if (Lookup()) {
+    return Lookup()(package, id);
+  }
+  return std::nullopt;
+}
+
+std::string UnknownMessage(const std::string& package, int id) {
+  return Format("Message Unknown (%s) (%d)", {package, int64_t{id}});
+}
+
 }  // namespace
 
 TMessageLookup SetMessageLookup(TMessageLookup lookup) {
@@ -19,11 +33,8 @@ TMessageLookup SetMessageLookup(TMessageLookup lookup) {
 }
 
 std::string MessageText(const std::string& package, int id) {
-  if (TKyPkgStrings* pkg = FindStringsPackage(package)) {
-    if (TKyPkgStringsMessage* m = pkg->FindMessage(id)) return m->Text();
-  } else if (Lookup())
-    if (std::optional<std::string> text = Lookup()(package, id)) return *text;
-  return Format("Message Unknown (%s) (%d)", {package, int64_t{id}});
+  std::optional<std::string> text = FindMessageText(package, id);
+  return text ? *text : UnknownMessage(package, id);
 }
 
 std::string CompleteMessage(const std::string& name, const std::string& text) {
@@ -47,5 +58,7 @@ void RaiseMessage(const std::string& name, const std::string& package, int id) {
 
 void RaiseMessageFmt(const std::string& name, const std::string& package, int id,
                      const std::vector<TFormatArg>& args) {
-  RaiseError(name, Format(MessageText(package, id), args));
+  // The unknown text is not a format: a package name with "%" stays as it is.
+  std::optional<std::string> text = FindMessageText(package, id);
+  RaiseError(name, text ? Format(*text, args) : UnknownMessage(package, id));
 }

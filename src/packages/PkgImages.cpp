@@ -43,6 +43,8 @@ void TKyPkgImagesImage::Edit(const std::function<void()>& change) {
 void TKyPkgImagesImage::SetId(int32_t value) {
   if (value == id_) return;
   Edit([&] {
+    // Another entry may now be the one an id finds.
+    TKyMemoryImage::InvalidatePackage(package_);
     id_ = value;
     package_->RebuildIndex();
   });
@@ -183,6 +185,8 @@ TKyPkgImagesImage* TKyPkgImages::Find(int32_t id) const {
 TKyPkgImagesImage* TKyPkgImages::AddImage(int32_t id) {
   TKyPkgImagesImage* added = nullptr;
   Edit([&] {
+    // The later entry of an id is the one found: it may take over the id.
+    TKyMemoryImage::InvalidatePackage(this);
     images_.push_back(std::make_unique<TKyPkgImagesImage>(*this, id));
     added = images_.back().get();
     IndexImage(added);

@@ -122,9 +122,11 @@ bool TryLockConfig() {
     if (s.holders != 0) return false;
     ++s.holders;
   }
-  // Nobody held or waited: this does not block.
-  s.main.lock();
-  return true;
+  // Another thread may have come in since: never wait for it.
+  if (s.main.try_lock()) return true;
+  std::lock_guard<std::mutex> g(s.guard);
+  --s.holders;
+  return false;
 }
 
 // ---- Application configurations ----

@@ -190,7 +190,7 @@ void TKyPkgSetup::ReadPackage(TKyReader& reader) {
   std::string vars = reader.ReadString();
   {
     // One change for the whole package, not one per field.
-    auto notify = std::move(keys_->OnChange);
+    auto notify = std::exchange(keys_->OnChange, nullptr);
     keys_->SetInsertMode(insertMode);
     keys_->SetEnterAsTab(enterAsTab);
     for (size_t i = 0; i < keys.size(); ++i) keys_->SetKey(static_cast<TKySetupKey>(i), keys[i]);

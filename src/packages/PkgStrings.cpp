@@ -23,6 +23,8 @@ void TKyPkgStringsEntry::Edit(const std::function<void()>& change) {
 void TKyPkgStringsEntry::SetId(int32_t value) {
   if (value == id_) return;
   Edit([&] {
+    // Another entry may now be the one an id finds.
+    TKyMemoryReference::InvalidateTable(table_, package_);
     id_ = value;
     if (table_ == sttLabels) package_->RebuildIndex();
   });
@@ -138,6 +140,8 @@ void TKyPkgStrings::RebuildIndex() {
 TKyPkgStringsLabel* TKyPkgStrings::AddLabel(int32_t id, const std::string& caption, const std::string& hint) {
   TKyPkgStringsLabel* added = nullptr;
   Edit([&] {
+    // The last label of an id is the one found: it may take over the id.
+    TKyMemoryReference::InvalidateTable(sttLabels, this);
     labels_.items_.push_back(std::make_unique<TKyPkgStringsLabel>(*this, id, caption, hint));
     added = labels_.items_.back().get();
     IndexLabel(added);
@@ -232,7 +236,7 @@ void TKyPkgStrings::SetActive(bool active) {
     moved = true;
     if (List().FirstNamed(PkgName()) != this) InvalidateReferences();
   }
-  if (moved && !ApplicationDestroying()) {
+  if (moved && !ApplicationDestroying() && !IsLoading()) {
     for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
     for (auto t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
   }

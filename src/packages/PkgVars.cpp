@@ -99,6 +99,33 @@ TKyPkgVars* FindVarsPackage(const std::string& name) {
   return static_cast<TKyPkgVars*>(VarsList().Find(name));
 }
 
+int32_t ReadVarInteger(const std::string& pkgName, const std::string& path, int32_t def) {
+  TKyPkgVars* pkg = FindVarsPackage(pkgName);
+  return pkg ? pkg->ReadInteger(path, def) : def;
+}
+
+std::string ReadVarString(const std::string& pkgName, const std::string& path, const std::string& def) {
+  TKyPkgVars* pkg = FindVarsPackage(pkgName);
+  return pkg ? pkg->ReadString(path, def) : def;
+}
+
+bool WriteVarInteger(const std::string& pkgName, const std::string& path, int32_t value) {
+  TKyPkgVars* pkg = FindVarsPackage(pkgName);
+  if (pkg) pkg->WriteInteger(path, value);
+  return pkg != nullptr;
+}
+
+bool WriteVarString(const std::string& pkgName, const std::string& path, const std::string& value) {
+  TKyPkgVars* pkg = FindVarsPackage(pkgName);
+  if (pkg) pkg->WriteString(path, value);
+  return pkg != nullptr;
+}
+
+bool DeleteVar(const std::string& pkgName, const std::string& path) {
+  TKyPkgVars* pkg = FindVarsPackage(pkgName);
+  return pkg && pkg->Delete(path);
+}
+
 TKyPkgVars::TKyPkgVars(TComponent* owner)
     : TKyPkgInfo(owner), root_(std::make_unique<TKyPkgVarsItem>(this, nullptr, std::string())) {
   VarsList().Add(this);
@@ -205,8 +232,10 @@ void TKyPkgVars::Clear() {
 void TKyPkgVars::ReadPackage(TKyReader& reader) {
   TKyConfigLock lock;
   uint16_t version = ReadHeader(reader);
-  SetDescription(reader.ReadString());
+  StoreDescription(reader.ReadString());
   Clear();
+  // What an older version lacks keeps its default, not the last file's.
+  preserved_ = kPreservedDefaults;
   // Records level by level; an explicit stack keeps a damaged file from
   // recursing without bound.
   TKyPkgVarsItem* level = root_.get();

@@ -105,12 +105,21 @@ private:
   TKyPkgVarsItem* MakeItem(const std::string& path);
   void SetValue(const std::string& path, TKyPkgVarsItem::TValue value);
 
+  static constexpr std::array<int32_t, 5> kPreservedDefaults{2147483647, 2147483647, 2147483647, 2147483647, 0};
   std::unique_ptr<TKyPkgVarsItem> root_;
-  std::array<int32_t, 5> preserved_{2147483647, 2147483647, 2147483647, 2147483647, 0};
+  std::array<int32_t, 5> preserved_ = kPreservedDefaults;
 };
 
 // The variables package of that name: "User" the first application
 // configuration's, "System" none, others the front one of the name.
 TKyPkgVars* FindVarsPackage(const std::string& name);
+// By package name and path. Reads give the default when the package or the
+// variable is missing; writes and deletes answer whether there was a
+// package (and, for deletes, something to delete).
+int32_t ReadVarInteger(const std::string& pkgName, const std::string& path, int32_t def);
+std::string ReadVarString(const std::string& pkgName, const std::string& path, const std::string& def);
+bool WriteVarInteger(const std::string& pkgName, const std::string& path, int32_t value);
+bool WriteVarString(const std::string& pkgName, const std::string& path, const std::string& value);
+bool DeleteVar(const std::string& pkgName, const std::string& path);
 // Where the variables file lives; the application configuration sets it.
 void SetVarsPathProvider(std::function<std::string()> provider);

@@ -4,6 +4,8 @@
 // objects and the scaling of fonts.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "DisplayTestSupport.h"
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
@@ -75,7 +77,7 @@ TEST_F(CApplicationTest, OwnsItsPackagesUnderTheReservedNames) {
   EXPECT_EQ(ActiveDisplayPackage(), first.PkgDisplay());
   EXPECT_EQ(first.PkgVars()->PkgName(), "User");
   EXPECT_EQ(first.PkgDisplay()->SystemImages().PkgName(), "System");
-  // Owned packages are not form packages: their names never match others.
+  // The list lookup of a reserved name goes to the first configuration too.
   EXPECT_EQ(TKyPkgStrings::List().Find("System"), &first.PkgLanguage()->SystemStrings());
 
   // Defaults.
@@ -229,14 +231,15 @@ TEST_F(CApplicationTest, ScalingFollowsTheDesignResolution) {
   };
   for (TCase c : {TCase{-11, 72}, TCase{-11, 120}, TCase{-13, 96}, TCase{12, 144}}) {
     app.SetDesignPixelsPerInch(c.design);
-    EXPECT_EQ(app.ScaleHeight(c.height), KyMulDiv(c.height, screen, c.design)) << c.height << " " << c.design;
-    EXPECT_EQ(app.ScaleFontHeight(c.height, c.design), KyMulDiv(c.height, screen, c.design));
+    // Rounded half away from zero, as MulDiv does.
+    int32_t expected = static_cast<int32_t>(std::lround(double(c.height) * screen / c.design));
+    EXPECT_EQ(app.ScaleHeight(c.height), expected) << c.height << " " << c.design;
+    EXPECT_EQ(app.ScaleFontHeight(c.height, c.design), expected);
   }
   // The rule itself: -11 at 96 shows as -14 at 120 (rounded as MulDiv).
   EXPECT_EQ(ScaleFontHeightFor(-11, 120, 96), -14);
 
-  // A form designed at another resolution scales the display package's
-  // font heights as it loads them.
+  // A form keeps the resolution it was designed at.
   TComponent form(nullptr);
   auto* designed = new TKyCApplication(&form);
   designed->SetName("CApplication");

@@ -37,6 +37,8 @@ TEST_F(MessageServiceTest, MessagesComeFromTheLookupOrReadUnknown) {
   EXPECT_EQ(Raised([] { RaiseMessage("", "Idioma", 5); }), "Really?");
   EXPECT_EQ(Raised([] { RaiseMessage("", "X", 7); }), "Message Unknown (X) (7).");
   EXPECT_EQ(Raised([] { RaiseMessageFmt("", "Idioma", 99, {int64_t{1}}); }), "Message Unknown (Idioma) (99).");
+  // The unknown text is not a format: a name with "%" stays as it is.
+  EXPECT_EQ(Raised([] { RaiseMessageFmt("", "50%", 3, {std::string("x")}); }), "Message Unknown (50%) (3).");
 }
 
 TEST_F(MessageServiceTest, FormatRefusesMissingOrMismatchedArguments) {

@@ -168,6 +168,17 @@ TEST_F(PkgDisplayTest, SetNamesMatchIgnoringCaseThroughTheHashAndTheLaterDuplica
   // Eight characters push bits into the top nibble, which folds back.
   EXPECT_EQ(TKyDisplaySets::HashName("ZZZZZZZZ"), TKyDisplaySets::HashName("zzzzzzzz"));
   EXPECT_LT(TKyDisplaySets::HashName("ZZZZZZZZZZZZZZZZ"), 0x10000000u);
+  // Known values, the fold included, and their buckets.
+  struct THashCase {
+    const char* name;
+    uint32_t hash;
+    int bucket;
+  };
+  for (const THashCase& c : {THashCase{"sf1", 0x5791, 51}, THashCase{"Dft_BackGround", 0x46629D4, 48},
+                             THashCase{"ZZZZZZZZZ", 0xFFFA00A, 22}, THashCase{"abcdefghijk", 0x9EEAA6B, 5}}) {
+    EXPECT_EQ(TKyDisplaySets::HashName(c.name), c.hash) << c.name;
+    EXPECT_EQ(TKyDisplaySets::Bucket(c.name), c.bucket) << c.name;
+  }
 
   // 120 names in 53 buckets: chains of several sets.
   std::map<int, int> perBucket;

@@ -303,6 +303,11 @@ TEST_F(PkgImagesTest, ReloadingAPackageTellsEachReferenceOnceAndDeletingAnEntryD
   EXPECT_EQ(shown[2].image.Resolve(), nullptr);
   EXPECT_EQ(shown[2].repaints, 2);
   EXPECT_EQ(shown[0].repaints, 1);
+
+  // A later entry of an id takes it over, and the reference follows.
+  glyphs->AddImage(1)->SetPicture("TBitmap", {'B', 'M', 7}, 1, 1);
+  EXPECT_EQ(shown[0].image.PictureData(), (std::vector<uint8_t>{'B', 'M', 7}));
+  EXPECT_EQ(shown[0].repaints, 3);  // the new entry, then its picture
 }
 
 TEST_F(PkgImagesTest, AssignCopiesTheReferenceAndTheDefaultReferenceLinks) {

@@ -246,6 +246,14 @@ TEST_F(PkgInfoTest, NameLookupReservedNamesFormsOnlyAndMoveToFront) {
   TKyPkgStrings::List().MoveToFront(second);
   EXPECT_EQ(FindStringsPackage("Idioma"), second);
   EXPECT_EQ(TKyPkgStrings::List().Items().front(), second);
+  // A lookup moves what it finds to the front.
+  auto* other = new TKyPkgStrings(&form);
+  other->SetPkgName("Other");
+  ASSERT_NE(TKyPkgStrings::List().Items().front(), other);
+  EXPECT_EQ(FindStringsPackage("other"), other);
+  EXPECT_EQ(TKyPkgStrings::List().Items().front(), other);
+  EXPECT_EQ(FindStringsPackage("Idioma"), second);
+  EXPECT_EQ(TKyPkgStrings::List().Items().front(), second);
 }
 
 TEST_F(PkgInfoTest, DataInAFormWithoutAndWithAncestor) {

@@ -83,11 +83,11 @@ TEST(PkgSetup, InstallerPackageIs86BytesInBodyOrder) {
   EXPECT_EQ(r.ReadString(), "Setup");
 }
 
-TEST(PkgSetup, RoundTripKeepsEveryKeyAndAltKeysNeedTheWideTag) {
+TEST(PkgSetup, RoundTripKeepsEveryKeyAltKeysIncluded) {
   TKyPkgSetup setup(nullptr);
   setup.SetDescription("Keys for the clerks");
   setup.Keys()->SetInsertMode(false);
-  setup.Keys()->SetKey(skCustom1, TextToShortCut("Alt+F9"));  // above 32767: a 32-bit tag
+  setup.Keys()->SetKey(skCustom1, TextToShortCut("Alt+F9"));  // above 32767: must not come back negative
   setup.Keys()->SetKey(skNext, TextToShortCut("Shift+Ctrl+Alt+Down"));
   setup.SetLanguageFileName("Spanish");
   setup.SetDisplayFileName("standard");
@@ -114,7 +114,7 @@ TEST(PkgSetup, RefusedWithTheSetupMessages) {
   std::vector<uint8_t> good = TKyPkgSetup(nullptr).SaveToBytes();
 
   std::vector<uint8_t> wrong = good;
-  wrong[11] = 'X';  // the class word
+  wrong[11] = 'X';  // the signature's second marker
   EXPECT_EQ(Raised([&] { LoadBytes(setup, wrong); }),
             "Identificaci\xF3n del fichero '" + setup.FullFileName() + "' incorrecta. (Configuraciones Generales).");
   std::vector<uint8_t> newer = good;

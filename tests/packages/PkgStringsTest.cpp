@@ -98,6 +98,7 @@ TEST_F(PkgStringsTest, RefusesVersionFiveAndDamagedCounts) {
             "Versión del fichero '" + pkg.FullFileName() + "' incorrecta. (PkgStrings).");
   // Counts that the data cannot hold are refused before anything is made.
   for (int32_t count : {-1, 1000000, 2147483647}) {
+    pkg.AddLabel(1, "kept until the read");
     std::vector<uint8_t> bytes = StringsBytes(4, "d", {}, {}, {}, {1, 2, 3, 4, 5});
     TMemoryStream m(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 34 + 3));  // header, description
     m.Seek(0, soEnd);
@@ -110,6 +111,7 @@ TEST_F(PkgStringsTest, RefusesVersionFiveAndDamagedCounts) {
     m.SetPosition(0);
     std::string msg = Raised([&] { pkg.LoadFromStream(m); });
     EXPECT_NE(msg.find("Damaged package"), std::string::npos) << count << ": " << msg;
+    // Read like any package: cleared, then filled up to the failing point.
     EXPECT_EQ(pkg.Labels().Count(), 0);
   }
   // Cut short: the stream's own error.
@@ -343,4 +345,20 @@ TEST_F(PkgStringsTest, MessagesComeFromTheStringsPackagesBeforeTheFallback) {
   EXPECT_EQ(MessageText("Idioma", 55), "Message Unknown (Idioma) (55)");
   EXPECT_EQ(Raised([] { RaiseMessage("EdX", "System", 90); }), "(EdX) Message Unknown (System) (90).");
   SetMessageLookup(previous);
+}
+
+TEST_F(PkgStringsTest, ALaterLabelOfAnIdTakesItOverForLinkedReferences) {
+  auto* pkg = new TKyPkgStrings(&form);
+  pkg->SetPkgName("Captions");
+  pkg->AddLabel(5, "Old");
+  TTstCaptioned control("Captions", 5);
+  EXPECT_EQ(control.caption.Caption(), "Old");
+  control.told = 0;
+  TKyPkgStringsLabel* later = pkg->AddLabel(5, "New");
+  EXPECT_EQ(control.caption.Caption(), "New");
+  EXPECT_EQ(control.told, 1);
+  // Renumbering it away gives the id back to the first.
+  later->SetId(6);
+  EXPECT_EQ(control.caption.Caption(), "Old");
+  EXPECT_EQ(control.told, 2);
 }

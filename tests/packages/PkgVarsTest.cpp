@@ -170,15 +170,38 @@ TEST_F(PkgVarsTest, OlderVersionsLackThePreservedValues) {
       {3, {1, 2, 3, 4}, {1, 2, 3, 4, 0}},
       {4, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}},
   };
-  for (const Case& c : cases) {
-    TKyPkgVars vars(nullptr);
+  // One package for all: what a version lacks must not keep the last file's values.
+  TKyPkgVars vars(nullptr);
+  int changes = 0;
+  vars.OnChange = [&](TObject*) { ++changes; };
+  for (const Case& c : {cases[2], cases[0], cases[1]}) {
+    changes = 0;
     Load(vars, Body(c.version, [&](TKyWriter& w) {
            SmallTree(w);
            for (int32_t p : c.preserved) w.WriteInteger(p);
          }));
     EXPECT_EQ(vars.ReadInteger("F/v", 0), 12) << c.version;
     for (int i = 0; i < 5; ++i) EXPECT_EQ(vars.Preserved(i), c.expected[static_cast<size_t>(i)]) << c.version;
+    EXPECT_EQ(changes, 1) << c.version;  // one change per read, the description included
   }
+}
+
+TEST_F(PkgVarsTest, OperationsByPackageName) {
+  TComponent form(nullptr);
+  auto* vars = new TKyPkgVars(&form);
+  vars->SetPkgName("Settings");
+  EXPECT_TRUE(WriteVarInteger("settings", "Win/Left", 40));
+  EXPECT_TRUE(WriteVarString("Settings", "Win/Title", "Main"));
+  EXPECT_EQ(ReadVarInteger("SETTINGS", "Win\\Left", 0), 40);
+  EXPECT_EQ(ReadVarString("Settings", "Win/Title", ""), "Main");
+  EXPECT_TRUE(DeleteVar("Settings", "Win/Left"));
+  EXPECT_FALSE(DeleteVar("Settings", "Win/Left"));
+  EXPECT_EQ(ReadVarInteger("Settings", "Win/Left", -1), -1);
+  // No package of that name: the defaults, nothing written.
+  EXPECT_EQ(ReadVarInteger("Nobody", "Win/Left", 7), 7);
+  EXPECT_EQ(ReadVarString("System", "Win/Title", "none"), "none");
+  EXPECT_FALSE(WriteVarInteger("Nobody", "Win/Left", 1));
+  EXPECT_FALSE(DeleteVar("Nobody", "Win"));
 }
 
 TEST_F(PkgVarsTest, WrongSignatureAndNewerVersionAreRefused) {

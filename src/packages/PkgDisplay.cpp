@@ -1,6 +1,5 @@
 #include "packages/PkgDisplay.h"
 
-#include <optional>
 
 #include "packages/MessageService.h"
 #include "platform/Exception.h"
@@ -287,10 +286,8 @@ void TKyPkgDisplay::SetPixelsPerInch(int32_t value) {
 bool TKyPkgDisplay::IsLoadingPackages() const { return IsLoading() || readingNested_ > 0; }
 
 void TKyPkgDisplay::Edit(TKySetKind kind, const std::function<void()>& change) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   change();
   if (!loading) TKySetObject::NotifyPass(kind);
   Change();
@@ -320,10 +317,7 @@ void TKyPkgDisplay::ClearContent() {
 }
 
 void TKyPkgDisplay::Clear() {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
   InvalidateReferences();
   ClearContent();
   NotifyReferences();
@@ -336,10 +330,8 @@ bool TKyPkgDisplay::BelongsToFirstApplication() const {
 }
 
 void TKyPkgDisplay::ReadPackage(TKyReader& reader) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   uint16_t version = ReadHeader(reader);
   std::string file = HeaderFileName();
   auto* app = dynamic_cast<IKyDisplayApplication*>(FirstPkgApplication());

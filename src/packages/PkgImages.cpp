@@ -1,7 +1,6 @@
 #include "packages/PkgImages.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "packages/MessageService.h"
 #include "platform/Exception.h"
@@ -134,10 +133,8 @@ TKyPkgImages::~TKyPkgImages() {
 void TKyPkgImages::Publish(TPublisher<TKyPkgImages>&) {}
 
 void TKyPkgImages::Edit(const std::function<void()>& change) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   change();
   if (!loading && !ApplicationDestroying()) {
     TKyMemoryImage::InvalidateEmpty();
@@ -237,10 +234,8 @@ void TKyPkgImages::SetPkgName(const std::string& value) {
 }
 
 void TKyPkgImages::ReadPackage(TKyReader& reader) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   uint16_t version = ReadHeader(reader);
   std::string file = HeaderFileName();
   StoreDescription(reader.ReadString());

@@ -152,6 +152,10 @@ IKyPkgApplication* FirstPkgApplication() {
   return apps.empty() ? nullptr : apps.front();
 }
 
+TKyPkgChangeScope::TKyPkgChangeScope(const TKyPkgInfo& pkg) : loading_(pkg.IsLoading()) {
+  if (!loading_) BeginChangeBatch();
+}
+
 // ---- Header ----
 
 namespace {

@@ -105,6 +105,25 @@ public:
   TKyConfigLock& operator=(const TKyConfigLock&) = delete;
 };
 
+class TKyPkgInfo;
+
+// One change of a package: the configuration lock, and a change batch unless
+// the package is loading (then whoever loads it flushes once at the end).
+class TKyPkgChangeScope {
+public:
+  explicit TKyPkgChangeScope(const TKyPkgInfo& pkg);
+  ~TKyPkgChangeScope() {
+    if (!loading_) EndChangeBatch();
+  }
+  TKyPkgChangeScope(const TKyPkgChangeScope&) = delete;
+  TKyPkgChangeScope& operator=(const TKyPkgChangeScope&) = delete;
+  bool Loading() const { return loading_; }
+
+private:
+  TKyConfigLock lock_;
+  bool loading_;
+};
+
 // ---- The application configuration, as packages see it ----------------------
 
 // Implemented by the application configuration component, which is built on

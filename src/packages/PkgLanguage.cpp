@@ -1,6 +1,5 @@
 #include "packages/PkgLanguage.h"
 
-#include <optional>
 
 #include "packages/CApplication.h"
 #include "platform/Exception.h"
@@ -119,10 +118,7 @@ void TKyPkgLanguage::NotifyStrings() {
 }
 
 void TKyPkgLanguage::Clear() {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
   InvalidateStrings();
   locale_ = LibraryDefaultLocale();
   ++readingNested_;
@@ -158,10 +154,8 @@ void WriteNames(TKyWriter& writer, const std::vector<std::string>& names) {
 }  // namespace
 
 void TKyPkgLanguage::ReadPackage(TKyReader& reader) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   ReadHeader(reader);
   std::string file = HeaderFileName();
   InvalidateStrings();

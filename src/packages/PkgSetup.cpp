@@ -1,6 +1,5 @@
 #include "packages/PkgSetup.h"
 
-#include <optional>
 #include <utility>
 
 #include "packages/CApplication.h"
@@ -173,10 +172,8 @@ void NotifyEveryReference() {
 }  // namespace
 
 void TKyPkgSetup::ReadPackage(TKyReader& reader) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   ReadHeader(reader);
   // The files of the other packages may change: nothing cached stays valid.
   InvalidateEveryReference();

@@ -1,7 +1,6 @@
 #include "packages/PkgStrings.h"
 
 #include <algorithm>
-#include <optional>
 #include <type_traits>
 
 #include "packages/MessageService.h"
@@ -90,10 +89,8 @@ TKyPkgStrings::~TKyPkgStrings() {
 void TKyPkgStrings::Publish(TPublisher<TKyPkgStrings>&) {}
 
 void TKyPkgStrings::Edit(const std::function<void()>& change) {
-  TKyConfigLock lock;
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   change();
   if (!loading) NotifyReferences();
   Change();
@@ -256,9 +253,8 @@ void TKyPkgStrings::ReadPackage(TKyReader& reader) {
   TKyConfigLock lock;
   uint16_t version = ReadHeader(reader);
   StoreDescription(reader.ReadString());
-  bool loading = IsLoading();
-  std::optional<TKyChangeBatch> batch;
-  if (!loading) batch.emplace();
+  TKyPkgChangeScope scope(*this);
+  bool loading = scope.Loading();
   ClearContent();
   int32_t labelCount = reader.ReadInteger();
   int32_t messageCount = reader.ReadInteger();

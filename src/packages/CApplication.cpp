@@ -19,12 +19,6 @@ struct TLoadingGuard {
   ~TLoadingGuard() { --n; }
 };
 
-void InvalidateEmptyReferences() {
-  TKyMemoryImage::InvalidateEmpty();
-  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::InvalidateEmpty(k);
-  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
-}
-
 void InvalidateApplicationReferences(TKyCApplication* app) {
   if (!app) return;
   app->PkgDisplay()->InvalidateReferences();
@@ -35,6 +29,26 @@ void InvalidateApplicationReferences(TKyCApplication* app) {
 }
 
 }  // namespace
+
+void InvalidateEveryReference() {
+  TKyMemoryImage::InvalidateAll();
+  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::InvalidateAll(k);
+  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateAll(t);
+}
+
+void InvalidateEmptyReferences() {
+  TKyMemoryImage::InvalidateEmpty();
+  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::InvalidateEmpty(k);
+  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateEmpty(t);
+}
+
+void NotifyEveryReference() {
+  if (ApplicationDestroying()) return;
+  InvalidateEmptyReferences();
+  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
+  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::NotifyPass(k);
+  TKyMemoryImage::NotifyPass();
+}
 
 const std::vector<TKyCApplication*>& Applications() { return AppList(); }
 
@@ -208,10 +222,12 @@ void TKyCApplication::LoadPackages() {
     privileges_->NotifyChanged();
     privileges_->SetModified(false);
   }
-  InvalidateEmptyReferences();
   // Controls made before the packages were loaded (the main form's own,
   // which load first) re-resolve and repaint now.
-  if (first) SwitchActive(this, nullptr);
+  if (first)
+    SwitchActive(this, nullptr);
+  else
+    InvalidateEmptyReferences();
 }
 
 void TKyCApplication::SwitchActive(TKyCApplication* newApp, TKyCApplication* oldApp) {
@@ -219,11 +235,8 @@ void TKyCApplication::SwitchActive(TKyCApplication* newApp, TKyCApplication* old
   TKyChangeBatch batch;
   InvalidateApplicationReferences(oldApp);
   InvalidateApplicationReferences(newApp);
-  InvalidateEmptyReferences();
   if (ApplicationDestroying()) return;
-  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::NotifyPass(t);
-  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::NotifyPass(k);
-  TKyMemoryImage::NotifyPass();
+  NotifyEveryReference();
   TKyPrivilege::UpdateAll();
 }
 

@@ -140,6 +140,13 @@ private:
 const std::vector<TKyCApplication*>& Applications();
 TKyCApplication* FirstApplication();
 
+// Passes over every image reference, set object and strings reference:
+// drop every cache; drop the caches that found nothing; then those drop and
+// every invalid one resolves again and tells its owner.
+void InvalidateEveryReference();
+void InvalidateEmptyReferences();
+void NotifyEveryReference();
+
 // The InsertMode of the first application configuration's setup package, or
 // the library's default (insert) without one.
 bool ApplicationInsertMode();

@@ -1,40 +1,9 @@
 #include "packages/CfgObjects.h"
 
-namespace {
-
-template <class S>
-S* DefaultOf(const char* name) {
-  return dynamic_cast<S*>(LibraryDefaultSet(name));
-}
-
-}  // namespace
-
-// ---- Base ----
-
-TKySetFont* TKyCfgObject::MakeFont(const char* fallback) {
-  auto* s = new TKySetFont(this, "", DefaultOf<TKySetFont>(fallback));
-  s->OnChange = [this](TKySetObject*) { Changed(); };
-  return s;
-}
-
-TKySetColor* TKyCfgObject::MakeColor(const char* fallback) {
-  auto* s = new TKySetColor(this, "", DefaultOf<TKySetColor>(fallback));
-  s->OnChange = [this](TKySetObject*) { Changed(); };
-  return s;
-}
-
-TKySetBackGround* TKyCfgObject::MakeBackGround(const char* fallback) {
-  auto* s = new TKySetBackGround(this, "", DefaultOf<TKySetBackGround>(fallback));
-  s->OnChange = [this](TKySetObject*) { Changed(); };
-  return s;
-}
-
 // ---- Pen ----
 
 TKyPen::TKyPen(TPersistent* owner, TKyPenStyle defaultStyle)
-    : TKyCfgObject(owner), color_(MakeColor("Dft_ColBox")), defaultStyle_(defaultStyle), style_(defaultStyle) {}
-
-TKyPen::~TKyPen() { delete color_; }
+    : TKyCfgObject(owner), color_(MakeSet<TKySetColor>("Dft_ColBox")), defaultStyle_(defaultStyle), style_(defaultStyle) {}
 
 void TKyPen::Publish(TPublisher<TKyPen>& p) {
   p.Property("SetColor", &TKyPen::SetColor);
@@ -57,7 +26,7 @@ void TKyPen::SetWidth(int32_t value) {
 void TKyPen::Assign(const TPersistent* source) {
   if (auto* s = dynamic_cast<const TKyPen*>(source)) {
     if (s == this) return;
-    color_->Assign(s->color_);
+    color_->Assign(s->color_.get());
     style_ = s->style_;
     width_ = s->width_;
     Changed();
@@ -68,9 +37,7 @@ void TKyPen::Assign(const TPersistent* source) {
 
 // ---- Buttons ----
 
-TKyCfgButtons::TKyCfgButtons(TPersistent* owner) : TKyCfgObject(owner), backGround_(MakeBackGround("Dft_BackGround")) {}
-
-TKyCfgButtons::~TKyCfgButtons() { delete backGround_; }
+TKyCfgButtons::TKyCfgButtons(TPersistent* owner) : TKyCfgObject(owner), backGround_(MakeSet<TKySetBackGround>("Dft_BackGround")) {}
 
 void TKyCfgButtons::Publish(TPublisher<TKyCfgButtons>& p) {
   p.Property("SetBackGround", &TKyCfgButtons::SetBackGround);
@@ -91,12 +58,7 @@ void TKyCfgButtons::SetFlat(bool value) {
 }
 
 TKyCfgTextButtons::TKyCfgTextButtons(TPersistent* owner)
-    : TKyCfgButtons(owner), colText_(MakeColor("Dft_ColText")), font_(MakeFont("Dft_Font")) {}
-
-TKyCfgTextButtons::~TKyCfgTextButtons() {
-  delete font_;
-  delete colText_;
-}
+    : TKyCfgButtons(owner), colText_(MakeSet<TKySetColor>("Dft_ColText")), font_(MakeSet<TKySetFont>("Dft_Font")) {}
 
 void TKyCfgTextButtons::Publish(TPublisher<TKyCfgTextButtons>& p) {
   p.Property("SetColText", &TKyCfgTextButtons::SetColText);
@@ -104,9 +66,7 @@ void TKyCfgTextButtons::Publish(TPublisher<TKyCfgTextButtons>& p) {
 }
 
 TKyCfgAccelButtons::TKyCfgAccelButtons(TPersistent* owner)
-    : TKyCfgTextButtons(owner), colAccelChar_(MakeColor("Dft_EdAccelChar")) {}
-
-TKyCfgAccelButtons::~TKyCfgAccelButtons() { delete colAccelChar_; }
+    : TKyCfgTextButtons(owner), colAccelChar_(MakeSet<TKySetColor>("Dft_EdAccelChar")) {}
 
 void TKyCfgAccelButtons::Publish(TPublisher<TKyCfgAccelButtons>& p) {
   p.Property("SetColAccelChar", &TKyCfgAccelButtons::SetColAccelChar);
@@ -115,14 +75,10 @@ void TKyCfgAccelButtons::Publish(TPublisher<TKyCfgAccelButtons>& p) {
 TKyCfgMainButtons::TKyCfgMainButtons(TPersistent* owner)
     : TKyCfgButtons(owner), pen_(MakeNested<TKyCfgMainPen>()) {}
 
-TKyCfgMainButtons::~TKyCfgMainButtons() { delete pen_; }
-
 void TKyCfgMainButtons::Publish(TPublisher<TKyCfgMainButtons>& p) { p.Property("Pen", &TKyCfgMainButtons::Pen); }
 
 TKyCfgMainTextButtons::TKyCfgMainTextButtons(TPersistent* owner)
     : TKyCfgTextButtons(owner), pen_(MakeNested<TKyCfgMainPen>()) {}
-
-TKyCfgMainTextButtons::~TKyCfgMainTextButtons() { delete pen_; }
 
 void TKyCfgMainTextButtons::Publish(TPublisher<TKyCfgMainTextButtons>& p) {
   p.Property("Pen", &TKyCfgMainTextButtons::Pen);
@@ -132,15 +88,9 @@ void TKyCfgMainTextButtons::Publish(TPublisher<TKyCfgMainTextButtons>& p) {
 
 TKyCfgTextArea::TKyCfgTextArea(TPersistent* owner, const char* backGroundFallback)
     : TKyCfgObject(owner),
-      backGround_(MakeBackGround(backGroundFallback)),
-      colText_(MakeColor("Dft_ColText")),
-      font_(MakeFont("Dft_Font")) {}
-
-TKyCfgTextArea::~TKyCfgTextArea() {
-  delete font_;
-  delete colText_;
-  delete backGround_;
-}
+      backGround_(MakeSet<TKySetBackGround>(backGroundFallback)),
+      colText_(MakeSet<TKySetColor>("Dft_ColText")),
+      font_(MakeSet<TKySetFont>("Dft_Font")) {}
 
 void TKyCfgTextArea::Publish(TPublisher<TKyCfgTextArea>& p) {
   p.Property("SetBackGround", &TKyCfgTextArea::SetBackGround);
@@ -161,8 +111,6 @@ void TKyCfgEdits::SetBorderStyle(TKyEditBorderStyle value) {
 TKyCfgMessages::TKyCfgMessages(TPersistent* owner)
     : TKyCfgTextArea(owner, "Dft_BackGround"), buttons_(MakeNested<TKyCfgAccelButtons>()) {}
 
-TKyCfgMessages::~TKyCfgMessages() { delete buttons_; }
-
 void TKyCfgMessages::Publish(TPublisher<TKyCfgMessages>& p) { p.Property("Buttons", &TKyCfgMessages::Buttons); }
 
 TKyCfgCalculator::TKyCfgCalculator(TPersistent* owner)
@@ -170,12 +118,6 @@ TKyCfgCalculator::TKyCfgCalculator(TPersistent* owner)
       buttons_(MakeNested<TKyCfgTextButtons>()),
       mainButtons_(MakeNested<TKyCfgMainTextButtons>()),
       display_(MakeNested<TKyCfgCalculatorDisplay>()) {}
-
-TKyCfgCalculator::~TKyCfgCalculator() {
-  delete display_;
-  delete mainButtons_;
-  delete buttons_;
-}
 
 void TKyCfgCalculator::Publish(TPublisher<TKyCfgCalculator>& p) {
   p.Property("Buttons", &TKyCfgCalculator::Buttons);
@@ -185,25 +127,14 @@ void TKyCfgCalculator::Publish(TPublisher<TKyCfgCalculator>& p) {
 
 TKyCfgCalendarCalendar::TKyCfgCalendarCalendar(TPersistent* owner)
     : TKyCfgObject(owner),
-      backGround_(MakeBackGround("Dft_EdBackGround")),
-      bgFixed_(MakeBackGround("Dft_BackGround")),
-      colFixed_(MakeColor("Dft_ColText")),
-      colText_(MakeColor("Dft_ColText")),
-      bgSelected_(MakeBackGround("Dft_EdSelectedBG")),
-      colSelected_(MakeColor("Dft_EdSelectedText")),
-      colSunday_(MakeColor("Dft_StandOut")),
-      font_(MakeFont("Dft_Font")) {}
-
-TKyCfgCalendarCalendar::~TKyCfgCalendarCalendar() {
-  delete font_;
-  delete colSunday_;
-  delete colSelected_;
-  delete bgSelected_;
-  delete colText_;
-  delete colFixed_;
-  delete bgFixed_;
-  delete backGround_;
-}
+      backGround_(MakeSet<TKySetBackGround>("Dft_EdBackGround")),
+      bgFixed_(MakeSet<TKySetBackGround>("Dft_BackGround")),
+      colFixed_(MakeSet<TKySetColor>("Dft_ColText")),
+      colText_(MakeSet<TKySetColor>("Dft_ColText")),
+      bgSelected_(MakeSet<TKySetBackGround>("Dft_EdSelectedBG")),
+      colSelected_(MakeSet<TKySetColor>("Dft_EdSelectedText")),
+      colSunday_(MakeSet<TKySetColor>("Dft_StandOut")),
+      font_(MakeSet<TKySetFont>("Dft_Font")) {}
 
 void TKyCfgCalendarCalendar::Publish(TPublisher<TKyCfgCalendarCalendar>& p) {
   using C = TKyCfgCalendarCalendar;
@@ -223,12 +154,6 @@ TKyCfgCalendar::TKyCfgCalendar(TPersistent* owner)
       mainButtons_(MakeNested<TKyCfgMainButtons>()),
       calendar_(MakeNested<TKyCfgCalendarCalendar>()) {}
 
-TKyCfgCalendar::~TKyCfgCalendar() {
-  delete calendar_;
-  delete mainButtons_;
-  delete buttons_;
-}
-
 void TKyCfgCalendar::Publish(TPublisher<TKyCfgCalendar>& p) {
   p.Property("Buttons", &TKyCfgCalendar::Buttons);
   p.Property("MainButtons", &TKyCfgCalendar::MainButtons);
@@ -238,11 +163,6 @@ void TKyCfgCalendar::Publish(TPublisher<TKyCfgCalendar>& p) {
 TKyCfgRichEdit::TKyCfgRichEdit(TPersistent* owner)
     : TKyCfgTextArea(owner, "Dft_BackGround"), buttons_(MakeNested<TKyCfgButtons>()), edits_(MakeNested<TKyCfgEdits>()) {}
 
-TKyCfgRichEdit::~TKyCfgRichEdit() {
-  delete edits_;
-  delete buttons_;
-}
-
 void TKyCfgRichEdit::Publish(TPublisher<TKyCfgRichEdit>& p) {
   p.Property("Buttons", &TKyCfgRichEdit::Buttons);
   p.Property("Edits", &TKyCfgRichEdit::Edits);
@@ -250,15 +170,9 @@ void TKyCfgRichEdit::Publish(TPublisher<TKyCfgRichEdit>& p) {
 
 TKyCfgPopupMenus::TKyCfgPopupMenus(TPersistent* owner)
     : TKyCfgTextArea(owner, "Dft_BackGround"),
-      bgSelected_(MakeBackGround("Dft_EdSelectedBG")),
-      colSelected_(MakeColor("Dft_EdSelectedText")),
-      colAccelChar_(MakeColor("Dft_EdAccelChar")) {}
-
-TKyCfgPopupMenus::~TKyCfgPopupMenus() {
-  delete colAccelChar_;
-  delete colSelected_;
-  delete bgSelected_;
-}
+      bgSelected_(MakeSet<TKySetBackGround>("Dft_EdSelectedBG")),
+      colSelected_(MakeSet<TKySetColor>("Dft_EdSelectedText")),
+      colAccelChar_(MakeSet<TKySetColor>("Dft_EdAccelChar")) {}
 
 void TKyCfgPopupMenus::Publish(TPublisher<TKyCfgPopupMenus>& p) {
   p.Property("SetBGSelected", &TKyCfgPopupMenus::SetBGSelected);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "packages/DisplaySets.h"
 #include "platform/Classes.h"
@@ -28,14 +29,18 @@ protected:
   void Changed() {
     if (OnChange) OnChange();
   }
-  // A set object falling back to the library default of that name.
-  TKySetFont* MakeFont(const char* fallback);
-  TKySetColor* MakeColor(const char* fallback);
-  TKySetBackGround* MakeBackGround(const char* fallback);
+  // A set object (TKySetFont, TKySetColor, TKySetBackGround) falling back
+  // to the library default of that name, whose changes are ours.
+  template <class S>
+  std::unique_ptr<S> MakeSet(const char* fallback) {
+    auto s = std::make_unique<S>(this, "", dynamic_cast<S*>(LibraryDefaultSet(fallback)));
+    s->OnChange = [this](TKySetObject*) { Changed(); };
+    return s;
+  }
   // A nested configuration object whose changes are ours.
   template <class C>
-  C* MakeNested() {
-    auto* c = new C(this);
+  std::unique_ptr<C> MakeNested() {
+    auto c = std::make_unique<C>(this);
     c->OnChange = [this] { Changed(); };
     return c;
   }
@@ -48,10 +53,9 @@ class TKyPen : public TKyCfgObject {
   KY_CLASS(TKyPen, TKyCfgObject)
 public:
   explicit TKyPen(TPersistent* owner = nullptr, TKyPenStyle defaultStyle = pesClear);
-  ~TKyPen() override;
   static void Publish(TPublisher<TKyPen>& p);
 
-  TKySetColor* SetColor() const { return color_; }
+  TKySetColor* SetColor() const { return color_.get(); }
   TKyPenStyle Style() const { return style_; }
   void SetStyle(TKyPenStyle value);
   int32_t Width() const { return width_; }
@@ -62,7 +66,7 @@ public:
 
 private:
   bool StyleStored() const { return style_ != defaultStyle_; }
-  TKySetColor* color_;
+  std::unique_ptr<TKySetColor> color_;
   TKyPenStyle defaultStyle_;
   TKyPenStyle style_;
   int32_t width_ = 1;
@@ -79,17 +83,16 @@ class TKyCfgButtons : public TKyCfgObject {
   KY_CLASS(TKyCfgButtons, TKyCfgObject)
 public:
   explicit TKyCfgButtons(TPersistent* owner = nullptr);
-  ~TKyCfgButtons() override;
   static void Publish(TPublisher<TKyCfgButtons>& p);
 
-  TKySetBackGround* SetBackGround() const { return backGround_; }
+  TKySetBackGround* SetBackGround() const { return backGround_.get(); }
   TKyBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TKyBorderStyle value);
   bool Flat() const { return flat_; }
   void SetFlat(bool value);
 
 private:
-  TKySetBackGround* backGround_;
+  std::unique_ptr<TKySetBackGround> backGround_;
   TKyBorderStyle borderStyle_ = bos3D;
   bool flat_ = false;
 };
@@ -98,74 +101,69 @@ class TKyCfgTextButtons : public TKyCfgButtons {
   KY_CLASS(TKyCfgTextButtons, TKyCfgButtons)
 public:
   explicit TKyCfgTextButtons(TPersistent* owner = nullptr);
-  ~TKyCfgTextButtons() override;
   static void Publish(TPublisher<TKyCfgTextButtons>& p);
 
-  TKySetColor* SetColText() const { return colText_; }
-  TKySetFont* SetFont() const { return font_; }
+  TKySetColor* SetColText() const { return colText_.get(); }
+  TKySetFont* SetFont() const { return font_.get(); }
 
 private:
-  TKySetColor* colText_;
-  TKySetFont* font_;
+  std::unique_ptr<TKySetColor> colText_;
+  std::unique_ptr<TKySetFont> font_;
 };
 
 class TKyCfgAccelButtons : public TKyCfgTextButtons {
   KY_CLASS(TKyCfgAccelButtons, TKyCfgTextButtons)
 public:
   explicit TKyCfgAccelButtons(TPersistent* owner = nullptr);
-  ~TKyCfgAccelButtons() override;
   static void Publish(TPublisher<TKyCfgAccelButtons>& p);
 
-  TKySetColor* SetColAccelChar() const { return colAccelChar_; }
+  TKySetColor* SetColAccelChar() const { return colAccelChar_.get(); }
 
 private:
-  TKySetColor* colAccelChar_;
+  std::unique_ptr<TKySetColor> colAccelChar_;
 };
 
 class TKyCfgMainButtons : public TKyCfgButtons {
   KY_CLASS(TKyCfgMainButtons, TKyCfgButtons)
 public:
   explicit TKyCfgMainButtons(TPersistent* owner = nullptr);
-  ~TKyCfgMainButtons() override;
   static void Publish(TPublisher<TKyCfgMainButtons>& p);
 
-  TKyCfgMainPen* Pen() const { return pen_; }
+  TKyCfgMainPen* Pen() const { return pen_.get(); }
 
 private:
-  TKyCfgMainPen* pen_;
+  std::unique_ptr<TKyCfgMainPen> pen_;
 };
 
 class TKyCfgMainTextButtons : public TKyCfgTextButtons {
   KY_CLASS(TKyCfgMainTextButtons, TKyCfgTextButtons)
 public:
   explicit TKyCfgMainTextButtons(TPersistent* owner = nullptr);
-  ~TKyCfgMainTextButtons() override;
   static void Publish(TPublisher<TKyCfgMainTextButtons>& p);
 
-  TKyCfgMainPen* Pen() const { return pen_; }
+  TKyCfgMainPen* Pen() const { return pen_.get(); }
 
 private:
-  TKyCfgMainPen* pen_;
+  std::unique_ptr<TKyCfgMainPen> pen_;
 };
 
 // Background, text colour and font: the common triple of the dialogs.
 class TKyCfgTextArea : public TKyCfgObject {
   KY_CLASS(TKyCfgTextArea, TKyCfgObject)
 public:
-  ~TKyCfgTextArea() override;
   static void Publish(TPublisher<TKyCfgTextArea>& p);
 
-  TKySetBackGround* SetBackGround() const { return backGround_; }
-  TKySetColor* SetColText() const { return colText_; }
-  TKySetFont* SetFont() const { return font_; }
+  TKySetBackGround* SetBackGround() const { return backGround_.get(); }
+  TKySetColor* SetColText() const { return colText_.get(); }
+  TKySetFont* SetFont() const { return font_.get(); }
 
 protected:
   TKyCfgTextArea(TPersistent* owner, const char* backGroundFallback);
 
 private:
-  TKySetBackGround* backGround_;
-  TKySetColor* colText_;
-  TKySetFont* font_;
+  std::unique_ptr<TKySetBackGround> backGround_;
+  std::unique_ptr<TKySetColor> colText_;
+  std::unique_ptr<TKySetFont> font_;
 };
 
 class TKyCfgEdits : public TKyCfgTextArea {
@@ -185,13 +183,12 @@ class TKyCfgMessages : public TKyCfgTextArea {
   KY_CLASS(TKyCfgMessages, TKyCfgTextArea)
 public:
   explicit TKyCfgMessages(TPersistent* owner = nullptr);
-  ~TKyCfgMessages() override;
   static void Publish(TPublisher<TKyCfgMessages>& p);
 
-  TKyCfgAccelButtons* Buttons() const { return buttons_; }
+  TKyCfgAccelButtons* Buttons() const { return buttons_.get(); }
 
 private:
-  TKyCfgAccelButtons* buttons_;
+  std::unique_ptr<TKyCfgAccelButtons> buttons_;
 };
 
 class TKyCfgHelps : public TKyCfgTextArea {
@@ -210,91 +207,86 @@ class TKyCfgCalculator : public TKyCfgTextArea {
   KY_CLASS(TKyCfgCalculator, TKyCfgTextArea)
 public:
   explicit TKyCfgCalculator(TPersistent* owner = nullptr);
-  ~TKyCfgCalculator() override;
   static void Publish(TPublisher<TKyCfgCalculator>& p);
 
-  TKyCfgTextButtons* Buttons() const { return buttons_; }
-  TKyCfgMainTextButtons* MainButtons() const { return mainButtons_; }
-  TKyCfgCalculatorDisplay* Display() const { return display_; }
+  TKyCfgTextButtons* Buttons() const { return buttons_.get(); }
+  TKyCfgMainTextButtons* MainButtons() const { return mainButtons_.get(); }
+  TKyCfgCalculatorDisplay* Display() const { return display_.get(); }
 
 private:
-  TKyCfgTextButtons* buttons_;
-  TKyCfgMainTextButtons* mainButtons_;
-  TKyCfgCalculatorDisplay* display_;
+  std::unique_ptr<TKyCfgTextButtons> buttons_;
+  std::unique_ptr<TKyCfgMainTextButtons> mainButtons_;
+  std::unique_ptr<TKyCfgCalculatorDisplay> display_;
 };
 
 class TKyCfgCalendarCalendar : public TKyCfgObject {
   KY_CLASS(TKyCfgCalendarCalendar, TKyCfgObject)
 public:
   explicit TKyCfgCalendarCalendar(TPersistent* owner = nullptr);
-  ~TKyCfgCalendarCalendar() override;
   static void Publish(TPublisher<TKyCfgCalendarCalendar>& p);
 
-  TKySetBackGround* SetBackGround() const { return backGround_; }
-  TKySetBackGround* SetBGFixed() const { return bgFixed_; }
-  TKySetColor* SetColFixed() const { return colFixed_; }
-  TKySetColor* SetColText() const { return colText_; }
-  TKySetBackGround* SetBGSelected() const { return bgSelected_; }
-  TKySetColor* SetColSelected() const { return colSelected_; }
-  TKySetColor* SetColSunday() const { return colSunday_; }
-  TKySetFont* SetFont() const { return font_; }
+  TKySetBackGround* SetBackGround() const { return backGround_.get(); }
+  TKySetBackGround* SetBGFixed() const { return bgFixed_.get(); }
+  TKySetColor* SetColFixed() const { return colFixed_.get(); }
+  TKySetColor* SetColText() const { return colText_.get(); }
+  TKySetBackGround* SetBGSelected() const { return bgSelected_.get(); }
+  TKySetColor* SetColSelected() const { return colSelected_.get(); }
+  TKySetColor* SetColSunday() const { return colSunday_.get(); }
+  TKySetFont* SetFont() const { return font_.get(); }
 
 private:
-  TKySetBackGround* backGround_;
-  TKySetBackGround* bgFixed_;
-  TKySetColor* colFixed_;
-  TKySetColor* colText_;
-  TKySetBackGround* bgSelected_;
-  TKySetColor* colSelected_;
-  TKySetColor* colSunday_;
-  TKySetFont* font_;
+  std::unique_ptr<TKySetBackGround> backGround_;
+  std::unique_ptr<TKySetBackGround> bgFixed_;
+  std::unique_ptr<TKySetColor> colFixed_;
+  std::unique_ptr<TKySetColor> colText_;
+  std::unique_ptr<TKySetBackGround> bgSelected_;
+  std::unique_ptr<TKySetColor> colSelected_;
+  std::unique_ptr<TKySetColor> colSunday_;
+  std::unique_ptr<TKySetFont> font_;
 };
 
 class TKyCfgCalendar : public TKyCfgTextArea {
   KY_CLASS(TKyCfgCalendar, TKyCfgTextArea)
 public:
   explicit TKyCfgCalendar(TPersistent* owner = nullptr);
-  ~TKyCfgCalendar() override;
   static void Publish(TPublisher<TKyCfgCalendar>& p);
 
-  TKyCfgButtons* Buttons() const { return buttons_; }
-  TKyCfgMainButtons* MainButtons() const { return mainButtons_; }
-  TKyCfgCalendarCalendar* Calendar() const { return calendar_; }
+  TKyCfgButtons* Buttons() const { return buttons_.get(); }
+  TKyCfgMainButtons* MainButtons() const { return mainButtons_.get(); }
+  TKyCfgCalendarCalendar* Calendar() const { return calendar_.get(); }
 
 private:
-  TKyCfgButtons* buttons_;
-  TKyCfgMainButtons* mainButtons_;
-  TKyCfgCalendarCalendar* calendar_;
+  std::unique_ptr<TKyCfgButtons> buttons_;
+  std::unique_ptr<TKyCfgMainButtons> mainButtons_;
+  std::unique_ptr<TKyCfgCalendarCalendar> calendar_;
 };
 
 class TKyCfgRichEdit : public TKyCfgTextArea {
   KY_CLASS(TKyCfgRichEdit, TKyCfgTextArea)
 public:
   explicit TKyCfgRichEdit(TPersistent* owner = nullptr);
-  ~TKyCfgRichEdit() override;
   static void Publish(TPublisher<TKyCfgRichEdit>& p);
 
-  TKyCfgButtons* Buttons() const { return buttons_; }
-  TKyCfgEdits* Edits() const { return edits_; }
+  TKyCfgButtons* Buttons() const { return buttons_.get(); }
+  TKyCfgEdits* Edits() const { return edits_.get(); }
 
 private:
-  TKyCfgButtons* buttons_;
-  TKyCfgEdits* edits_;
+  std::unique_ptr<TKyCfgButtons> buttons_;
+  std::unique_ptr<TKyCfgEdits> edits_;
 };
 
 class TKyCfgPopupMenus : public TKyCfgTextArea {
   KY_CLASS(TKyCfgPopupMenus, TKyCfgTextArea)
 public:
   explicit TKyCfgPopupMenus(TPersistent* owner = nullptr);
-  ~TKyCfgPopupMenus() override;
   static void Publish(TPublisher<TKyCfgPopupMenus>& p);
 
-  TKySetBackGround* SetBGSelected() const { return bgSelected_; }
-  TKySetColor* SetColSelected() const { return colSelected_; }
-  TKySetColor* SetColAccelChar() const { return colAccelChar_; }
+  TKySetBackGround* SetBGSelected() const { return bgSelected_.get(); }
+  TKySetColor* SetColSelected() const { return colSelected_.get(); }
+  TKySetColor* SetColAccelChar() const { return colAccelChar_.get(); }
 
 private:
-  TKySetBackGround* bgSelected_;
-  TKySetColor* colSelected_;
-  TKySetColor* colAccelChar_;
+  std::unique_ptr<TKySetBackGround> bgSelected_;
+  std::unique_ptr<TKySetColor> colSelected_;
+  std::unique_ptr<TKySetColor> colAccelChar_;
 };

@@ -3,9 +3,6 @@
 #include <utility>
 
 #include "packages/CApplication.h"
-#include "packages/DisplaySets.h"
-#include "packages/PkgImages.h"
-#include "packages/PkgStrings.h"
 
 // ---- Keys ----
 
@@ -146,30 +143,6 @@ void TKyPkgSetup::Clear() {
   for (auto& name : fileNames_) name.clear();
   Change();
 }
-
-namespace {
-
-void InvalidateEveryReference() {
-  TKyMemoryImage::InvalidateAll();
-  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::InvalidateAll(k);
-  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) TKyMemoryReference::InvalidateAll(t);
-}
-
-void NotifyEveryReference() {
-  if (ApplicationDestroying()) return;
-  TKyMemoryImage::InvalidateEmpty();
-  TKyMemoryImage::NotifyPass();
-  for (TKySetKind k : {sekFont, sekColor, sekBackGround}) {
-    TKySetObject::InvalidateEmpty(k);
-    TKySetObject::NotifyPass(k);
-  }
-  for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) {
-    TKyMemoryReference::InvalidateEmpty(t);
-    TKyMemoryReference::NotifyPass(t);
-  }
-}
-
-}  // namespace
 
 void TKyPkgSetup::ReadPackage(TKyReader& reader) {
   TKyPkgChangeScope scope(*this);

@@ -32,15 +32,10 @@ public:
   bool IsLoadingPackages() const override { return true; }
 };
 
-std::string NativePath(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
 TKyBytes LoadBytes(const TPkgSource& src, const TSourceEntry& e) {
   std::string rel = src.Text(e);
   if (rel.empty()) return {};
-  std::string file = NativePath(src.Folder() + rel);
+  std::string file = src.FileBeside(rel);
   try {
     TMemoryStream m;
     m.LoadFromFile(file);
@@ -242,19 +237,19 @@ void DecompileImageEntries(TKyPkgImages& pkg, TSourceWriter& out, const std::str
     out.Value("Class", im.GraphicClassName());
     if (!im.Data().empty()) {
       std::string rel = fileFor(stem, PictureExtension(im));
-      SaveBytes(NativePath(out.Folder() + rel), im.Data());
+      SaveBytes(out.FileBeside(rel), im.Data());
       out.Value("Picture", rel);
     }
     out.Raw("Width", std::to_string(im.Width()));
     out.Raw("Height", std::to_string(im.Height()));
     if (!im.Region1().empty()) {
       std::string rel = fileFor(stem, "rgn");
-      SaveBytes(NativePath(out.Folder() + rel), im.Region1());
+      SaveBytes(out.FileBeside(rel), im.Region1());
       out.Value("Region1", rel);
     }
     if (!im.Region2().empty()) {
       std::string rel = fileFor(stem, "rgn2");
-      SaveBytes(NativePath(out.Folder() + rel), im.Region2());
+      SaveBytes(out.FileBeside(rel), im.Region2());
       out.Value("Region2", rel);
     }
     bool optionsDefault = !im.Option(0) && im.Option(1) && im.Option(2);

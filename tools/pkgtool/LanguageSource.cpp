@@ -19,7 +19,6 @@
 //
 // A name list holds as many names as the file does, numbered from 1 in
 // order. Locale keys left out keep the library's defaults.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -136,8 +135,7 @@ void CompileNested(const TPkgSource& src, const std::string& prefix, TKyPkgStrin
   if (keys->Entries.size() > 1) src.Fail(source->Line, "[" + keys->Name + "] with Source takes nothing else");
   for (const char* part : {"Labels", "Messages", "Texts"})
     if (src.Section(prefix + part)) src.Fail(source->Line, "[" + prefix + part + "] beside a strings Source");
-  std::string file = src.Folder() + src.Text(*source);
-  std::replace(file.begin(), file.end(), '/', '\\');
+  std::string file = src.FileBeside(src.Text(*source));
   TPkgSource nested = TPkgSource::Load(file);
   if (!SameText(nested.PackageValue("Class"), "Strings")) src.Fail(source->Line, "'" + file + "' is not a strings source");
   nested.CheckLayout({"Labels", "Messages", "Texts"}, {"Description", "Preserved"});

@@ -217,17 +217,14 @@ TPkgSource TPkgSource::Load(const std::string& fileName) {
   return Parse(std::string(m.Data().begin(), m.Data().end()), fileName);
 }
 
-namespace {
-
-// Sources may be named with "/" (the build passes host paths).
-std::string FolderOf(std::string fileName) {
-  std::replace(fileName.begin(), fileName.end(), '/', '\\');
-  return ExtractFilePath(fileName);
+std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
-}  // namespace
-
-std::string TPkgSource::Folder() const { return FolderOf(fileName_); }
+std::string TPkgSource::FileBeside(const std::string& relative) const {
+  return ExtractFilePath(NativePath(fileName_)) + NativePath(relative);
+}
 
 const TSourceSection* TPkgSource::Section(const std::string& name) const {
   for (const auto& s : sections_)
@@ -277,6 +274,25 @@ int32_t TPkgSource::Integer(const TSourceEntry& entry, const std::string& text) 
   return v;
 }
 
+std::vector<std::string> TPkgSource::BarParts(const TSourceEntry& entry, size_t most) const {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= entry.Value.size(); ++i) {
+    if (i < entry.Value.size() && entry.Value[i] == '\\') {
+      ++i;
+      continue;
+    }
+    bool last = most != 0 && parts.size() + 1 == most;
+    if (i == entry.Value.size() || (entry.Value[i] == '|' && !last)) {
+      TSourceEntry part = entry;
+      part.Value = entry.Value.substr(start, i - start);
+      parts.push_back(Text(part));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
 bool TPkgSource::Boolean(const TSourceEntry& entry, const std::string& text) const {
   std::string t = Trim(text);
   if (SameText(t, "True")) return true;
@@ -286,7 +302,9 @@ bool TPkgSource::Boolean(const TSourceEntry& entry, const std::string& text) con
 
 // ---- Writing ----
 
-std::string TSourceWriter::Folder() const { return FolderOf(fileName_); }
+std::string TSourceWriter::FileBeside(const std::string& relative) const {
+  return ExtractFilePath(NativePath(fileName_)) + NativePath(relative);
+}
 
 void TSourceWriter::Comment(const std::string& text) { text_ += "; " + AnsiToUtf8(text) + "\n"; }
 

@@ -34,9 +34,9 @@ public:
   static TPkgSource Load(const std::string& fileName);
 
   const std::string& FileName() const { return fileName_; }
-  // The source's folder, ending with a separator (or empty): where kinds
-  // keep files that belong to the source, such as pictures.
-  std::string Folder() const;
+  // A file beside the source (relative, "/" or "\\"): where kinds keep
+  // files that belong to the source, such as pictures.
+  std::string FileBeside(const std::string& relative) const;
   const std::vector<TSourceSection>& Sections() const { return sections_; }
   // By name, ignoring case; nullptr when absent.
   const TSourceSection* Section(const std::string& name) const;
@@ -52,6 +52,9 @@ public:
   std::string Text(const TSourceEntry& entry) const;
   int32_t Integer(const TSourceEntry& entry, const std::string& text) const;
   int32_t KeyInteger(const TSourceEntry& entry) const { return Integer(entry, entry.Key); }
+  // A value cut at the bars that are not escaped, each part decoded; with
+  // most, at most that many parts (the last keeps the rest).
+  std::vector<std::string> BarParts(const TSourceEntry& entry, size_t most = 0) const;
   // "True" or "False", ignoring case.
   bool Boolean(const TSourceEntry& entry, const std::string& text) const;
   bool Boolean(const TSourceEntry& entry) const { return Boolean(entry, Text(entry)); }
@@ -66,7 +69,7 @@ class TSourceWriter {
 public:
   explicit TSourceWriter(std::string fileName) : fileName_(std::move(fileName)) {}
   const std::string& FileName() const { return fileName_; }
-  std::string Folder() const;
+  std::string FileBeside(const std::string& relative) const;
 
   void Comment(const std::string& text);
   void Section(const std::string& name);
@@ -85,6 +88,9 @@ private:
   std::string fileName_;
   std::string text_;
 };
+
+// Sources and the build name files with "/" as well as "\\".
+std::string NativePath(std::string path);
 
 // Code page 1252 and UTF-8, both ways; every byte has a character (the five
 // unassigned ones map to the C1 controls of the same number) so that any

@@ -21,26 +21,6 @@
 
 namespace {
 
-// The parts of a value split at the bars that are not escaped, each decoded.
-std::vector<std::string> SplitBars(const TPkgSource& src, const TSourceEntry& e) {
-  if (e.Block) src.Fail(e.Line, "a privilege is one line");
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t i = 0; i <= e.Value.size(); ++i) {
-    if (i < e.Value.size() && e.Value[i] == '\\') {
-      ++i;
-      continue;
-    }
-    if (i == e.Value.size() || e.Value[i] == '|') {
-      TSourceEntry part = e;
-      part.Value = e.Value.substr(start, i - start);
-      parts.push_back(src.Text(part));
-      start = i + 1;
-    }
-  }
-  return parts;
-}
-
 uint8_t Level(const TPkgSource& src, const TSourceEntry& e, const std::string& text) {
   int32_t level = src.Integer(e, text);
   if (level < kPrivilegeHidden || level > kPrivilegeFull) src.Fail(e.Line, "a level is 0, 1 or 2");
@@ -58,7 +38,8 @@ void CompilePrivileges(const TPkgSource& src, TKyPkgInfo& pkg) {
   const TSourceSection* items = src.Section("Privileges");
   if (!items) return;
   for (const auto& e : items->Entries) {
-    std::vector<std::string> parts = SplitBars(src, e);
+    if (e.Block) src.Fail(e.Line, "a privilege is one line");
+    std::vector<std::string> parts = src.BarParts(e);
     if (parts.size() != 2 && parts.size() != 4)
       src.Fail(e.Line, "expected level|description or level|description|label package|label id");
     TKyPkgPrivilegesItem* item = p.AddItem(src.KeyInteger(e), parts[1], Level(src, e, parts[0]));

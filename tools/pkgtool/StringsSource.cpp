@@ -18,24 +18,6 @@ namespace {
 
 std::unique_ptr<TKyPkgInfo> CreateStrings() { return std::make_unique<TKyPkgStrings>(nullptr); }
 
-// The caption and hint of a label, split at the first bar that is not escaped.
-void SplitLabel(const TPkgSource& src, const TSourceEntry& e, std::string& caption, std::string& hint) {
-  if (e.Block) src.Fail(e.Line, "a label is one line");
-  size_t bar = std::string::npos;
-  for (size_t i = 0; i < e.Value.size(); ++i) {
-    if (e.Value[i] == '\\') ++i;
-    else if (e.Value[i] == '|') {
-      bar = i;
-      break;
-    }
-  }
-  TSourceEntry part = e;
-  part.Value = e.Value.substr(0, bar);
-  caption = src.Text(part);
-  part.Value = bar == std::string::npos ? "" : e.Value.substr(bar + 1);
-  hint = src.Text(part);
-}
-
 }  // namespace
 
 void CompileStringsKeys(const TPkgSource& src, const TSourceSection* keys, TKyPkgStrings& s) {
@@ -55,9 +37,10 @@ void CompileStringsKeys(const TPkgSource& src, const TSourceSection* keys, TKyPk
 void CompileStringsTables(const TPkgSource& src, const std::string& prefix, TKyPkgStrings& s) {
   if (const TSourceSection* labels = src.Section(prefix + "Labels"))
     for (const auto& e : labels->Entries) {
-      std::string caption, hint;
-      SplitLabel(src, e, caption, hint);
-      s.AddLabel(src.KeyInteger(e), caption, hint);
+      if (e.Block) src.Fail(e.Line, "a label is one line");
+      // Caption and hint: cut at the first bar only.
+      std::vector<std::string> parts = src.BarParts(e, 2);
+      s.AddLabel(src.KeyInteger(e), parts[0], parts.size() > 1 ? parts[1] : "");
     }
   if (const TSourceSection* messages = src.Section(prefix + "Messages"))
     for (const auto& e : messages->Entries) {

@@ -97,12 +97,7 @@ TKyPkgVarsItem::TValue ParseValue(const TPkgSource& src, const TSourceEntry& e, 
   if (e.Block && type != vtyString) src.Fail(e.Line, "only a String takes a text block");
   std::string text = src.Text(e);
   switch (type) {
-    case vtyBoolean: {
-      std::string t = Trim(text);
-      if (SameText(t, "True")) return true;
-      if (SameText(t, "False")) return false;
-      src.Fail(e.Line, "'" + t + "' is not True or False");
-    }
+    case vtyBoolean: return src.Boolean(e, text);
     case vtyInteger: return src.Integer(e, text);
     case vtyFloat: {
       TExtended x;

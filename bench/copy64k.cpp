@@ -1,7 +1,7 @@
 // Benchmark reference: copies every file below a folder into another folder
 // in 64 KiB ReadFile/WriteFile chunks, creating folders as needed.
 // Usage: bench_copy64k SOURCE TARGET
-#include <windows.h>
+#include <windows.h>  // a plain Win32 program, the reference for the benchmark
 
 #include <cstdio>
 #include <string>

@@ -9,7 +9,7 @@
 #include "packages/PkgImages.h"
 #include "packages/PkgPrivileges.h"
 #include "packages/PkgStrings.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 #include "setup/InstallerMessages.h"
 #include "setup/SetupFile.h"
 

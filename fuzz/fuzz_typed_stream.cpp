@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/TypedStream.h"
-#include "platform/Exception.h"
+#include "platform/base/TypedStream.h"
+#include "platform/base/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds libjpeg-turbo for the target from Debian's source package into
-# deps/libjpeg (static, no SIMD). Does nothing when already built.
+# deps/libjpeg-ARCH (static, no SIMD). Does nothing when already built.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-prefix="$root/deps/libjpeg"
+source "$root/scripts/wine-env.sh"
+prefix="$root/deps/libjpeg-$KY_ARCH"
 [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ] && exit 0
 
 work="$root/deps/src"
@@ -18,7 +19,7 @@ if [ -z "$src" ]; then
 fi
 rm -rf build-jpeg
 cmake -S "$src" -B build-jpeg -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$KY_ARCH.cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR= \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" \

@@ -31,7 +31,7 @@ enable_deb_src() {
 updated=${updated:-1}
 enable_deb_src
 
-pkgs=(wine wine32:i386 mingw-w64 cmake ninja-build xvfb xauth liblnk-utils
+pkgs=(wine wine32:i386 wine64 mingw-w64 cmake ninja-build xvfb xauth liblnk-utils
       dpkg-dev googletest imagemagick x11-utils)
 missing=()
 for p in "${pkgs[@]}"; do

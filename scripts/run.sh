@@ -8,4 +8,4 @@ bash scripts/build.sh >&2
 source scripts/wine-env.sh
 ky_wine_prefix
 if [ $# -eq 0 ]; then set -- help; fi
-exec wine build/tools/stptool/stptool.exe "$@"
+exec "$KY_WINE" build/tools/stptool/stptool.exe "$@"

@@ -1,23 +1,57 @@
-# Sourced by the scripts that run Windows programs: the project's own 32-bit
-# Wine prefix, quiet, without Mono/Gecko prompts or desktop menu entries.
+# Sourced by the scripts that build and run Windows programs: the target
+# architecture, the project's own Wine prefix, quiet, without Mono/Gecko
+# prompts or desktop menu entries.
+#
+# The installer is a 32-bit program (i686). Some machines cannot execute
+# 32-bit code at all (their kernel refuses 32-bit binaries, so Debian's
+# wine32 fails with "Exec format error"); there the build and the tests use
+# the x86_64 target under wine64 instead. KY_ARCH=i686 or x86_64 overrides.
 _kyroot=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+ky_detect_arch() {
+  if [ -n "${KY_ARCH:-}" ]; then return 0; fi
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    KY_ARCH=i686
+  elif [ ! -e /usr/lib/wine/wine ] && [ ! -e /usr/lib/wine/wine64 ]; then
+    # Nothing installed yet: ask the machine whether it runs 32-bit code
+    # once wine32 is there; until then the usual target.
+    KY_ARCH=i686
+  else
+    KY_ARCH=x86_64
+  fi
+}
+ky_detect_arch
+export KY_ARCH
+if [ "$KY_ARCH" = x86_64 ]; then
+  export WINEARCH=win64
+  export KY_WINE=/usr/lib/wine/wine64
+  export WINELOADER=$KY_WINE
+else
+  export WINEARCH=win32
+  export KY_WINE=/usr/lib/wine/wine
+fi
 export WINEPREFIX="${KYSETUP_WINEPREFIX:-$_kyroot/build/wineprefix}"
-export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# Creates the prefix once; later calls return at once.
+# Debian's wine wrapper would pick the 32-bit loader whenever it is
+# installed, even where it cannot run.
+wine() { "$KY_WINE" "$@"; }
+
+# Creates the prefix once; later calls return at once. A prefix of the other
+# architecture is made anew.
 ky_wine_prefix() {
-  [ -f "$WINEPREFIX/.kysetup-ready" ] && return 0
+  local ready="$WINEPREFIX/.kysetup-ready-$WINEARCH"
+  [ -f "$ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    [ -f "$WINEPREFIX/.kysetup-ready" ] && exit 0
+    [ -f "$ready" ] && exit 0
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    wine wineboot -i >/dev/null 2>&1 || true
     # Without a window manager, closing a top-level window would stall.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.kysetup-ready"
+    touch "$ready"
   ) 9>"$WINEPREFIX.lock"
 }

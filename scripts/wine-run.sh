@@ -2,4 +2,4 @@
 # Runs a Windows program of the build in the project's Wine prefix.
 source "$(dirname "$0")/wine-env.sh"
 ky_wine_prefix
-exec wine "$@"
+exec "$KY_WINE" "$@"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/FileOps.h"
+#include "platform/os/FileOps.h"
 
 namespace {
 

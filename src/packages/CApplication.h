@@ -19,7 +19,7 @@
 #include "packages/PkgSetup.h"
 #include "packages/PkgStrings.h"
 #include "packages/PkgVars.h"
-#include "platform/Variant.h"
+#include "platform/base/Variant.h"
 
 class TKyCApplication : public TComponent,
                         public IKyPkgApplication,

@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "packages/DisplaySets.h"
-#include "platform/Classes.h"
+#include "platform/classes/Classes.h"
+#include "platform/graphics/PenStyle.h"
 
 KY_ENUM(TKyBorderStyle, uint8_t, bosNone, bosSingle, bos3D)
 KY_ENUM(TKyEditBorderStyle, uint8_t, ebsNone, ebsSingle, ebs3D, ebsLine, ebs3DTopLine, ebs3DBottomLine)
-KY_ENUM(TKyPenStyle, uint8_t, pesClear, pesSolid, pesDash, pesDot, pesDashDot, pesDashDotDot)
 
 // The base of every configuration object: a set object made here tells
 // this object, which tells its owner.

@@ -11,48 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/Classes.h"
+#include "platform/classes/Classes.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/FontData.h"
+#include "platform/graphics/Scaling.h"
 
 class TKyPkgDisplay;
 class TKyPkgDisplaySet;
 class TKyPkgDisplaySetFont;
 class TKyPkgDisplaySetColor;
 class TKyPkgDisplaySetBackGround;
-
-// A platform colour value: system colours have the high bit set.
-using TKyColor = int32_t;
-inline constexpr TKyColor kClBlack = 0x00000000;
-inline constexpr TKyColor kClRed = 0x000000FF;
-inline constexpr TKyColor kClWindow = static_cast<TKyColor>(0x80000005);
-inline constexpr TKyColor kClWindowText = static_cast<TKyColor>(0x80000008);
-inline constexpr TKyColor kClHighlight = static_cast<TKyColor>(0x8000000D);
-inline constexpr TKyColor kClBtnFace = static_cast<TKyColor>(0x8000000F);
-inline constexpr TKyColor kClBtnShadow = static_cast<TKyColor>(0x80000010);
-inline constexpr TKyColor kClBtnHighlight = static_cast<TKyColor>(0x80000014);
-inline constexpr TKyColor kClInfoBk = static_cast<TKyColor>(0x80000018);
-inline constexpr TKyColor kClMediumLight = 0x00E2E2E2;
-
-// The values of a platform font. Height is in pixels (negative: character
-// height); the point size follows from it and a resolution.
-struct TKyFontData {
-  std::string Name = "MS Sans Serif";
-  int32_t Charset = 1;  // DEFAULT_CHARSET
-  int32_t Pitch = 0;    // default pitch
-  int32_t Height = -11;
-  bool Bold = false;
-  bool Italic = false;
-  bool Underline = false;
-  bool StrikeOut = false;
-  TKyColor Color = kClWindowText;
-
-  int32_t Size(int pixelsPerInch) const;
-  void SetSize(int32_t size, int pixelsPerInch);
-  bool operator==(const TKyFontData&) const = default;
-};
-
-// The platform's MulDiv: a * b / c rounded to the nearest integer, halves
-// away from zero; -1 when c is 0 or the result does not fit.
-int32_t KyMulDiv(int32_t a, int32_t b, int32_t c);
 
 KY_ENUM(TKySetKind, uint8_t, sekFont, sekColor, sekBackGround)
 

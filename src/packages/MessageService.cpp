@@ -1,7 +1,7 @@
 #include "packages/MessageService.h"
 
 #include "packages/PkgStrings.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 namespace {
 

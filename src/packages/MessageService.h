@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 // Answers a message text by package name and id, or nothing when that
 // package or message does not exist: asked only when no strings package of

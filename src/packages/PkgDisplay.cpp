@@ -2,10 +2,10 @@
 
 
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/SysUtils.h"
 #ifdef _WIN32
-#include "platform/ScreenInfo.h"
+#include "platform/graphics/ScreenInfo.h"
 #endif
 
 TKyPkgDisplay* ActiveDisplayPackage() {

@@ -15,7 +15,7 @@
 #include "packages/PkgImages.h"
 #include "packages/PkgInfo.h"
 #include "packages/PkgStrings.h"
-#include "platform/StringList.h"
+#include "platform/classes/StringList.h"
 
 class TKyDisplaySets;
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/FormStream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/classes/FormStream.h"
+#include "platform/base/SysUtils.h"
 
 // ---- Graphic registry ----
 

@@ -7,12 +7,12 @@
 #include <sys/stat.h>
 
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/FileNames.h"
-#include "platform/FormStream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/FileNames.h"
+#include "platform/classes/FormStream.h"
+#include "platform/base/SysUtils.h"
 #ifdef _WIN32
-#include "platform/ProgramInfo.h"
+#include "platform/os/ProgramInfo.h"
 #endif
 
 // ---- Change batch ----

@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Classes.h"
-#include "platform/Stream.h"
-#include "platform/TypedStream.h"
-#include "platform/Variant.h"
+#include "platform/classes/Classes.h"
+#include "platform/base/Stream.h"
+#include "platform/base/TypedStream.h"
+#include "platform/base/Variant.h"
 
 class TKyPkgInfo;
 

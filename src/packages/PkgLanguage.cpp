@@ -2,9 +2,9 @@
 
 
 #include "packages/CApplication.h"
-#include "platform/Exception.h"
-#include "platform/LocaleInfo.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/os/LocaleInfo.h"
+#include "platform/base/SysUtils.h"
 
 // ---- Locale ----
 

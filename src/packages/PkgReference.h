@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "packages/PkgInfo.h"
-#include "platform/FormStream.h"
-#include "platform/SysUtils.h"
+#include "platform/classes/FormStream.h"
+#include "platform/base/SysUtils.h"
 
 // Live references of one class. A pass walks the list by index; references
 // freed meanwhile leave holes that are closed when the outermost pass ends.

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "packages/PkgInfo.h"
-#include "platform/ShortCutText.h"
+#include "platform/base/ShortCutText.h"
 
 // The keys in their declared (published) order.
 enum TKySetupKey : uint8_t {

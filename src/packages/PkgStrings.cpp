@@ -4,9 +4,9 @@
 #include <type_traits>
 
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/FormStream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/classes/FormStream.h"
+#include "platform/base/SysUtils.h"
 
 // ---- Entries ----
 

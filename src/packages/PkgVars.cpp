@@ -4,10 +4,10 @@
 #include <type_traits>
 
 #include "packages/MessageService.h"
-#include "platform/FileNames.h"
-#include "platform/LocaleInfo.h"
-#include "platform/ProgramInfo.h"
-#include "platform/SysUtils.h"
+#include "platform/base/FileNames.h"
+#include "platform/os/LocaleInfo.h"
+#include "platform/os/ProgramInfo.h"
+#include "platform/base/SysUtils.h"
 
 // ---- TKyPkgVarsItem ----
 

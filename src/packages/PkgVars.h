@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "packages/PkgInfo.h"
-#include "platform/TypedStream.h"
+#include "platform/base/TypedStream.h"
 
 class TKyPkgVars;
 

@@ -1,8 +1,8 @@
 #include "setup/Environments.h"
 
-#include "platform/Exception.h"
-#include "platform/FileNames.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/FileNames.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

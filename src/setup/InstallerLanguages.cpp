@@ -1,6 +1,6 @@
 #include "setup/InstallerLanguages.h"
 
-#include "platform/FileNames.h"
+#include "platform/base/FileNames.h"
 #include "setup/InstallerMessages.h"
 
 namespace {

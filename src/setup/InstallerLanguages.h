@@ -6,8 +6,8 @@
 #include <string>
 
 #include "packages/PkgStrings.h"
-#include "platform/Classes.h"
-#include "platform/Stream.h"
+#include "platform/classes/Classes.h"
+#include "platform/base/Stream.h"
 
 inline constexpr int kLanguageCount = 5;
 

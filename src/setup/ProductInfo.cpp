@@ -1,6 +1,6 @@
 #include "setup/ProductInfo.h"
 
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/SysUtils.h"
 #include "setup/InstallerMessages.h"
 #include "setup/NameScramble.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/TypedStream.h"
-#include "platform/Stream.h"
+#include "platform/base/TypedStream.h"
+#include "platform/base/Stream.h"
 #include "setup/ProductInfo.h"
 
 inline constexpr int kSetupHeaderSize = 38;

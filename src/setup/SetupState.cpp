@@ -1,6 +1,6 @@
 #include "setup/SetupState.h"
 
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 int TProductList::Find(const std::string& value, int data) const {
   for (size_t i = 0; i < items_.size(); ++i)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Registry.h"
+#include "platform/os/Registry.h"
 
 inline constexpr int kEnvironmentCount = 8;
 

@@ -9,9 +9,9 @@
 #include "DisplayTestSupport.h"
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
-#include "platform/FormStream.h"
-#include "platform/LocaleInfo.h"
-#include "platform/TextForm.h"
+#include "platform/classes/FormStream.h"
+#include "platform/os/LocaleInfo.h"
+#include "platform/classes/TextForm.h"
 #include "support/TempDir.h"
 
 using namespace ky_test;

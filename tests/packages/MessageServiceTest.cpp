@@ -2,7 +2,7 @@
 
 #include "PkgTestSupport.h"
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 using ky_test::Raised;
 

@@ -8,9 +8,9 @@
 
 #include "DisplayTestSupport.h"
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/FormStream.h"
-#include "platform/TextForm.h"
+#include "platform/base/Exception.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
 
 using namespace ky_test;
 

@@ -4,7 +4,7 @@
 
 #include "DisplayTestSupport.h"
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 using namespace ky_test;
 

@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "PkgTestSupport.h"
-#include "platform/Exception.h"
-#include "platform/FormStream.h"
-#include "platform/FileNames.h"
-#include "platform/ProgramInfo.h"
-#include "platform/TextForm.h"
+#include "platform/base/Exception.h"
+#include "platform/classes/FormStream.h"
+#include "platform/base/FileNames.h"
+#include "platform/os/ProgramInfo.h"
+#include "platform/classes/TextForm.h"
 #include "support/TempDir.h"
 
 using namespace ky_test;

@@ -6,7 +6,7 @@
 #include "DisplayTestSupport.h"
 #include "packages/CApplication.h"
 #include "packages/PkgLanguage.h"
-#include "platform/LocaleInfo.h"
+#include "platform/os/LocaleInfo.h"
 
 using namespace ky_test;
 

@@ -6,8 +6,8 @@
 #include "DisplayTestSupport.h"
 #include "packages/CApplication.h"
 #include "packages/PkgSetup.h"
-#include "platform/FormStream.h"
-#include "platform/TextForm.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
 #include "support/TempDir.h"
 
 using namespace ky_test;

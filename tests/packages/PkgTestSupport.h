@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "packages/PkgStrings.h"
-#include "platform/Classes.h"
-#include "platform/Exception.h"
-#include "platform/Stream.h"
-#include "platform/TypedStream.h"
+#include "platform/classes/Classes.h"
+#include "platform/base/Exception.h"
+#include "platform/base/Stream.h"
+#include "platform/base/TypedStream.h"
 
 namespace ky_test {
 

@@ -7,7 +7,7 @@
 
 #include "PkgSource.h"
 #include "PkgTestSupport.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 

@@ -8,9 +8,9 @@
 #include "PkgTestSupport.h"
 #include "packages/MessageService.h"
 #include "packages/PkgVars.h"
-#include "platform/Exception.h"
-#include "platform/Stream.h"
-#include "platform/TypedStream.h"
+#include "platform/base/Exception.h"
+#include "platform/base/Stream.h"
+#include "platform/base/TypedStream.h"
 
 using ky_test::Raised;
 

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "FormTestClasses.h"
-#include "platform/FormStream.h"
-#include "platform/TextForm.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
 
 namespace {
 

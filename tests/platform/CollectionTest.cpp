@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "FormTestClasses.h"
-#include "platform/Collection.h"
+#include "platform/classes/Collection.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
-#include "platform/FileOps.h"
+#include "platform/base/Exception.h"
+#include "platform/os/FileOps.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "FormTestClasses.h"
-#include "platform/FormResource.h"
-#include "platform/TextForm.h"
+#include "platform/classes/FormResource.h"
+#include "platform/classes/TextForm.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Classes.h"
-#include "platform/Collection.h"
-#include "platform/FormStream.h"
-#include "platform/StringList.h"
+#include "platform/classes/Classes.h"
+#include "platform/classes/Collection.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/StringList.h"
 
 KY_ENUM(TTstShape, uint8_t, tshNone, tshRect, tshEllipse, tshArrow)
 KY_ENUM(TTstSide, uint8_t, tsdLeft, tsdTop, tsdRight, tsdBottom)

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/Exception.h"
-#include "platform/HelpContents.h"
+#include "platform/base/Exception.h"
+#include "platform/os/HelpContents.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The user's locale as the platform reports it, and shortcut texts.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
-#include "platform/LocaleInfo.h"
-#include "platform/ShortCutText.h"
+#include "platform/os/LocaleInfo.h"
+#include "platform/base/ShortCutText.h"
 
 namespace {
 

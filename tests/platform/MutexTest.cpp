@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <memory>
 #include <string>
 
-#include "platform/Mutex.h"
+#include "platform/os/Mutex.h"
 
 TEST(NamedMutex, TellsWhetherItAlreadyExisted) {
   const std::string name = "__KyTestMutex_" + std::to_string(GetCurrentProcessId()) + "__";

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/Exception.h"
-#include "platform/FileOps.h"
-#include "platform/Registry.h"
-#include "platform/Shortcuts.h"
+#include "platform/base/Exception.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/Registry.h"
+#include "platform/os/Shortcuts.h"
 
 int main(int argc, char** argv) {
   const std::string cmd = argc > 1 ? argv[1] : "";

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
-#include "platform/Registry.h"
+#include "platform/base/Exception.h"
+#include "platform/os/Registry.h"
 #include "support/RegistrySandbox.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/os/WinApi.h"
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/Exception.h"
-#include "platform/Shortcuts.h"
-#include "platform/SysError.h"
+#include "platform/base/Exception.h"
+#include "platform/os/Shortcuts.h"
+#include "platform/os/SysError.h"
 #include "support/ShellLinks.h"
 #include "support/TempDir.h"
 

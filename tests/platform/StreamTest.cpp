@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/Exception.h"
-#include "platform/Stream.h"
+#include "platform/base/Exception.h"
+#include "platform/base/Stream.h"
 
 TEST(MemoryStream, WritesGrowAndSeeksClamp) {
   TMemoryStream m;

@@ -1,8 +1,8 @@
 // String lists: comma text, text lines, name=value lines, sorting, events.
 #include <gtest/gtest.h>
 
-#include "platform/StringList.h"
-#include "platform/SysUtils.h"
+#include "platform/classes/StringList.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

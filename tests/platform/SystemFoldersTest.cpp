@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <optional>
 #include <string>
 
-#include "platform/FileOps.h"
-#include "platform/Registry.h"
-#include "platform/SystemFolders.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/Registry.h"
+#include "platform/os/SystemFolders.h"
 #include "support/RegistrySandbox.h"
 
 namespace {

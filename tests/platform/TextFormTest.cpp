@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/Exception.h"
-#include "platform/TextForm.h"
+#include "platform/base/Exception.h"
+#include "platform/classes/TextForm.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <limits>
 
-#include "platform/TypedStream.h"
-#include "platform/Exception.h"
+#include "platform/base/TypedStream.h"
+#include "platform/base/Exception.h"
 
 namespace {
 

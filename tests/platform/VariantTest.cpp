@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/Variant.h"
+#include "platform/base/Variant.h"
 
 namespace {
 

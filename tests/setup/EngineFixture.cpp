@@ -1,8 +1,8 @@
 #include "EngineFixture.h"
 
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
-#include "platform/FileOps.h"
+#include "platform/os/FileOps.h"
 #include "setup/Environments.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Shortcuts.h"
+#include "platform/os/Shortcuts.h"
 #include "setup/Installer.h"
 #include "setup/SetupFile.h"
 #include "support/RegistrySandbox.h"

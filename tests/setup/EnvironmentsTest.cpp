@@ -1,5 +1,5 @@
 #include "EngineFixture.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 #include "setup/Environments.h"
 
 using namespace ky_test;

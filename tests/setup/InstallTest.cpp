@@ -1,12 +1,12 @@
 // Installing the installer itself and products of every kind, end to end
 // against the sandboxed registry and real folders.
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include "EngineFixture.h"
-#include "platform/Exception.h"
-#include "platform/FileNames.h"
-#include "platform/FileOps.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/FileNames.h"
+#include "platform/os/FileOps.h"
+#include "platform/base/SysUtils.h"
 #include "setup/Environments.h"
 #include "setup/ProductRecord.h"
 #include "support/ShellLinks.h"

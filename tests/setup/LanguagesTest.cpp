@@ -5,8 +5,8 @@
 
 #include "EngineFixture.h"
 #include "packages/MessageService.h"
-#include "platform/Exception.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/SysUtils.h"
 #include "setup/InstallerLanguages.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"

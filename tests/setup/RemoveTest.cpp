@@ -1,9 +1,9 @@
 // Erasing products and updates, and the update sequence as a whole.
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include "EngineFixture.h"
-#include "platform/Exception.h"
-#include "platform/FileOps.h"
+#include "platform/base/Exception.h"
+#include "platform/os/FileOps.h"
 #include "setup/Environments.h"
 #include "setup/ProductRecord.h"
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/TypedStream.h"
-#include "platform/Exception.h"
+#include "platform/base/TypedStream.h"
+#include "platform/base/Exception.h"
 #include "setup/InstallerMessages.h"
 #include "setup/NameScramble.h"
 #include "setup/SetupFile.h"

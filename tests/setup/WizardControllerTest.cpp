@@ -1,17 +1,17 @@
 // The wizard as a user walks it: every mode through its pages, the
 // validations, the button states, Add and Erase, over a view in memory and
 // the sandboxed registry.
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <deque>
 #include <functional>
 #include <map>
 
 #include "EngineFixture.h"
-#include "platform/Exception.h"
-#include "platform/FileOps.h"
-#include "platform/SysUtils.h"
-#include "platform/SystemFolders.h"
+#include "platform/base/Exception.h"
+#include "platform/os/FileOps.h"
+#include "platform/base/SysUtils.h"
+#include "platform/os/SystemFolders.h"
 #include "setup/Environments.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"

@@ -4,7 +4,7 @@
 // Use one sandbox at a time per process (the overrides are process-wide).
 #pragma once
 
-#include <windows.h>
+#include "platform/os/WinApi.h"
 #include <sddl.h>
 
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // code that wrote it. Needs COM on the calling thread.
 #pragma once
 
-#include <windows.h>
+#include "platform/os/WinApi.h"
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>

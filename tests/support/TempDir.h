@@ -2,7 +2,7 @@
 // it (read-only entries included) when the object goes.
 #pragma once
 
-#include <windows.h>
+#include "platform/os/WinApi.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Manifest.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // stptool as a product author uses it: pack a manifest, look inside with info.
 #include <gtest/gtest.h>
 
-#include "platform/Stream.h"
+#include "platform/base/Stream.h"
 #include "setup/NameScramble.h"
 #include "setup/SetupFile.h"
 #include "support/RunTool.h"

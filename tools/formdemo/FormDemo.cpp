@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/Classes.h"
-#include "platform/Collection.h"
-#include "platform/FormResource.h"
-#include "platform/FormStream.h"
-#include "platform/StringList.h"
-#include "platform/TextForm.h"
+#include "platform/classes/Classes.h"
+#include "platform/classes/Collection.h"
+#include "platform/classes/FormResource.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/StringList.h"
+#include "platform/classes/TextForm.h"
 
 namespace {
 

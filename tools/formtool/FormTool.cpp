@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/Exception.h"
-#include "platform/Stream.h"
-#include "platform/TextForm.h"
+#include "platform/base/Exception.h"
+#include "platform/base/Stream.h"
+#include "platform/classes/TextForm.h"
 
 namespace {
 

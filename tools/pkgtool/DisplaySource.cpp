@@ -24,7 +24,7 @@
 #include "ImagesSource.h"
 #include "PkgSource.h"
 #include "packages/PkgDisplay.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

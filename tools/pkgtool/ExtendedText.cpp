@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

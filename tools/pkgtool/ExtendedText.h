@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/TypedStream.h"
+#include "platform/base/TypedStream.h"
 
 std::string ExtendedToText(const TExtended& value);
 // False with a reason when the text is no number or is too large.

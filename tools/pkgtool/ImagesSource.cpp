@@ -17,10 +17,10 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/FileNames.h"
-#include "platform/FileOps.h"
-#include "platform/Stream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/FileNames.h"
+#include "platform/os/FileOps.h"
+#include "platform/base/Stream.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "PkgSource.h"
 #include "StringsSource.h"
 #include "packages/PkgLanguage.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/FileNames.h"
-#include "platform/Stream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/FileNames.h"
+#include "platform/base/Stream.h"
+#include "platform/base/SysUtils.h"
 
 // ---- Code page 1252 ----
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "packages/PkgInfo.h"
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 // A faulty source: the message names the file and line.
 class ESourceError : public Exception { using Exception::Exception; };

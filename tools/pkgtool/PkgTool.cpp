@@ -13,7 +13,7 @@
 
 #include "PkgSource.h"
 #include "packages/PkgStrings.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 extern const char* const kSystemStringsSource;
 

@@ -17,7 +17,7 @@
 
 #include "PkgSource.h"
 #include "packages/PkgPrivileges.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "ImagesSource.h"
 #include "PkgSource.h"
 #include "packages/PkgSetup.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "PkgSource.h"
 #include "StringsSource.h"
 #include "packages/PkgStrings.h"
-#include "platform/SysUtils.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include "ExtendedText.h"
 #include "PkgSource.h"
 #include "packages/PkgVars.h"
-#include "platform/LocaleInfo.h"
-#include "platform/Stream.h"
-#include "platform/SysUtils.h"
+#include "platform/os/LocaleInfo.h"
+#include "platform/base/Stream.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <limits>
 
-#include "platform/Exception.h"
-#include "platform/FileNames.h"
-#include "platform/Stream.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/FileNames.h"
+#include "platform/base/Stream.h"
+#include "platform/base/SysUtils.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "EngineCommands.h"
 #include "Manifest.h"
-#include "platform/Exception.h"
-#include "platform/SysUtils.h"
+#include "platform/base/Exception.h"
+#include "platform/base/SysUtils.h"
 #include "setup/InstallerMessages.h"
 #include "setup/SetupFile.h"
 

@@ -1,0 +1,22 @@
+// A named mutex used to keep to one running copy of a program.
+#pragma once
+
+#include <string>
+
+#include "platform/os/Handles.h"
+
+class TNamedMutex {
+public:
+  // Opens the mutex of that name, or creates it (not owned) when there is
+  // none; raises EOSError when neither works.
+  explicit TNamedMutex(const std::string& name);
+  TNamedMutex(const TNamedMutex&) = delete;
+  TNamedMutex& operator=(const TNamedMutex&) = delete;
+
+  // True when the mutex was there before this object: another holder runs.
+  bool AlreadyExisted() const { return existed_; }
+
+private:
+  TKernelHandle handle_;
+  bool existed_ = false;
+};

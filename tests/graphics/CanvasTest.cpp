@@ -342,6 +342,20 @@ TEST(CanvasHatch, HatchGapsKeepTheBackground) {
   EXPECT_EQ(other, 0);
 }
 
+TEST(CanvasHatch, PatternBrushRepeatsItsBitmap) {
+  TBitmap pattern(2, 2, pf24bit);
+  pattern.Canvas()->SetPixels(0, 0, kClRed);
+  pattern.Canvas()->SetPixels(1, 1, kClRed);
+  auto bmp = WhiteBitmap(8, 8, kClBlue);
+  bmp->Canvas()->Brush()->SetBitmap(&pattern);
+  bmp->Canvas()->FillRect(TRect(0, 0, 6, 6));
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(Hex(PixelOf(*bmp, x, y)), Hex((x + y) % 2 ? kClWhite : kClRed)) << x << ", " << y;
+  EXPECT_EQ(Hex(PixelOf(*bmp, 6, 6)), Hex(kClBlue));
+  bmp->Canvas()->Brush()->SetBitmap(nullptr);
+}
+
 // ---- Handles and objects ----
 
 TEST(CanvasHandle, GivesTheDcItsOwnObjectsBack) {

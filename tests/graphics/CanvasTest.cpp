@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "GraphicsTestUtil.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Jpeg.h"
 
 using ky_test::Hex;
 using ky_test::PixelOf;
@@ -201,6 +203,69 @@ TEST_P(CanvasDraw, PixelsAsDrawn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CanvasDraw, testing::Range<size_t>(0, DrawCases().size()));
+
+// Every case enlarged four times on one sheet, with text samples, saved as
+// a picture to look at: KY_GRAPHICS_SHEET names the file (.bmp or .jpg),
+// else it goes to the temporary folder.
+TEST(CanvasSheet, DrawsEveryCaseOnOneSheet) {
+  const int cell = 88, cols = 8;
+  int rows = static_cast<int>((DrawCases().size() + cols - 1) / cols);
+  auto sheet = WhiteBitmap(cols * cell, rows * cell + 120, kClSilver);
+  TCanvas& c = *sheet->Canvas();
+  for (size_t i = 0; i < DrawCases().size(); ++i) {
+    auto bmp = WhiteBitmap(20, 20);
+    DrawCases()[i].Draw(*bmp->Canvas());
+    int x = static_cast<int>(i % cols) * cell + 4, y = static_cast<int>(i / cols) * cell + 4;
+    c.StretchDraw(TRect::Bounds(x, y, 80, 80), bmp.get());
+  }
+  int y = rows * cell + 8;
+  c.Brush()->SetStyle(bsClear);
+  struct TSample {
+    const char* Face;
+    int Height;
+    TFontStyles Style;
+    int Escapement;
+  };
+  const TSample samples[] = {{"MS Sans Serif", -11, {}, 0},      {"Arial", -16, {fsBold}, 0},
+                             {"Times New Roman", -18, {fsItalic}, 0}, {"Courier New", -14, {fsUnderline}, 0},
+                             {"Arial", -14, {}, 300}};
+  const int textTop = y;
+  for (const TSample& s : samples) {
+    c.Font()->SetName(s.Face);
+    c.Font()->SetHeight(s.Height);
+    c.Font()->SetStyle(s.Style);
+    c.Font()->SetEscapement(s.Escapement);
+    c.Font()->SetOrientation(s.Escapement);
+    c.Font()->SetColor(s.Escapement ? kClMaroon : kClBlack);
+    if (s.Escapement) {
+      c.TextOut(300, textTop + 100, s.Face);
+      continue;
+    }
+    c.TextOut(8, y, s.Face);
+    y += c.TextHeight(s.Face) + 4;
+  }
+  std::string path;
+  if (const char* env = std::getenv("KY_GRAPHICS_SHEET")) path = env;
+  if (path.empty()) {
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    path = std::string(tmp) + "graphics-sheet.bmp";
+  }
+  if (path.size() > 4 && path.substr(path.size() - 4) == ".jpg") {
+    TJPEGImage jpg;
+    jpg.Assign(sheet.get());
+    jpg.SaveToFile(path);
+    TJPEGImage back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.Width(), sheet->Width());
+  } else {
+    sheet->SaveToFile(path);
+    TBitmap back;
+    back.LoadFromFile(path);
+    ASSERT_EQ(back.Width(), sheet->Width());
+    EXPECT_EQ(Hex(back.Canvas()->Pixels(5, 5)), Hex(sheet->Canvas()->Pixels(5, 5)));
+  }
+}
 
 // Dark pixels of a bitmap within and outside a rectangle.
 struct TInk {

@@ -5,6 +5,7 @@
 #include "GraphicsTestUtil.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
+#include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Picture.h"
 
 using ky_test::Hex;
@@ -68,6 +69,22 @@ TEST(GraphicsStreaming, OnlyChangedValuesAreWrittenAndReadBack) {
   EXPECT_EQ(b.Picture()->Graphic()->ClassName(), "TBitmap");
   EXPECT_EQ(b.Picture()->Width(), 3);
   EXPECT_EQ(Hex(PixelOf(*b.Picture()->Bitmap(), 2, 1)), Hex(kClRed));
+}
+
+TEST(GraphicsStreaming, AJpegPictureKeepsItsClassAndBytes) {
+  TTstDrawing a(nullptr);
+  a.SetName("Drawing");
+  TBitmap bmp(24, 8, pf24bit);
+  TJPEGImage jpg;
+  jpg.Assign(&bmp);
+  a.Picture()->SetGraphic(&jpg);
+  std::vector<uint8_t> bytes = WriteComponentBytes(&a);
+  TTstDrawing b(nullptr);
+  ReadComponentBytes(bytes, &b);
+  auto* back = dynamic_cast<TJPEGImage*>(b.Picture()->Graphic());
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->Width(), 24);
+  EXPECT_EQ(back->Data(), dynamic_cast<TJPEGImage*>(a.Picture()->Graphic())->Data());
 }
 
 TEST(GraphicsStreaming, AnEmptyPictureWritesNoData) {

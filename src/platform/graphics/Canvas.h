@@ -5,7 +5,8 @@
 // The DC itself is not owned: SetHandle hands one in, and a subclass may
 // make one on demand by overriding CreateHandle (a control's canvas, a
 // bitmap's memory DC). Whatever the canvas selected is selected out again,
-// the DC's own objects back in, when the handle changes or the canvas goes.
+// the DC's own objects back in, when the handle changes or the canvas goes;
+// a subclass that frees its DC calls SetHandle(nullptr) first.
 #pragma once
 
 #include <atomic>

@@ -123,6 +123,9 @@ public:
   virtual void SetParentComponent(TComponent* /*parent*/) {}
   // Who owns the components read inside this one; nullptr: the root.
   virtual TComponent* GetChildOwner() { return nullptr; }
+  // A form stream gives a child its place among this one's children
+  // (inherited forms that insert new controls before inherited ones).
+  virtual void SetChildOrder(TComponent* /*child*/, int /*order*/) {}
 
   std::string GetNamePath() const override { return name_; }
 

@@ -170,6 +170,7 @@ void TReader::ReadComponent(TComponent* parent) {
     c->SetName(name);
   }
   c->SetParentComponent(parent);
+  if (position >= 0) parent->SetChildOrder(c, position);
   ReadProperties(c);
   while (!in_.EndOfList()) ReadComponent(c);
   in_.ReadListEnd();
@@ -390,12 +391,14 @@ void TWriter::WriteDescendent(TComponent* root, TComponent* ancestor) {
   out_.FlushBuffer();
 }
 
-void TWriter::WriteComponent(TComponent* component, TComponent* ancestor) {
+void TWriter::WriteComponent(TComponent* component, TComponent* ancestor, int32_t position) {
   TFilerFlags flags;
   if (ancestor) flags.Include(ffInherited);
+  if (position >= 0) flags.Include(ffChildPos);
   if (!flags.Empty()) {
     uint8_t b = static_cast<uint8_t>(0xF0 | flags.Bits());
     out_.Write(&b, 1);
+    if (position >= 0) out_.WriteInteger(position);
   }
   WriteStr(component->ClassName());
   WriteStr(component->Name());
@@ -403,16 +406,38 @@ void TWriter::WriteComponent(TComponent* component, TComponent* ancestor) {
   try {
     WriteProperties(component, ancestor);
     out_.WriteListEnd();
-    component->GetChildren(
-        [this](TComponent* child) {
-          TComponent* childAncestor = nullptr;
-          if (ancestorRoot_ && !child->Name().empty()) {
-            childAncestor = ancestorRoot_->FindComponent(child->Name());
-            if (childAncestor && !child->InheritsFrom(childAncestor->ClassType())) childAncestor = nullptr;
-          }
-          WriteComponent(child, childAncestor);
-        },
-        root_);
+    std::vector<TComponent*> children;
+    component->GetChildren([&children](TComponent* child) { children.push_back(child); }, root_);
+    std::vector<TComponent*> ancestors(children.size(), nullptr);
+    for (size_t i = 0; i < children.size(); ++i) {
+      TComponent* child = children[i];
+      if (ancestorRoot_ && !child->Name().empty()) {
+        TComponent* a = ancestorRoot_->FindComponent(child->Name());
+        if (a && child->InheritsFrom(a->ClassType())) ancestors[i] = a;
+      }
+    }
+    // Reading puts inherited children where the ancestor has them and new
+    // ones after them; when that is not this order, every child says where
+    // it goes.
+    bool inheritedSeen = false, needPositions = false;
+    for (size_t i = children.size(); i-- > 0;) {
+      if (ancestors[i]) inheritedSeen = true;
+      else if (inheritedSeen) needPositions = true;
+    }
+    if (ancestor && !needPositions) {
+      std::vector<TComponent*> order;
+      ancestor->GetChildren(
+          [&](TComponent* a) {
+            for (size_t i = 0; i < children.size(); ++i)
+              if (ancestors[i] == a) order.push_back(a);
+          },
+          ancestorRoot_);
+      size_t k = 0;
+      for (size_t i = 0; i < children.size(); ++i)
+        if (ancestors[i] && (k >= order.size() || order[k++] != ancestors[i])) needPositions = true;
+    }
+    for (size_t i = 0; i < children.size(); ++i)
+      WriteComponent(children[i], ancestors[i], needPositions ? static_cast<int32_t>(i) : -1);
     out_.WriteListEnd();
   } catch (...) {
     component->state_.Exclude(csWriting);

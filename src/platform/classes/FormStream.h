@@ -171,7 +171,7 @@ public:
 
 private:
   void WriteStr(const std::string& s);
-  void WriteComponent(TComponent* component, TComponent* ancestor);
+  void WriteComponent(TComponent* component, TComponent* ancestor, int32_t position = -1);
   void WriteProperties(TPersistent* instance, TPersistent* ancestor);
   void WriteProperty(TPersistent* instance, TPersistent* ancestor, const TPropInfo& prop);
   void WriteCollection(TPersistent* collection);

@@ -32,7 +32,8 @@ updated=${updated:-1}
 enable_deb_src
 
 pkgs=(wine wine32:i386 wine64 mingw-w64 cmake ninja-build xvfb xauth liblnk-utils
-      dpkg-dev googletest imagemagick x11-utils)
+      dpkg-dev googletest imagemagick x11-utils xdotool
+      fonts-wine fonts-liberation)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -41,7 +41,8 @@ wine() { "$KY_WINE" "$@"; }
 # Creates the prefix once; later calls return at once. A prefix of the other
 # architecture is made anew.
 ky_wine_prefix() {
-  local ready="$WINEPREFIX/.kysetup-ready-$WINEARCH"
+  # The marker names what the prefix was made with: a newer recipe makes it anew.
+  local ready="$WINEPREFIX/.kysetup-ready-$WINEARCH-3"
   [ -f "$ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
@@ -51,6 +52,15 @@ ky_wine_prefix() {
     wine wineboot -i >/dev/null 2>&1 || true
     # Without a window manager, closing a top-level window would stall.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # The Windows fonts that display sets name, as metric-compatible fonts.
+    local face
+    for face in "Arial=Liberation Sans" "Times New Roman=Liberation Serif" "Courier New=Liberation Mono"; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /d "${face#*=}" /f >/dev/null 2>&1
+    done
+    # Wine draws caption buttons with Marlett, found only in the prefix.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     wineserver -w
     touch "$ready"
   ) 9>"$WINEPREFIX.lock"

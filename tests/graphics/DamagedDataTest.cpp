@@ -29,6 +29,7 @@ std::vector<uint8_t> Sample(const char* className) {
     i.SetHandle(static_cast<HICON>(CopyImage(LoadIconA(nullptr, MAKEINTRESOURCEA(32516)), IMAGE_ICON, 16, 16, 0)));
     i.SaveToStream(s);
   } else {
+    // "TMetafile" an EMF, "TMetafile.wmf" the older format it converts to.
     TMetafile m;
     m.SetWidth(9);
     m.SetHeight(7);
@@ -37,13 +38,21 @@ std::vector<uint8_t> Sample(const char* className) {
       c.Draw(0, 0, bmp.get());
       c.Rectangle(0, 0, 5, 5);
     }
-    m.SaveToStream(s);
+    if (name == "TMetafile") {
+      m.SaveToStream(s);
+    } else {
+      TWindowDc screen(nullptr);
+      std::vector<uint8_t> wmf(GetWinMetaFileBits(m.Handle(), 0, nullptr, MM_ANISOTROPIC, screen.Get()));
+      GetWinMetaFileBits(m.Handle(), static_cast<UINT>(wmf.size()), wmf.data(), MM_ANISOTROPIC, screen.Get());
+      return wmf;
+    }
   }
   return s.Data();
 }
 
 // Loads and draws; returns false when the data was refused.
-bool LoadAndDraw(const char* className, const std::vector<uint8_t>& bytes) {
+bool LoadAndDraw(std::string className, const std::vector<uint8_t>& bytes) {
+  className = className.substr(0, className.find('.'));
   std::unique_ptr<TGraphic> g = CreateGraphic(className);
   TMemoryStream s(bytes);
   try {
@@ -76,7 +85,7 @@ TEST_P(DamagedData, CutShortAnywhere) {
 TEST_P(DamagedData, OneByteChangedAnywhere) {
   std::vector<uint8_t> good = Sample(GetParam());
   for (size_t i = 0; i < good.size(); ++i) {
-    for (uint8_t value : {uint8_t(0x00), uint8_t(0xFF), uint8_t(good[i] ^ 0x5A)}) {
+    for (uint8_t value : {uint8_t(good[i] ^ 0xFF), uint8_t(good[i] ^ 0x5A)}) {
       std::vector<uint8_t> bad = good;
       bad[i] = value;
       try {
@@ -88,6 +97,6 @@ TEST_P(DamagedData, OneByteChangedAnywhere) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, DamagedData, testing::Values("TBitmap", "TJPEGImage", "TIcon", "TMetafile"));
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedData, testing::Values("TBitmap", "TJPEGImage", "TIcon", "TMetafile", "TMetafile.wmf"));
 
 }  // namespace

@@ -140,13 +140,67 @@ bool ValidEmfRecords(const std::vector<uint8_t>& data) {
   return at == n && type == 14 && records == Get32(&data[52]);  // EMR_EOF last, as many as counted
 }
 
+// A bitmap inside a WMF record: header, colours and bits within the record.
+bool ValidWmfDib(const uint8_t* p, size_t bytes) {
+  if (bytes < 40) return false;
+  uint32_t biSize = Get32(p);
+  int32_t w = static_cast<int32_t>(Get32(p + 4)), h = static_cast<int32_t>(Get32(p + 8));
+  uint32_t bits = Get16(p + 14), compression = Get32(p + 16), used = Get32(p + 32);
+  if (biSize < 40 || biSize > bytes || w <= 0 || w > 0x10000 || h == 0 || h == INT32_MIN) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  if (compression != 0 && compression != 3) return false;
+  uint64_t colors = bits <= 8 ? (used ? used : 1u << bits) : (compression == 3 ? 3 : 0);
+  if (bits <= 8 && colors > (1u << bits)) return false;
+  uint64_t stride = ((uint64_t(w) * bits + 31) / 32) * 4;
+  return biSize + colors * 4 + stride * uint64_t(h < 0 ? -int64_t(h) : h) <= bytes;
+}
+
+// The same care for the older format, which the platform turns into an
+// enhanced metafile by playing it: object indices inside the object table,
+// arrays and bitmaps inside their records. Regions are refused.
+bool ValidWmfRecord(const uint8_t* r, uint32_t words, uint16_t function, uint32_t objects) {
+  auto parm = [&](uint32_t i) -> uint32_t { return 3 + i < words ? Get16(r + 6 + 2 * i) : 0xFFFFFFFFu; };
+  auto object = [&](uint32_t i) { return parm(i) < objects; };
+  uint64_t params = words - 3;
+  switch (function) {
+    case 0x012D: case 0x01F0: case 0x0234: case 0x012C: case 0x012A: case 0x012B: case 0x0139:
+      return object(0);  // select, delete, select palette, clip, invert, paint region, resize palette
+    case 0x0228: case 0x0429: return object(0) && object(1);  // fill, frame region
+    case 0x0324: case 0x0325: return params >= 1 && 1 + 2 * uint64_t(parm(0)) <= params;  // polygon, polyline
+    case 0x0538: {  // polypolygon
+      uint32_t polys = parm(0);
+      if (params < 1 || 1 + uint64_t(polys) > params) return false;
+      uint64_t points = 0;
+      for (uint32_t i = 0; i < polys; ++i) points += parm(1 + i);
+      return 1 + polys + 2 * points <= params;
+    }
+    case 0x0521: return params >= 1 && 1 + (uint64_t(parm(0)) + 1) / 2 + 2 <= params;  // text out
+    case 0x0a32: {  // ext text out: y, x, count, options, [rect], string
+      if (params < 4) return false;
+      uint64_t need = 4 + ((parm(3) & 0x0006) ? 4 : 0) + (uint64_t(parm(2)) + 1) / 2;
+      return need <= params;
+    }
+    case 0x00f7: return params >= 2 && 2 + 2 * uint64_t(parm(1)) <= params;  // create palette
+    case 0x0037: case 0x0436: return object(0) || (params >= 2 && 2 + 2 * uint64_t(parm(1)) <= params);
+    case 0x0940: return params <= 9 || ValidWmfDib(r + 6 + 16, (params - 8) * 2);   // DIB bitblt
+    case 0x0b41: return params <= 11 || ValidWmfDib(r + 6 + 20, (params - 10) * 2);  // DIB stretchblt
+    case 0x0f43: return params > 11 && ValidWmfDib(r + 6 + 22, (params - 11) * 2);  // stretch DIB
+    case 0x0d33: return params > 9 && ValidWmfDib(r + 6 + 18, (params - 9) * 2);    // set DIB to device
+    case 0x0142: return params > 2 && (parm(0) != 5 || ValidWmfDib(r + 6 + 4, (params - 2) * 2));  // DIB brush
+    case 0x06ff: return false;  // create region
+    default: return true;
+  }
+}
+
 bool ValidWmfRecords(const std::vector<uint8_t>& data) {
   size_t at = 18, n = data.size();
+  uint32_t objects = Get16(&data[10]), maxRecord = Get32(&data[12]);
   uint16_t function = 1;
   while (at + 6 <= n) {
     uint32_t words = Get32(&data[at]);
     function = Get16(&data[at + 4]);
-    if (words < 3 || words > (n - at) / 2) return false;
+    if (words < 3 || words > (n - at) / 2 || words > maxRecord) return false;
+    if (!ValidWmfRecord(&data[at], words, function, objects)) return false;
     at += size_t(words) * 2;
     if (function == 0) break;
   }
@@ -262,6 +316,16 @@ void TMetafile::LoadFromStream(TStream& stream) {
     stream.ReadBuffer(data.data() + 18, static_cast<int32_t>(data.size() - 18));
     if (!ValidWmfRecords(data)) throw EInvalidGraphic("Metafile is not valid");
     h = SetWinMetaFileBits(static_cast<UINT>(data.size()), data.data(), nullptr, placeable ? &pict : nullptr);
+    // The conversion may take an enhanced metafile embedded in comments
+    // as it stands: that one is checked like any other.
+    if (h) {
+      TEnhMetaFileHandle converted(h);
+      UINT size = GetEnhMetaFileBits(h, 0, nullptr);
+      std::vector<uint8_t> emf(size);
+      if (!size || GetEnhMetaFileBits(h, size, emf.data()) != size || !ValidEmfRecords(emf))
+        throw EInvalidGraphic("Metafile is not valid");
+      h = converted.Release();
+    }
   }
   if (!h) throw EInvalidGraphic("Metafile is not valid");
   handle_.Reset(h);

@@ -35,7 +35,7 @@ public:
   int32_t Height() const override { return height_; }
   void SetWidth(int32_t value) override { SetSize(value, height_); }
   void SetHeight(int32_t value) override { SetSize(width_, value); }
-  // Keeps the pixels that still fit; new ones are black (white for pf1bit).
+  // Keeps the pixels that still fit; new ones are white.
   void SetSize(int32_t width, int32_t height);
 
   TPixelFormat PixelFormat() const { return format_; }
@@ -58,7 +58,8 @@ public:
   TCanvas* Canvas();
   // The DIB section; nullptr while empty.
   HBITMAP Handle() const { return handle_.Get(); }
-  // Takes any bitmap (owned from now on; a device bitmap is converted).
+  // Takes any bitmap that no DC holds selected: its pixels are copied into
+  // a DIB section of the nearest format and the bitmap itself is deleted.
   void SetHandle(HBITMAP value);
   // Gives the DIB section up; the bitmap becomes empty.
   HBITMAP ReleaseHandle();
@@ -78,7 +79,7 @@ public:
   void SaveToStream(TStream& stream) override;
 
 protected:
-  // Marks the bitmap modified and tells the canvas.
+  // Drawing on the canvas, resizing, converting and loading all end here.
   void Changed() override;
 
 private:

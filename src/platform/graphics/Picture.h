@@ -37,7 +37,8 @@ void RegisterFileFormat(const std::string& extension, const std::string& descrip
 const TClassInfo* FindGraphicClass(const std::string& className);
 // A new empty graphic of that class; nullptr when not registered.
 std::unique_ptr<TGraphic> CreateGraphic(const std::string& className);
-// The format of an extension ("jpg", ".JPG"); nullptr when unknown.
+// The format of an extension ("jpg", ".JPG"); nullptr when unknown. The
+// entry stays valid until the next RegisterFileFormat.
 const TGraphicFormat* FindFileFormat(const std::string& extension);
 std::vector<TGraphicFormat> GraphicFileFormats();
 // A file dialog filter: "All (*.bmp;...)|*.bmp;...|Bitmaps (*.bmp)|*.bmp|...";

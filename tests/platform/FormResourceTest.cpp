@@ -86,62 +86,54 @@ TEST_F(FormResourceTest, AClassWithoutAFormResourceIsReported) {
   }
 }
 
-TEST(FormDemo, BuildsItsComponentsFromItsResourcesAtStart) {
+TEST(FormDemo, BuildsItsWindowsFromItsResourcesAtStart) {
   std::string exe = ky_test::ToolFromEnv("KY_FORMDEMO");
-  ky_test::ToolResult r = ky_test::RunTool(exe, "");
+  ky_test::ToolResult r = ky_test::RunTool(exe, "list");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.output,
-            "FrDemo: TFrDemo 'KySetup form demo', loaded 1x\n"
-            "  BtClose: TDemoButton 'Close' at 90,40, OnClick BtCloseClick, loaded 1x\n"
-            "  BtHello: TDemoButton 'Hello#13#10world' at 10,40 default, OnClick BtHelloClick, loaded 1x\n"
-            "  LsLanguages: TDemoList lstChecks, partner BtHello, loaded 1x\n"
-            "    [x] English\n"
-            "    [ ] Espa#241ol\n"
-            "    [ ] Fran#231ais\n"
-            "    | Five strings packages named Idioma\n"
-            "    | one per language\n"
-            "fields: BtClose=BtClose BtHello=BtHello LsLanguages=LsLanguages\n"
-            "BtHelloClick from BtHello, title 'KySetup form demo'\n"
+            "FrDemo: TFrDemo 'KySetup form demo', client 360x244\n"
+            "  BnTitle: TDemoBanner at 0,0 360x40 window\n"
+            "  BtClose: TButton at 270,208 80x26 window\n"
+            "  LbLanguages: TListBox at 10,52 120x96 window\n"
+            "  EdName: TEdit at 140,52 210x22 window\n"
+            "  MmNotes: TMemo at 140,82 210x66 window\n"
+            "  SwRed: TDemoSwatch at 10,160 60x36\n"
+            "  SwGreen: TDemoSwatch at 76,160 60x36\n"
+            "  SwBlue: TDemoSwatch at 142,160 60x36\n"
+            "  BtHello: TButton at 180,208 80x26 window\n"
+            "  LsLanguages: TDemoList lstChecks, partner BtHello\n"
+            "    * English\n"
+            "    - Espa#241ol\n"
+            "    - Fran#231ais\n"
+            "tab order: LbLanguages EdName MmNotes BtHello BnTitle BtClose\n"
+            "BtHelloClick from BtHello: Hello, Tessaro\n"
             "BtCloseClick from BtClose\n");
 
-  // Written back, the loaded form is the whole form: the ancestor's part too.
+  // Written back, the loaded form is the whole form: the ancestor's part,
+  // the controls in their places, then the component without a window.
   r = ky_test::RunTool(exe, "text");
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.output,
-            "object FrDemo: TFrDemo\n"
-            "  Title = 'KySetup form demo'\n"
-            "  object BtClose: TDemoButton\n"
-            "    Caption = 'Close'\n"
-            "    Left = 90\n"
-            "    Top = 40\n"
-            "    OnClick = BtCloseClick\n"
-            "  end\n"
-            "  object BtHello: TDemoButton\n"
-            "    Caption = 'Hello'#13#10'world'\n"
-            "    Left = 10\n"
-            "    Top = 40\n"
-            "    Default = True\n"
-            "    OnClick = BtHelloClick\n"
-            "  end\n"
-            "  object LsLanguages: TDemoList\n"
-            "    Style = lstChecks\n"
-            "    Entries = <\n"
-            "      item\n"
-            "        Text = 'English'\n"
-            "        Checked = True\n"
-            "      end\n"
-            "      item\n"
-            "        Text = 'Espa'#241'ol'\n"
-            "      end\n"
-            "      item\n"
-            "        Text = 'Fran'#231'ais'\n"
-            "      end>\n"
-            "    Notes.Strings = (\n"
-            "      'Five strings packages named Idioma'\n"
-            "      'one per language')\n"
-            "    Partner = BtHello\n"
-            "  end\n"
-            "end\n");
+  std::vector<std::string> inOrder = {"object FrDemo: TFrDemo\n",
+                                      "  ClientWidth = 360\n",
+                                      "  ClientHeight = 244\n",
+                                      "  object BnTitle: TDemoBanner\n",
+                                      "  object BtClose: TButton\n",
+                                      "    OnClick = BtCloseClick\n",
+                                      "  object MmNotes: TMemo\n",
+                                      "      'Five strings packages named Idioma'\n",
+                                      "  object BtHello: TButton\n",
+                                      "    Caption = '&Hello'\n",
+                                      "  object LsLanguages: TDemoList\n",
+                                      "        Text = 'Espa'#241'ol'\n",
+                                      "    Partner = BtHello\n"};
+  size_t at = 0;
+  for (const std::string& line : inOrder) {
+    size_t found = r.output.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << "in\n" << r.output;
+    at = found + line.size();
+  }
+  // A form stores its client size, not the frame around it.
+  EXPECT_EQ(r.output.find("\n  Width = "), std::string::npos);
 }
 
 // The build's form compiler: converts both ways, refuses faulty input

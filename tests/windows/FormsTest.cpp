@@ -100,6 +100,12 @@ TEST_F(FormsTest, ReadsNestedChildrenAndTheInsertedChildsPlace) {
   EXPECT_EQ(form->BtOk->OnClick.MethodName(), "BtOkClick");
   EXPECT_EQ(form->ClientWidth(), 300);
   EXPECT_EQ(form->ClientHeight(), 200);
+  // The window made later has that client size, whatever its frame.
+  form->HandleNeeded();
+  RECT r;
+  GetClientRect(form->Handle(), &r);
+  EXPECT_EQ(r.right, 300);
+  EXPECT_EQ(r.bottom, 200);
 }
 
 TEST_F(FormsTest, WritesTheChildPlaceItReadsBack) {

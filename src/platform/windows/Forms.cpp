@@ -43,8 +43,11 @@ void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
 
 void TForm::Publish(TPublisher<TForm>& p) {
   p.Property("Caption", &TForm::Caption, &TForm::SetCaption);
-  p.Property("ClientWidth", &TForm::FormClientWidth, &TForm::SetFormClientWidth).Stored(false);
-  p.Property("ClientHeight", &TForm::FormClientHeight, &TForm::SetFormClientHeight).Stored(false);
+  // The client size, not the frame, which differs between systems.
+  p.Property("Width", &TForm::Width, &TForm::SetWidth).Stored(false);
+  p.Property("Height", &TForm::Height, &TForm::SetHeight).Stored(false);
+  p.Property("ClientWidth", &TForm::FormClientWidth, &TForm::SetFormClientWidth);
+  p.Property("ClientHeight", &TForm::FormClientHeight, &TForm::SetFormClientHeight);
   p.Property("Color", &TForm::Color, &TForm::SetColor).Default(kClBtnFace).Idents(ColorIdents());
   p.Property("Font", &TForm::Font);
   p.Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle).Default(bsSizeable);
@@ -166,6 +169,13 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 }
 
 void TCustomForm::CreateHandleDone() {
+  // A client size set before the window existed was reckoned with the
+  // usual frame; the real one may differ.
+  if (wantedClient_.cx >= 0 && Width() == wantedFrame_.cx && ClientWidth() != wantedClient_.cx)
+    SetFormClientWidth(wantedClient_.cx);
+  if (wantedClient_.cy >= 0 && Height() == wantedFrame_.cy && ClientHeight() != wantedClient_.cy)
+    SetFormClientHeight(wantedClient_.cy);
+  wantedClient_ = {-1, -1};
   ApplyIcon();
   if (windowState_ == wsMaximized) ShowWindow(Handle(), SW_MAXIMIZE);
 }
@@ -194,6 +204,8 @@ void TCustomForm::SetFormClientWidth(int32_t value) {
   } else {
     TRect f = FrameOf(borderStyle_, borderIcons_);
     SetWidth(value + f.Left + f.Right);
+    wantedClient_.cx = value;
+    wantedFrame_.cx = Width();
   }
 }
 
@@ -207,6 +219,8 @@ void TCustomForm::SetFormClientHeight(int32_t value) {
   } else {
     TRect f = FrameOf(borderStyle_, borderIcons_);
     SetHeight(value + f.Top + f.Bottom);
+    wantedClient_.cy = value;
+    wantedFrame_.cy = Height();
   }
 }
 
@@ -508,6 +522,13 @@ void TCustomForm::PaintWindow(HDC dc) {
     }
   } end{canvas_.get()};
   Paint();
+}
+
+void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  TWinControl::GetChildren(proc, root);
+  if (root != this) return;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (!Components(i)->HasParent()) proc(Components(i));
 }
 
 TCustomForm* TCustomForm::FormOf(HWND window) {

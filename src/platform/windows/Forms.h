@@ -124,6 +124,8 @@ public:
   TCloseQueryEvent OnCloseQuery;
 
   void WndProc(TMessage& message) override;
+  // Form streams write the controls, then the components without a parent.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
   // The form of a window, walking up to the top-level one.
   static TCustomForm* FormOf(HWND window);
 
@@ -168,6 +170,8 @@ private:
   TWinControl* activeControl_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
   int32_t pendingClientWidth_ = -1, pendingClientHeight_ = -1;
+  TSize wantedClient_{-1, -1};  // client size set before the window existed
+  TSize wantedFrame_{-1, -1};   // the window size reckoned for it
 };
 
 class TForm : public TCustomForm {

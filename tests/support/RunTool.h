@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdio>
+
+#include "platform/os/WinApi.h"
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -28,18 +30,49 @@ struct ToolResult {
   std::string output;  // standard output and error together, CRs dropped
 };
 
-// Runs "exe args" through the command interpreter, standard error joined to output.
+// Runs "exe args" with standard output and error into one pipe. Reading
+// stops when the program has ended and the pipe is empty: a process it
+// started (Wine's desktop, for the first program with a window) may keep
+// the pipe open long after.
 inline ToolResult RunTool(const std::string& exe, const std::string& args) {
-  std::string cmd = "\"\"" + exe + "\" " + args + " 2>&1\"";
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) throw std::runtime_error("cannot make a pipe");
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  std::string cmd = "\"" + exe + "\" " + args;
+  PROCESS_INFORMATION pi{};
+  BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(readEnd);
+    throw std::runtime_error("cannot start " + exe);
+  }
   ToolResult r;
-  FILE* pipe = _popen(cmd.c_str(), "rb");
-  if (!pipe) throw std::runtime_error("cannot start " + exe);
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-    for (size_t i = 0; i < n; ++i)
-      if (buf[i] != '\r') r.output += buf[i];
-  r.exitCode = _pclose(pipe);
+  auto drain = [&] {
+    DWORD avail = 0;
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &avail, nullptr) && avail > 0) {
+      char buf[4096];
+      DWORD got = 0;
+      if (!ReadFile(readEnd, buf, avail < sizeof buf ? avail : sizeof buf, &got, nullptr) || got == 0) break;
+      for (DWORD i = 0; i < got; ++i)
+        if (buf[i] != '\r') r.output += buf[i];
+    }
+  };
+  // The pipe's buffer must not fill while the program waits to write.
+  while (WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT) drain();
+  drain();
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  r.exitCode = static_cast<int>(code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  CloseHandle(readEnd);
   return r;
 }
 

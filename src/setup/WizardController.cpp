@@ -129,7 +129,7 @@ void TWizardController::Next() {
         TProductItem item = state_.Products[eraseIndex_];
         std::string stored = installer_.StoredSetupFile(item);
         Run(Message(msgEliminating, {item.Description}), [&](int share) {
-          if (stored.empty()) throw Exception("The record of '" + item.Value + "' names no setup file.");
+          if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {item.Value});
           installer_.RemoveProduct(stored, share, true, true);
         });
       } else if (page_ == 7) {

@@ -97,11 +97,11 @@ TEST_F(EngineTest, LibraryProductPlacesEveryCategory) {
   EXPECT_TRUE(SameText(demo.path, product + "Demo\\Demo.exe")) << demo.path;
   EXPECT_FALSE(Exists(GroupFolder("KyControls_D5Lib") + "\\KyLibrary_D5.lnk"));
 
-  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyD5.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyControls_D5Lib.stp");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Ver1") + Reg("KyControls_D5Lib", "Ver2") + Reg("KyControls_D5Lib", "Ver3"), "210");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Description"), "KyControls Delphi5 Library  Ver: 2.1.0");
   EXPECT_FALSE(HasValue("KyControls_D5Lib", "InstallLangs"));
-  EXPECT_EQ(ReadAll(state.PathInstall + "\\KyD5.stp"), ReadAll(stp));
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\KyControls_D5Lib.stp"), ReadAll(stp));
   EXPECT_EQ(state.Products.Find("KyControls_D5Lib", 0), 1);
   // The bar's label named each file as it was written.
   EXPECT_EQ(bar.labels.size(), 8u);
@@ -202,7 +202,8 @@ TEST_F(EngineTest, InstallingTheSameProductAgainRemovesTheFirstInstallation) {
   EXPECT_EQ(ReadAll(ProductFolder("Samples") + "\\a.txt"), "2");
   EXPECT_FALSE(Exists(ProductFolder("Samples") + "\\only-in-1.txt"));
   EXPECT_FALSE(Exists(state.PathInstall + "\\s1.stp"));
-  EXPECT_EQ(Reg("Samples", "FileSetup"), "s2.stp");
+  EXPECT_EQ(Reg("Samples", "FileSetup"), "Samples.stp");
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\Samples.stp"), ReadAll(dir / "incoming\\s2.stp"));
   EXPECT_EQ(state.Products.Count(), 2);
 }
 
@@ -231,7 +232,7 @@ TEST_F(EngineTest, RunFailingHalfWayKeepsWhatWasWrittenAndRecordsNothing) {
   EXPECT_FALSE(Exists(root + "\\Lib\\KyGrid.dcu"));
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("KyControls_D5Lib")));
   EXPECT_EQ(state.Products.Find("KyControls_D5Lib"), -1);
-  EXPECT_FALSE(Exists(state.PathInstall + "\\broken.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\KyControls_D5Lib.stp"));
   // The setup file was closed on the way out.
   EXPECT_TRUE(DeleteFileA(stp.c_str()));
 }

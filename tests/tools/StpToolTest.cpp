@@ -59,7 +59,8 @@ TEST_F(StpToolTest, PackThenInfoRoundTrips) {
   dir_.WriteFile("src\\even.hlp", "");
   dir_.WriteFile("src\\Lib\\Odd.dcu", big);
   dir_.WriteFile("pic.bmp", std::string("BM") + std::string(98, 'p'));
-  const std::string qualifier(255, 'q');
+  // The longest qualifier whose identifier still names a key and a folder (255 characters).
+  const std::string qualifier(255 - std::string("KyControls_D6Lib_").size(), 'q');
   const std::string shortcuts = "EXE,HLP," + std::string(250, 'S');  // 258 bytes: the long form
   dir_.WriteFile("m.ini", "[Product]\nName=KyControls\nKind=8\nQualifier=" + qualifier +
                               "\nVersion=2.1.0\nBaseVersion=2.0.9\nUpdate=1\nShortcuts=" + shortcuts +

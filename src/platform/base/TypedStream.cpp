@@ -109,7 +109,7 @@ void TKyReader::InvalidValue() { throw EReadError("Invalid property value"); }
 
 void TKyReader::Fill() {
   int32_t n = stream_.Read(buffer_.data(), static_cast<int32_t>(buffer_.size()));
-  if (n <= 0) throw EReadError("Stream read error");
+  if (n <= 0) throw EReadError("Stream read error" + stream_.ErrorDetail(false));
   bufPos_ = 0;
   bufEnd_ = n;
 }
@@ -121,7 +121,7 @@ void TKyReader::Read(void* buffer, int32_t count) {
       // Large raw reads go straight to the stream; the buffer only pays off for small values.
       if (count >= static_cast<int32_t>(buffer_.size())) {
         int32_t n = stream_.Read(out, count);
-        if (n <= 0) throw EReadError("Stream read error");
+        if (n <= 0) throw EReadError("Stream read error" + stream_.ErrorDetail(false));
         out += n;
         count -= n;
         continue;

@@ -62,12 +62,10 @@ TComInit::~TComInit() {
 }
 
 void WriteInternetShortcut(const std::string& fileName, const std::string& address) {
-  try {
-    std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n";
-    TFileStream f(fileName, fmCreate);
-    f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
-  } catch (...) {
-  }
+  std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n";
+  TFileStream f(fileName, fmCreate);
+  f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  f.Close();
 }
 
 void CreateShellLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder) {

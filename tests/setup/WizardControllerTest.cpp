@@ -511,3 +511,23 @@ TEST_F(WizardTest, FailedRunEndsOnTheFinalPageWithTheCancelMessage) {
   EXPECT_EQ(state.Products.Find("Samples"), -1);
   EXPECT_FALSE(state.Registry.KeyExists("SoftWare\\Tessaro\\Samples"));
 }
+
+TEST_F(WizardTest, SingleEnvironmentHelpUnticksEveryBoxAndTheSelectionStaysAfterARun) {
+  AddEnvironment(2);
+  FirstRun();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  view.ticked.fill(true);  // left from an earlier help product of kind 3
+  view.selected = 1;
+  AddAndInstall(MakeSetup("h.stp", Product("Ky", 7, {1, 0, 0}), {{"Ky.hlp", "h"}}));
+  EXPECT_EQ(view.ticked, (std::array<bool, kEnvironmentCount>{}));
+  EXPECT_EQ(view.selected, 1);
+  ASSERT_EQ(view.products.size(), 3u);
+
+  // Erasing the last item: a selection beyond the shorter list goes.
+  view.selected = 2;
+  wizard.Previous();
+  wizard.Next();
+  ASSERT_EQ(view.page, 7);
+  EXPECT_EQ(view.products.size(), 2u);
+  EXPECT_EQ(view.selected, -1);
+}

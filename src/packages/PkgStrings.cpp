@@ -256,9 +256,10 @@ void TKyPkgStrings::ReadPackage(TKyReader& reader) {
   TKyPkgChangeScope scope(*this);
   bool loading = scope.Loading();
   ClearContent();
-  int32_t labelCount = reader.ReadInteger();
-  int32_t messageCount = reader.ReadInteger();
-  int32_t textCount = reader.ReadInteger();
+  // Negative counts hold nothing, as loops up to them read nothing.
+  int32_t labelCount = std::max(reader.ReadInteger(), 0);
+  int32_t messageCount = std::max(reader.ReadInteger(), 0);
+  int32_t textCount = std::max(reader.ReadInteger(), 0);
   // Smallest encodings: an id of 2 bytes, each string 2 bytes.
   CheckPkgCount(reader, labelCount, 6, HeaderFileName(), "entries");
   CheckPkgCount(reader, messageCount, 4, HeaderFileName(), "entries");

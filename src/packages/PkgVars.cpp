@@ -138,6 +138,21 @@ TKyPkgVars::~TKyPkgVars() {
 
 const TKyPkgKind& TKyPkgVars::Kind() const { return kVarsKind; }
 
+void TKyPkgVars::SetPkgName(const std::string& value) {
+  if (value == PkgName()) return;
+  TKyConfigLock lock;
+  if (IsLoading()) {
+    StorePkgName(value);
+    return;
+  }
+  // "System" and "User" belong to the application configuration.
+  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
+    RaiseMessage(Name(), kSystemPkg, 67);
+  VarsList().MoveToEnd(this);
+  StorePkgName(value);
+  Change();
+}
+
 std::string TKyPkgVars::GetPath() const {
   if (VarsPath()) {
     std::string path = VarsPath()();

@@ -167,6 +167,46 @@ TEST(PkgLanguage, RefusalsAndDamagedCounts) {
   EXPECT_EQ(lan.Locale(), SpanishLocale());
 }
 
+TEST(PkgLanguage, SeparatorsAreOneCharacterAndNegativeCountsHoldNoNames) {
+  TTstDisplayApp app;
+  TKyPkgLanguageLocale l = SpanishLocale();
+  for (const char* separator : {"", "..", "ab"}) {
+    SCOPED_TRACE(separator);
+    TKyPkgLanguageLocale bad = l;
+    bad.DecimalSeparator = separator;
+    TKyPkgLanguage lan(nullptr);
+    EXPECT_EQ(Raised([&] { LoadBytes(lan, LanguageBytes(1, bad, false)); }), "Invalid property value");
+  }
+  // A count of -1 reads as no names, as a loop up to it reads none.
+  std::vector<uint8_t> bytes = LanguageBytes(1, l, false);
+  TMemoryStream m(bytes);
+  TKyReader probe(m);
+  ReadPkgHeader(probe);
+  probe.ReadString();
+  probe.ReadInteger();
+  probe.ReadInteger();
+  probe.ReadString();
+  size_t countAt = static_cast<size_t>(probe.Position());
+  ASSERT_EQ(bytes[countAt + 1], 7);
+  std::vector<uint8_t> negative(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt));
+  for (uint8_t b : {2, 0xFF}) negative.push_back(b);  // -1, and the seven names dropped
+  probe.ReadInteger();
+  for (int i = 0; i < 7; ++i) probe.ReadString();
+  negative.insert(negative.end(), bytes.begin() + probe.Position(), bytes.end());
+  TKyPkgLanguage lan(nullptr);
+  LoadBytes(lan, negative);
+  EXPECT_TRUE(lan.Locale().LongDayNames.empty());
+  EXPECT_EQ(lan.Locale().ShortDayNames, l.ShortDayNames);
+  EXPECT_EQ(lan.Locale().DecimalSeparator, l.DecimalSeparator);
+  // Written back, every separator is one character again.
+  TKyPkgLanguageLocale empty = l;
+  empty.TimeSeparator = "";
+  lan.SetLocale(empty);
+  TKyPkgLanguage copy(nullptr);
+  LoadBytes(copy, lan.SaveToBytes());
+  EXPECT_EQ(copy.Locale().TimeSeparator, ":");
+}
+
 TEST(PkgLanguage, UseSystemTakesThePlatformsSettings) {
   TPlatformLocale platform = GetPlatformLocale();
   TKyPkgLanguageLocale stored = SpanishLocale();
@@ -197,11 +237,13 @@ TEST(PkgLanguage, SettingsFromAShortDateFormat) {
     const char* format;
     int32_t order, year;
   };
+  // The pictures are tested as written: "d" and "yyyy" in lower case.
   const TCase cases[] = {{"dd/MM/yyyy", 0, dyeYear4}, {"d.M.yy", 0, dyeYear2}, {"M/d/yyyy", 1, dyeYear4},
-                         {"yyyy-MM-dd", 1, dyeYear4}, {"MM/dd/yy", 1, dyeYear2}, {"", 1, dyeYear2}};
+                         {"yyyy-MM-dd", 1, dyeYear4}, {"MM/dd/yy", 1, dyeYear2}, {"", 1, dyeYear2},
+                         {"DD/MM/YYYY", 1, dyeYear2}, {"Dd/MM/yYYY", 1, dyeYear2}};
   TPlatformLocale s;
   s.DecimalSeparator = ",";
-  s.ThousandSeparator = ".";
+  s.ThousandSeparator = ". ";  // longer than one character: the first stands for it
   s.DateSeparator = "-";
   s.TimeSeparator = ".";
   s.TimeAMString = "a.m.";
@@ -214,6 +256,7 @@ TEST(PkgLanguage, SettingsFromAShortDateFormat) {
     EXPECT_EQ(lan.Locale().DateOrder, c.order) << c.format;
     EXPECT_EQ(lan.Locale().DateYear, c.year) << c.format;
     EXPECT_EQ(lan.Locale().DateSeparator, "-");
+    EXPECT_EQ(lan.Locale().ThousandSeparator, ".");
     EXPECT_EQ(lan.Locale().TimeAMString, "a.m.");
     EXPECT_EQ(lan.Locale().CurrencyDecimals, 3);
     EXPECT_EQ(lan.Locale().LongDayNames, std::vector<std::string>(7, "day"));

@@ -197,16 +197,8 @@ void TKyPkgStrings::Clear() {
 void TKyPkgStrings::SetPkgName(const std::string& value) {
   if (value == PkgName()) return;
   TKyConfigLock lock;
-  if (IsLoading()) {
-    StorePkgName(value);
-    return;
-  }
-  // "System" and "User" belong to the application configuration.
-  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
-    RaiseMessage(Name(), kSystemPkg, 67);
+  if (!RenameFoundByName(value, List())) return;
   TKyChangeBatch batch;
-  List().MoveToEnd(this);
-  StorePkgName(value);
   InvalidateReferences();
   NotifyReferences();
   Change();

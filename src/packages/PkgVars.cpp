@@ -141,16 +141,7 @@ const TKyPkgKind& TKyPkgVars::Kind() const { return kVarsKind; }
 void TKyPkgVars::SetPkgName(const std::string& value) {
   if (value == PkgName()) return;
   TKyConfigLock lock;
-  if (IsLoading()) {
-    StorePkgName(value);
-    return;
-  }
-  // "System" and "User" belong to the application configuration.
-  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
-    RaiseMessage(Name(), kSystemPkg, 67);
-  VarsList().MoveToEnd(this);
-  StorePkgName(value);
-  Change();
+  if (RenameFoundByName(value, VarsList())) Change();
 }
 
 std::string TKyPkgVars::GetPath() const {

@@ -213,8 +213,11 @@ void TInstaller::ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry&
 void TInstaller::StoreSetupFile(const std::string& setupPath, const std::string& stored) {
   // Into a new file beside the stored copy, then moved over it: an
   // interrupted copy never passes for a stored setup file.
+  // The unique name is taken, then made anew, so that the copy goes into a
+  // new file instead of truncating one (which costs a flush on close).
   const std::string temp = CreateUniqueFile(state_.PathInstall, "kys");
   try {
+    DeleteFileForce(temp);
     TFileStream in(setupPath, fmOpenRead);
     TFileStream out(temp, fmCreate);
     out.CopyFrom(in, 0);

@@ -81,6 +81,18 @@ std::vector<uint8_t> LanguageBytes(uint16_t version, const TKyPkgLanguageLocale&
   return m.Data();
 }
 
+// Where the count of the long day names stands in a language body.
+size_t LongDayCountAt(const std::vector<uint8_t>& bytes) {
+  TMemoryStream m(bytes);
+  TKyReader probe(m);
+  ReadPkgHeader(probe);
+  probe.ReadString();
+  probe.ReadInteger();
+  probe.ReadInteger();
+  probe.ReadString();
+  return static_cast<size_t>(probe.Position());
+}
+
 }  // namespace
 
 TEST(PkgLanguageLocale, TwoDigitYearsFollowTheCenturyLimit) {
@@ -146,14 +158,7 @@ TEST(PkgLanguage, RefusalsAndDamagedCounts) {
   // A count the data cannot hold is refused before anything is allocated,
   // and the locale stays as it was.
   std::vector<uint8_t> bytes = LanguageBytes(1, l, false);
-  TMemoryStream m(bytes);
-  TKyReader probe(m);
-  ReadPkgHeader(probe);
-  probe.ReadString();
-  probe.ReadInteger();
-  probe.ReadInteger();
-  probe.ReadString();
-  size_t countAt = static_cast<size_t>(probe.Position());
+  const size_t countAt = LongDayCountAt(bytes);
   ASSERT_EQ(bytes[countAt + 1], 7);  // an 8-bit integer: tag then value
   std::vector<uint8_t> damaged(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt));
   TMemoryStream big;
@@ -179,17 +184,13 @@ TEST(PkgLanguage, SeparatorsAreOneCharacterAndNegativeCountsHoldNoNames) {
   }
   // A count of -1 reads as no names, as a loop up to it reads none.
   std::vector<uint8_t> bytes = LanguageBytes(1, l, false);
-  TMemoryStream m(bytes);
-  TKyReader probe(m);
-  ReadPkgHeader(probe);
-  probe.ReadString();
-  probe.ReadInteger();
-  probe.ReadInteger();
-  probe.ReadString();
-  size_t countAt = static_cast<size_t>(probe.Position());
-  ASSERT_EQ(bytes[countAt + 1], 7);
+  const size_t countAt = LongDayCountAt(bytes);
+  ASSERT_EQ(bytes[countAt + 1], 7);  // an 8-bit integer: tag then value
   std::vector<uint8_t> negative(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt));
   for (uint8_t b : {2, 0xFF}) negative.push_back(b);  // -1, and the seven names dropped
+  TMemoryStream m(bytes);
+  TKyReader probe(m);
+  probe.SetPosition(static_cast<int64_t>(countAt));
   probe.ReadInteger();
   for (int i = 0; i < 7; ++i) probe.ReadString();
   negative.insert(negative.end(), bytes.begin() + probe.Position(), bytes.end());

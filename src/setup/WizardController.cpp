@@ -252,6 +252,7 @@ void TWizardController::Run(const std::string& message, const std::function<void
   view_.Repaint();
   state_.LicenseLines = view_.LicenseLines();
   state_.WizardMode = mode_;
+  installer_.ClearNotes();
   try {
     routine(bar.Max());
     view_.SetFinalText(Message(msgFinished));
@@ -259,6 +260,9 @@ void TWizardController::Run(const std::string& message, const std::function<void
     view_.ShowError(e.what());
     view_.SetFinalText(Message(msgCanceled));
   }
+  // What the run could not clean up without failing is told all the same.
+  for (const std::string& note : installer_.Notes()) view_.ShowError(note);
+  installer_.ClearNotes();
   // A help product for one environment unticks all eight boxes.
   for (int i = 0; i < kEnvironmentCount; ++i)
     if (view_.EnvironmentTicked(i) != state_.EnvironmentTicked[i]) view_.SetEnvironmentTicked(i, state_.EnvironmentTicked[i]);

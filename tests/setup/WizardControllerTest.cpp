@@ -531,3 +531,19 @@ TEST_F(WizardTest, SingleEnvironmentHelpUnticksEveryBoxAndTheSelectionStaysAfter
   EXPECT_EQ(view.products.size(), 2u);
   EXPECT_EQ(view.selected, -1);
 }
+
+TEST_F(WizardTest, WhatARunCouldNotCleanUpIsToldAfterItFinishes) {
+  FirstRun();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\Samples.stp").c_str()));
+  view.chosen = {MakeSetup("s2.stp", Product("Samples", 4, {1, 1, 0}), {{"b.txt", "b"}})};
+  wizard.Add();
+  wizard.Next();
+  view.accept = "T";
+  wizard.Next();
+  ASSERT_EQ(view.page, 7);
+  EXPECT_EQ(view.final, "The process has finished successfully.");
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("Samples.stp' could not be read"), std::string::npos) << view.errors[0];
+  EXPECT_EQ(Reg("Samples", "Ver2"), "1");
+}

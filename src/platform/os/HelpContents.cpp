@@ -49,10 +49,14 @@ void SaveLines(const std::string& fileName, const TLines& lines) {
   }
 }
 
-// Upper case by the ANSI code page, as the names were typed on Windows.
-std::string Upper(std::string s) {
-  if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
-  return s;
+// Upper case by the user's locale over the ANSI code page, as the names
+// were typed on Windows.
+std::string Upper(const std::string& s) {
+  if (s.empty()) return s;
+  std::string out(s.size(), '\0');
+  int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, s.data(), static_cast<int>(s.size()), out.data(),
+                       static_cast<int>(out.size()));
+  return n == static_cast<int>(out.size()) ? out : s;
 }
 
 std::string Trim(const std::string& s) {

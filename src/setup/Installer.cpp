@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "packages/MessageService.h"
 #include "platform/base/Exception.h"
@@ -211,10 +212,10 @@ void TInstaller::ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry&
 }
 
 void TInstaller::StoreSetupFile(const std::string& setupPath, const std::string& stored) {
-  // Into a new file beside the stored copy, then moved over it: an
-  // interrupted copy never passes for a stored setup file.
-  // The unique name is taken, then made anew, so that the copy goes into a
-  // new file instead of truncating one (which costs a flush on close).
+  // Into a new file beside the stored copy, then moved over it, so that an
+  // interrupted copy never passes for a stored setup file. The unique name
+  // is taken and made anew: writing a new file spares the flush on close
+  // that truncating one costs.
   const std::string temp = CreateUniqueFile(state_.PathInstall, "kys");
   try {
     DeleteFileForce(temp);
@@ -284,6 +285,8 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   // it would go, and the obsolete list.
   requireFits(stored, false);
   requireFits(productFolder, true);
+  // Where each entry is checked: once per environment; a data product has none.
+  const std::vector<std::string> targets = p.Kind == kKindData ? std::vector<std::string>{""} : roots;
   std::vector<std::string> obsolete;
   {
     // Upper-cased names of entries and of the folders they need, each with its first spelling.
@@ -295,9 +298,7 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
       if (!names.emplace(u, e.Name).second) RaiseMessageFmt("", kIdioma, msgDuplicateFileName, {setupPath, e.Name});
       for (size_t at = u.find_first_of("\\/"); at != std::string::npos; at = u.find_first_of("\\/", at + 1))
         folders.emplace(u.substr(0, at), e.Name.substr(0, at));
-      const std::vector<std::string> targets = roots.empty() ? std::vector<std::string>{""} : roots;
       for (const std::string& root : targets) {
-        if (p.Kind == kKindHelpLib && roots.empty()) break;
         TPlacement at = placement(e.Name, root);
         requireFits(at.Path, at.CreateFolders);
         if (at.Shortcut) requireFits(linkOf(e.Name), true);
@@ -345,16 +346,21 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
     }
   }
 
-  // Place the files.
+  // Place the files. Folders made once are not asked for again: with many
+  // small files that question costs as much as writing them.
+  std::set<std::string> made;
+  auto makeFolders = [&](const std::string& folder) {
+    if (made.insert(UpperCase(folder)).second) ForceDirectories(folder);
+  };
   auto place = [&](const TSetupEntry& e, const std::string& root) {
     TPlacement at = placement(e.Name, root);
-    if (at.CreateFolders) ForceDirectories(ExtractFilePath(at.Path));
+    if (at.CreateFolders) makeFolders(ExtractFilePath(at.Path));
     ExtractPayloadFile(reader, e, at.Path);
     if (at.DesignPackage)
       RegisterPackage(state_, environments[0], at.Path, p.Name, p.Qualifier, p.Version.Major, p.Version.Minor,
                       p.Version.Release);
     if (at.Shortcut) {
-      ForceDirectories(groupFolder + ExtractFilePath(e.Name));
+      makeFolders(groupFolder + ExtractFilePath(e.Name));
       MakeLink(linkOf(e.Name), at.Path, ExtractFilePath(at.Path));
     }
   };

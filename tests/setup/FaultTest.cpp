@@ -138,3 +138,48 @@ TEST_F(EngineTest, ReinstallFailingHalfWayKeepsTheProductRecordedAndErasable) {
   EXPECT_FALSE(Exists(ProductFolder("KyControls_D5Lib")));
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("KyControls_D5Lib")));
 }
+
+TEST_F(EngineTest, WhatCannotBeDeletedIsToldAndNothingFailsSilently) {
+  InstallInstaller();
+  TSetupProduct base = Product("Samples", 4, {1, 0, 0});
+  Install(MakeSetup("s1.stp", base, {{"a.txt", "a"}, {"old.txt", "o"}}));
+  const std::string a = ProductFolder("Samples") + "\\a.txt";
+  const std::string old = ProductFolder("Samples") + "\\old.txt";
+  {
+    // An update's obsolete file that stays: the update is installed and says so.
+    HeldOpen held(old);
+    ASSERT_TRUE(held.Valid());
+    installer.ClearNotes();
+    Install(MakeSetup("u.stp", Update(base, {1, 0, 1}), {{"b.txt", "b"}}, {"old.txt"}));
+    EXPECT_EQ(Reg("Samples", "FileSetupUpd"), "Samples.upd");
+    ASSERT_EQ(installer.Notes().size(), 1u);
+    EXPECT_EQ(installer.Notes()[0], "These obsolete files could not be deleted: \r\n" + old + ".");
+  }
+  {
+    // A re-install whose earlier files cannot all go stops before placing
+    // anything, and the record still says what is there.
+    HeldOpen held(a);
+    bar.Reset();
+    std::string error = ErrorOf([&] {
+      installer.InstallProduct(MakeSetup("s2.stp", Product("Samples", 4, {1, 1, 0}), {{"a.txt", "a2"}}), bar.Max());
+    });
+    EXPECT_NE(error.find(a), std::string::npos) << error;
+    EXPECT_EQ(installer.Scales().Depth(), 0);
+    EXPECT_EQ(Reg("Samples", "Ver2"), "0");
+    EXPECT_EQ(ReadAll(a), "a");
+  }
+
+  // Erasing the installer while its group holds an open file: told, and the record stays.
+  Remove(state.Products[state.Products.Find("Samples", 0)]);
+  const std::string link = state.PathGroup + "\\KySetup.lnk";
+  HeldOpen held(link);
+  ASSERT_TRUE(held.Valid());
+  bar.Reset();
+  std::string error = ErrorOf([&] {
+    installer.RemoveProduct(installer.StoredSetupFile(state.Products[state.Products.Find("KySetup")]), bar.Max(),
+                            true, true);
+  });
+  EXPECT_NE(error.find(link), std::string::npos) << error;
+  EXPECT_TRUE(state.Registry.KeyExists(ProductKey("KySetup")));
+  EXPECT_NE(state.Products.Find("KySetup"), -1);
+}

@@ -291,6 +291,7 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   {
     // Upper-cased names of entries and of the folders they need, each with its first spelling.
     std::map<std::string, std::string> names, folders;
+    std::set<std::string> checked;  // target folders known to exist
     for (int32_t i = 0; i < fileCount; ++i) {
       TSetupEntry e = reader.ReadEntry();
       reader.SkipContent(e);
@@ -301,6 +302,10 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
       for (const std::string& root : targets) {
         TPlacement at = placement(e.Name, root);
         requireFits(at.Path, at.CreateFolders);
+        // The environment's and the system's folders are written into, not made.
+        const std::string folder = ExtractFilePath(at.Path);
+        if (!at.CreateFolders && checked.insert(UpperCase(folder)).second && !DirectoryExists(folder))
+          RaiseMessageFmt("", kIdioma, msgTargetFolderMissing, {setupPath, ExcludeTrailingBackslash(folder)});
         if (at.Shortcut) requireFits(linkOf(e.Name), true);
       }
     }

@@ -48,6 +48,7 @@ std::optional<std::string> EnglishInstallerMessage(int id) {
       {40, "Another copy of the setup program is running."},
       {41, "The record of '%s' names no setup file."},
       {42, "These obsolete files could not be deleted: %s"},
+      {43, "The file '%s' installs into the folder '%s', which does not exist."},
   };
   auto it = texts.find(id);
   if (it == texts.end()) return std::nullopt;

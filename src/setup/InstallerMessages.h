@@ -49,6 +49,7 @@ enum TIdiomaMessage : int {
   msgAlreadyRunning = 40,
   msgNoSetupFileRecorded = 41,
   msgObsoleteNotDeleted = 42,
+  msgTargetFolderMissing = 43,
 };
 
 // The English text of an "Idioma" message, or nothing for an unknown id.

@@ -123,9 +123,9 @@ TEST_F(EngineTest, ReinstallFailingHalfWayKeepsTheProductRecordedAndErasable) {
   const std::string root = AddEnvironment(2);
   InstallInstaller();
   Install(MakeSetup("v1.stp", Product("KyControls", 2, {2, 1, 0}), {{"KyPanel.dcu", "1"}, {"Demo.exe", "1"}}));
-  // Headers go to Include without creating it: the new version fails after the old files went.
-  DeleteTree(root + "\\Include", true);
-  std::string stp = MakeSetup("v2.stp", Product("KyControls", 2, {2, 2, 0}), {{"KyPanel.dcu", "2"}, {"KyPanel.hpp", "h"}});
+  // A folder where a new file goes: the new version fails after the old files went.
+  dir.MakeDir("EnvD5\\Lib\\KyGrid.dcu");
+  std::string stp = MakeSetup("v2.stp", Product("KyControls", 2, {2, 2, 0}), {{"KyPanel.dcu", "2"}, {"KyGrid.dcu", "g"}});
   bar.Reset();
   EXPECT_THROW(installer.InstallProduct(stp, bar.Max()), EStreamError);
   EXPECT_EQ(installer.Scales().Depth(), 0);

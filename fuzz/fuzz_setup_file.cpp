@@ -6,6 +6,7 @@
 
 #include "platform/base/Exception.h"
 #include "setup/InstallerMessages.h"
+#include "platform/base/SysUtils.h"
 #include "setup/SetupFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,12 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TMemoryStream stream(std::vector<uint8_t>(data, data + size));
   try {
     TSetupFileReader reader(stream, "fuzz.stp");
-    reader.ReadDescription(size % 2 == 0);
+    const TSetupProduct& p = reader.ReadDescription(size % 2 == 0);
+    // What the reader lets through becomes a folder name and a registry key.
+    const std::string id = p.Identifier();
+    if (CheckIdentifier(p.Name, p.Kind, p.Qualifier) != idfNone || !IsPlainName(id) || SameText(id, "KySetup"))
+      __builtin_trap();
     int32_t count = reader.ReadFileCount();
     for (int pass = 0; pass < 2; ++pass) {
       reader.RewindFiles();
       for (int32_t i = 0; i < count; ++i) {
         TSetupEntry e = reader.ReadEntry();
+        if (!IsSafeRelativeName(e.Name)) __builtin_trap();
         if (pass == 0) {
           TMemoryStream out;
           reader.CopyContent(e, out);

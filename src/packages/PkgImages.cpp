@@ -215,16 +215,8 @@ void TKyPkgImages::Clear() {
 void TKyPkgImages::SetPkgName(const std::string& value) {
   if (value == PkgName()) return;
   TKyConfigLock lock;
-  if (IsLoading()) {
-    StorePkgName(value);
-    return;
-  }
-  // "System" and "User" belong to the display package.
-  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
-    RaiseMessage(Name(), kSystemPkg, 67);
+  if (!RenameFoundByName(value, List())) return;
   TKyChangeBatch batch;
-  List().MoveToEnd(this);
-  StorePkgName(value);
   InvalidateReferences();
   if (!ApplicationDestroying()) {
     TKyMemoryImage::InvalidateEmpty();

@@ -318,6 +318,19 @@ void TKyPkgInfo::Publish(TPublisher<TKyPkgInfo>& p) {
 
 void TKyPkgInfo::SetPkgName(const std::string& value) { pkgName_ = value; }
 
+bool TKyPkgInfo::RenameFoundByName(const std::string& value, TKyPkgList& list) {
+  if (IsLoading()) {
+    StorePkgName(value);
+    return false;
+  }
+  // "System" and "User" belong to the application configuration.
+  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
+    RaiseMessage(Name(), kSystemPkg, 67);
+  list.MoveToEnd(this);
+  StorePkgName(value);
+  return true;
+}
+
 void TKyPkgInfo::SetInitMode(TKyRegisterInitMode value) {
   if (fileOnly_) value = rimFILE;
   if (value == initMode_) return;

@@ -231,6 +231,12 @@ public:
   // Stores the name without checks: for containers naming their nested
   // packages ("System", "User") at creation.
   void StorePkgName(const std::string& value) { pkgName_ = value; }
+  // The shared part of renaming a kind found by name, under the caller's
+  // configuration lock: while loading the name is only stored (false);
+  // otherwise "User", and on a form "System", are refused with message 67
+  // of "System", and the package goes to the end of its lookup list with
+  // the new name (true: the caller refreshes what depends on the name).
+  bool RenameFoundByName(const std::string& value, class TKyPkgList& list);
 
   TKyRegisterInitMode InitMode() const { return initMode_; }
   void SetInitMode(TKyRegisterInitMode value);

@@ -1,10 +1,29 @@
 #include "packages/PkgLanguage.h"
 
+#include <algorithm>
+
 
 #include "packages/CApplication.h"
 #include "platform/base/Exception.h"
 #include "platform/os/LocaleInfo.h"
 #include "platform/base/SysUtils.h"
+
+namespace {
+
+// A separator is one character, stored as a string of length 1.
+std::string ReadSeparator(TKyReader& reader) { return std::string(1, reader.ReadChar()); }
+
+// The platform may name a separator with more characters; the first one stands for it.
+void TakeSeparator(std::string& field, const std::string& platform) {
+  if (!platform.empty()) field = platform.substr(0, 1);
+}
+
+// Written as exactly one character, whatever the field was set to.
+std::string OneChar(const std::string& separator, char fallback) {
+  return std::string(1, TKyPkgLanguageLocale::SeparatorChar(separator, fallback));
+}
+
+}  // namespace
 
 // ---- Locale ----
 
@@ -85,15 +104,16 @@ void TKyPkgLanguage::TakeSystemSettings(bool notify) { TakeSettings(GetPlatformL
 
 void TKyPkgLanguage::TakeSettings(const TPlatformLocale& s, bool notify) {
   TKyConfigLock lock;
-  locale_.ThousandSeparator = s.ThousandSeparator;
-  locale_.DecimalSeparator = s.DecimalSeparator;
-  locale_.DateSeparator = s.DateSeparator;
-  locale_.TimeSeparator = s.TimeSeparator;
+  TakeSeparator(locale_.ThousandSeparator, s.ThousandSeparator);
+  TakeSeparator(locale_.DecimalSeparator, s.DecimalSeparator);
+  TakeSeparator(locale_.DateSeparator, s.DateSeparator);
+  TakeSeparator(locale_.TimeSeparator, s.TimeSeparator);
   locale_.TimeAMString = s.TimeAMString;
   locale_.TimePMString = s.TimePMString;
   std::string format = s.ShortDateFormat;
-  locale_.DateOrder = (!format.empty() && (format[0] == 'd' || format[0] == 'D')) ? 0 : 1;
-  locale_.DateYear = UpperCase(format).find("YYYY") != std::string::npos ? dyeYear4 : dyeYear2;
+  // The platform writes its pictures in lower case: "d" and "yyyy" exactly.
+  locale_.DateOrder = (!format.empty() && format[0] == 'd') ? 0 : 1;
+  locale_.DateYear = format.find("yyyy") != std::string::npos ? dyeYear4 : dyeYear2;
   locale_.LongMonthNames.assign(s.LongMonthNames.begin(), s.LongMonthNames.end());
   locale_.ShortMonthNames.assign(s.ShortMonthNames.begin(), s.ShortMonthNames.end());
   locale_.LongDayNames.assign(s.LongDayNames.begin(), s.LongDayNames.end());
@@ -140,7 +160,7 @@ namespace {
 // name takes at least two bytes.
 void ReadNames(TKyReader& reader, std::vector<std::string>& names, const std::string& file) {
   names.clear();
-  int32_t count = reader.ReadInteger();
+  int32_t count = std::max(reader.ReadInteger(), 0);  // negative: no names
   CheckPkgCount(reader, count, 2, file, "names");
   names.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) names.push_back(reader.ReadString());
@@ -165,7 +185,7 @@ void TKyPkgLanguage::ReadPackage(TKyReader& reader) {
   StoreDescription(reader.ReadString());
   l.CenturyLimit = reader.ReadInteger();
   l.DateOrder = reader.ReadInteger();
-  l.DateSeparator = reader.ReadString();
+  l.DateSeparator = ReadSeparator(reader);
   ReadNames(reader, l.LongDayNames, file);
   ReadNames(reader, l.ShortDayNames, file);
   l.DateYear = reader.ReadInteger();
@@ -173,13 +193,13 @@ void TKyPkgLanguage::ReadPackage(TKyReader& reader) {
   l.CurrencyDecimals = reader.ReadInteger();
   ReadNames(reader, l.LongMonthNames, file);
   ReadNames(reader, l.ShortMonthNames, file);
-  l.DecimalSeparator = reader.ReadString();
-  l.ThousandSeparator = reader.ReadString();
+  l.DecimalSeparator = ReadSeparator(reader);
+  l.ThousandSeparator = ReadSeparator(reader);
   l.CalendarSetting1 = static_cast<uint8_t>(reader.ReadInteger());
   l.CalendarSetting2 = static_cast<uint8_t>(reader.ReadInteger());
   l.TimeAMString = reader.ReadString();
   l.TimePMString = reader.ReadString();
-  l.TimeSeparator = reader.ReadString();
+  l.TimeSeparator = ReadSeparator(reader);
   bool useSystem = reader.ReadBoolean();
   l.UseSystem = useSystem;
   locale_ = l;
@@ -206,7 +226,7 @@ void TKyPkgLanguage::WritePackage(TKyWriter& writer) {
   writer.WriteString(Description());
   writer.WriteInteger(l.CenturyLimit);
   writer.WriteInteger(l.DateOrder);
-  writer.WriteString(l.DateSeparator);
+  writer.WriteString(OneChar(l.DateSeparator, '/'));
   WriteNames(writer, l.LongDayNames);
   WriteNames(writer, l.ShortDayNames);
   writer.WriteInteger(l.DateYear);
@@ -214,13 +234,13 @@ void TKyPkgLanguage::WritePackage(TKyWriter& writer) {
   writer.WriteInteger(l.CurrencyDecimals);
   WriteNames(writer, l.LongMonthNames);
   WriteNames(writer, l.ShortMonthNames);
-  writer.WriteString(l.DecimalSeparator);
-  writer.WriteString(l.ThousandSeparator);
+  writer.WriteString(OneChar(l.DecimalSeparator, '.'));
+  writer.WriteString(OneChar(l.ThousandSeparator, ','));
   writer.WriteInteger(l.CalendarSetting1);
   writer.WriteInteger(l.CalendarSetting2);
   writer.WriteString(l.TimeAMString);
   writer.WriteString(l.TimePMString);
-  writer.WriteString(l.TimeSeparator);
+  writer.WriteString(OneChar(l.TimeSeparator, ':'));
   writer.WriteBoolean(l.UseSystem);
   systemStrings_->WritePackage(writer);
   userStrings_->WritePackage(writer);

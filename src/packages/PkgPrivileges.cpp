@@ -101,7 +101,8 @@ TKyAccessRecord ReadAccessBody(TKyReader& reader, uint16_t version, const std::s
   r.Key1 = ScrambleAccessText(reader.ReadString());
   r.FileName = ScrambleAccessText(reader.ReadString());
   if (version >= 2) r.Key2 = ScrambleAccessText(reader.ReadString());
-  int32_t count = reader.ReadInteger();
+  // A negative count holds no levels, as a loop up to it reads none.
+  int32_t count = std::max(reader.ReadInteger(), 0);
   // Smallest pair: two one-byte integers with their tags.
   CheckPkgCount(reader, count, 4, fileForMessages, "levels");
   r.Levels.reserve(static_cast<size_t>(count));
@@ -151,9 +152,11 @@ void TKyPkgPrivileges::SetDefinitionsName(const std::string& value) {
 }
 
 TKyPkgPrivilegesItem* TKyPkgPrivileges::FindItem(int32_t id) const {
-  auto it = std::lower_bound(index_.begin(), index_.end(), id,
-                             [](const TKyPkgPrivilegesItem* item, int32_t v) { return item->id_ < v; });
-  return (it != index_.end() && (*it)->id_ == id) ? *it : nullptr;
+  // The last item of an id, as labels and images find theirs: the index is
+  // stable-sorted, so that is the one just before the first greater id.
+  auto it = std::upper_bound(index_.begin(), index_.end(), id,
+                             [](int32_t v, const TKyPkgPrivilegesItem* item) { return v < item->id_; });
+  return (it != index_.begin() && (*(it - 1))->id_ == id) ? *(it - 1) : nullptr;
 }
 
 void TKyPkgPrivileges::RebuildIndex() {
@@ -267,7 +270,7 @@ void TKyPkgPrivileges::ReadPackage(TKyReader& reader) {
     ClearContent();
     Changed(nullptr, true);
     if (version >= 2) definitionsName_ = reader.ReadString();
-    int32_t count = reader.ReadInteger();
+    int32_t count = std::max(reader.ReadInteger(), 0);  // negative: no items
     // Smallest item: five values of two bytes each.
     CheckPkgCount(reader, count, 10, HeaderFileName(), "privileges");
     try {

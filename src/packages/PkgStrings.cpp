@@ -197,16 +197,8 @@ void TKyPkgStrings::Clear() {
 void TKyPkgStrings::SetPkgName(const std::string& value) {
   if (value == PkgName()) return;
   TKyConfigLock lock;
-  if (IsLoading()) {
-    StorePkgName(value);
-    return;
-  }
-  // "System" and "User" belong to the application configuration.
-  if (SameText(value, kUserPkg) || (IsFormOwned() && SameText(value, kSystemPkg)))
-    RaiseMessage(Name(), kSystemPkg, 67);
+  if (!RenameFoundByName(value, List())) return;
   TKyChangeBatch batch;
-  List().MoveToEnd(this);
-  StorePkgName(value);
   InvalidateReferences();
   NotifyReferences();
   Change();
@@ -256,9 +248,10 @@ void TKyPkgStrings::ReadPackage(TKyReader& reader) {
   TKyPkgChangeScope scope(*this);
   bool loading = scope.Loading();
   ClearContent();
-  int32_t labelCount = reader.ReadInteger();
-  int32_t messageCount = reader.ReadInteger();
-  int32_t textCount = reader.ReadInteger();
+  // Negative counts hold nothing, as loops up to them read nothing.
+  int32_t labelCount = std::max(reader.ReadInteger(), 0);
+  int32_t messageCount = std::max(reader.ReadInteger(), 0);
+  int32_t textCount = std::max(reader.ReadInteger(), 0);
   // Smallest encodings: an id of 2 bytes, each string 2 bytes.
   CheckPkgCount(reader, labelCount, 6, HeaderFileName(), "entries");
   CheckPkgCount(reader, messageCount, 4, HeaderFileName(), "entries");

@@ -138,6 +138,12 @@ TKyPkgVars::~TKyPkgVars() {
 
 const TKyPkgKind& TKyPkgVars::Kind() const { return kVarsKind; }
 
+void TKyPkgVars::SetPkgName(const std::string& value) {
+  if (value == PkgName()) return;
+  TKyConfigLock lock;
+  if (RenameFoundByName(value, VarsList())) Change();
+}
+
 std::string TKyPkgVars::GetPath() const {
   if (VarsPath()) {
     std::string path = VarsPath()();

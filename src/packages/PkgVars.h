@@ -94,6 +94,9 @@ public:
 
   const TKyPkgKind& Kind() const override;
   void Clear() override;
+  // Found by name: renaming checks the reserved names and puts the package
+  // at the end of the lookup list, as the other kinds found by name do.
+  void SetPkgName(const std::string& value) override;
   void ReadPackage(TKyReader& reader) override;
   void WritePackage(TKyWriter& writer) override;
   // Its own folder: PathPkgVars of the active application configuration

@@ -1,6 +1,8 @@
 #include "setup/Environments.h"
 
+#include "packages/MessageService.h"
 #include "platform/base/Exception.h"
+#include "setup/InstallerMessages.h"
 #include "platform/base/FileNames.h"
 #include "platform/base/SysUtils.h"
 
@@ -47,7 +49,7 @@ void DetectEnvironments(TSetupState& state) {
 std::string EnvironmentRoot(const TSetupState& state, int index) {
   // An empty RootDir would put files at the root of the current drive.
   if (Trim(state.RootDir[index]).empty())
-    throw Exception(std::string("The folder of ") + kEnvironments[index].Caption + " is not known (no \"RootDir\").");
+    RaiseMessageFmt("", kIdioma, msgEnvironmentFolderUnknown, {std::string(kEnvironments[index].Caption)});
   return IncludeTrailingBackslash(state.RootDir[index]);
 }
 

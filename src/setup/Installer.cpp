@@ -1,6 +1,8 @@
 #include "setup/Installer.h"
 
 #include <cstdio>
+#include <map>
+#include <set>
 
 #include "packages/MessageService.h"
 #include "platform/base/Exception.h"
@@ -30,7 +32,11 @@ bool IsLibraryFile(const std::string& u) {
   return false;
 }
 
-bool IsPackage(const std::string& u) { return Contains(u, ".DPL") || Contains(u, ".BPL"); }
+// By the extension alone: "Evil.bpl.exe" is no package and stays out of the system folder.
+bool IsPackage(const std::string& u) {
+  std::string ext = ExtractFileExt(u);
+  return ext == ".DPL" || ext == ".BPL";
+}
 bool IsDesignPackage(const std::string& u) { return IsPackage(u) && u.compare(0, 3, "DCL") == 0; }
 bool IsRuntimePackage(const std::string& u) { return IsPackage(u) && u.compare(0, 3, "DCL") != 0; }
 bool IsHelpFile(const std::string& u) { return Contains(u, ".HLP"); }
@@ -58,18 +64,16 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext) {
   return name.substr(0, p) + ext;
 }
 
-void RemoveFile(const std::string& fileName) { std::remove(fileName.c_str()); }
-
 std::string Below(const std::string& folder, const std::string& name) {
   return IncludeTrailingBackslash(folder) + name;
 }
 
 void SaveLines(const std::vector<std::string>& lines, const std::string& fileName) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
   TFileStream f(fileName, fmCreate);
-  for (const std::string& line : lines) {
-    f.WriteBuffer(line.data(), static_cast<int32_t>(line.size()));
-    f.WriteBuffer("\r\n", 2);
-  }
+  f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  f.Close();
 }
 
 void WriteVersion(TRegistry& reg, const std::string& key, const char* suffix, const TVersion& v) {
@@ -78,15 +82,41 @@ void WriteVersion(TRegistry& reg, const std::string& key, const char* suffix, co
   reg.WriteInteger(key, std::string("Ver3") + suffix, v.Release);
 }
 
-// Same file by name, without regard to case; the stored copy of a setup
-// file must not be copied onto itself.
-bool SameFileName(const std::string& a, const std::string& b) {
-  return SameText(ExcludeTrailingBackslash(a), ExcludeTrailingBackslash(b));
+// The longest path the system's file calls take (MAX_PATH without its
+// terminating character), and the longest folder CreateDirectory takes.
+constexpr size_t kMaxFilePath = 259;
+constexpr size_t kMaxFolderPath = 247;
+
+bool FitsPathLimit(const std::string& path, bool createsFolders) {
+  if (path.size() > kMaxFilePath) return false;
+  return !createsFolders || ExcludeTrailingBackslash(ExtractFilePath(path)).size() <= kMaxFolderPath;
 }
+
+std::string JoinLines(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& item : items) out += "\r\n" + item;
+  return out;
+}
+
+std::string MessageFmt(int id, const std::vector<TFormatArg>& args) {
+  return CompleteMessage("", Format(MessageText(kIdioma, id), args));
+}
+
+// Where one file entry of a product goes.
+struct TPlacement {
+  std::string Path;
+  bool CreateFolders = false;  // its folders below the product folder are made first
+  bool Shortcut = false;       // a link to it in the product group
+  bool DesignPackage = false;  // registered with the environment
+};
 
 }  // namespace
 
 // ---- checks before an installation ----
+
+TInstaller::TInstaller(TSetupState& state, TProgressSink& sink) : state_(state), scales_(sink) {}
+
+TInstaller::~TInstaller() = default;
 
 TProductCheck TInstaller::CheckProduct(const std::string& setupPath) {
   TProductCheck check;
@@ -126,11 +156,19 @@ void TInstaller::InstallProduct(const std::string& setupPath, int share) {
   scales_.Sink().SetLabel("");
 }
 
+void TInstaller::MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder) {
+  if (!com_) com_ = std::make_unique<TComInit>();
+  CreateShellLink(linkFile, target, workingFolder);
+  groupChanged_ = true;
+}
+
 void TInstaller::InstallInstaller() {
   TScaleGuard scale(scales_, 100, 4);
   const std::string folder = Below(state_.PathInstall, "KySetup\\");
   const std::string group = IncludeTrailingBackslash(state_.PathGroup);
 
+  // What stays of the old folder or group is overwritten below, or writing
+  // it fails and says so.
   DeleteTree(folder, true);
   DeleteFilesInFolder(group, "*.*");
   scales_.Step();
@@ -141,8 +179,8 @@ void TInstaller::InstallInstaller() {
   scales_.Step();
 
   ForceDirectories(group);
-  CreateShellLink(group + "KySetup.lnk", folder + "KySetup.exe", folder);
-  CreateShellLink(group + "License.lnk", folder + "License.txt", folder);
+  MakeLink(group + "KySetup.lnk", folder + "KySetup.exe", folder);
+  MakeLink(group + "License.lnk", folder + "License.txt", folder);
   WriteInternetShortcut(group + "Web " + kMakerWebHost + ".url", std::string("http://") + kMakerWebHost + "/");
   for (const char* mail : {kMakerMailInfo, kMakerMailSupport, kMakerMailSales})
     WriteInternetShortcut(group + "Mail " + mail + ".url", std::string("mailto:") + mail);
@@ -170,6 +208,27 @@ void TInstaller::ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry&
   scales_.Sink().SetLabel(ExtractFileName(destination));
   TFileStream out(destination, fmCreate);
   reader.CopyContent(entry, out);
+  out.Close();
+}
+
+void TInstaller::StoreSetupFile(const std::string& setupPath, const std::string& stored) {
+  // Into a new file beside the stored copy, then moved over it, so that an
+  // interrupted copy never passes for a stored setup file. The unique name
+  // is taken and made anew: writing a new file spares the flush on close
+  // that truncating one costs.
+  const std::string temp = CreateUniqueFile(state_.PathInstall, "kys");
+  try {
+    DeleteFileForce(temp);
+    TFileStream in(setupPath, fmOpenRead);
+    TFileStream out(temp, fmCreate);
+    out.CopyFrom(in, 0);
+    out.Close();
+    in.Close();
+    MoveFileReplace(temp, stored);
+  } catch (...) {
+    DeleteFileForce(temp);
+    throw;
+  }
 }
 
 void TInstaller::InstallFromFile(const std::string& setupPath) {
@@ -180,152 +239,218 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   const std::string productFolder = Below(state_.PathInstall, id + "\\");
   const std::string groupFolder = Below(state_.PathGroup, id + "\\");
   const std::string key = ProductKey(id);
+  const std::string storedName = StoredSetupName(id, p.Update);
+  const std::string stored = Below(state_.PathInstall, storedName);
   const std::vector<std::string> shortcuts = ShortcutExtensions(p.Shortcuts);
   TRegistry& reg = state_.Registry;
 
+  // Target environments and their folders, before anything changes.
+  std::vector<int> environments;
+  if (IsLibraryKind(p.Kind)) {
+    environments.push_back(KindEnvironment(p.Kind));
+  } else if (p.Kind == kKindHelpLib) {
+    for (int i = 0; i < kEnvironmentCount; ++i)
+      if (state_.EnvironmentTicked[i]) environments.push_back(i);
+  } else if (p.Kind != kKindData) {
+    state_.EnvironmentTicked.fill(false);
+    environments.push_back(KindEnvironment(p.Kind));
+  }
+  std::vector<std::string> roots;
+  for (int env : environments) roots.push_back(EnvironmentRoot(state_, env));
+
+  auto placement = [&](const std::string& name, const std::string& root) {
+    TPlacement at;
+    const std::string u = Category(name);
+    auto inProductFolder = [&](bool shortcut) {
+      at.Path = productFolder + name;
+      at.CreateFolders = true;
+      at.Shortcut = shortcut && WantsShortcut(u, shortcuts);
+    };
+    if (p.Kind == kKindData) inProductFolder(true);
+    else if (!IsLibraryKind(p.Kind)) at.Path = root + "Help\\" + name, at.Shortcut = IsHelpFile(u);
+    else if (IsLibraryProjectFile(u)) inProductFolder(false);
+    else if (IsHeaderFile(u)) at.Path = root + "Include\\" + name;
+    else if (IsLibraryFile(u)) at.Path = root + "Lib\\" + name;
+    else if (IsDesignPackage(u)) at.Path = root + "Bin\\" + name, at.DesignPackage = true;
+    else if (IsRuntimePackage(u)) at.Path = Below(state_.SystemDir, name);
+    else inProductFolder(true);
+    return at;
+  };
+  auto linkOf = [&](const std::string& name) { return groupFolder + ChangeFileExt(name, ".lnk"); };
+  auto requireFits = [&](const std::string& path, bool createsFolders) {
+    if (!FitsPathLimit(path, createsFolders)) RaiseMessageFmt("", kIdioma, msgPathTooLong, {setupPath, path});
+  };
+
+  // The whole file is checked before anything changes: every name, where
+  // it would go, and the obsolete list.
+  requireFits(stored, false);
+  requireFits(productFolder, true);
+  // Where each entry is checked: once per environment; a data product has none.
+  const std::vector<std::string> targets = p.Kind == kKindData ? std::vector<std::string>{""} : roots;
+  std::vector<std::string> obsolete;
+  {
+    // Upper-cased names of entries and of the folders they need, each with its first spelling.
+    std::map<std::string, std::string> names, folders;
+    std::set<std::string> checked;  // target folders known to exist
+    for (int32_t i = 0; i < fileCount; ++i) {
+      TSetupEntry e = reader.ReadEntry();
+      reader.SkipContent(e);
+      const std::string u = UpperCase(e.Name);
+      if (!names.emplace(u, e.Name).second) RaiseMessageFmt("", kIdioma, msgDuplicateFileName, {setupPath, e.Name});
+      for (size_t at = u.find_first_of("\\/"); at != std::string::npos; at = u.find_first_of("\\/", at + 1))
+        folders.emplace(u.substr(0, at), e.Name.substr(0, at));
+      for (const std::string& root : targets) {
+        TPlacement at = placement(e.Name, root);
+        requireFits(at.Path, at.CreateFolders);
+        // The environment's and the system's folders are written into, not made.
+        const std::string folder = ExtractFilePath(at.Path);
+        if (!at.CreateFolders && checked.insert(UpperCase(folder)).second && !DirectoryExists(folder))
+          RaiseMessageFmt("", kIdioma, msgTargetFolderMissing, {setupPath, ExcludeTrailingBackslash(folder)});
+        if (at.Shortcut) requireFits(linkOf(e.Name), true);
+      }
+    }
+    for (const auto& [upper, spelling] : folders)
+      if (names.count(upper)) RaiseMessageFmt("", kIdioma, msgDuplicateFileName, {setupPath, spelling});
+    obsolete = reader.ReadObsolete();
+    for (const std::string& name : obsolete) {
+      requireFits(productFolder + name, false);
+      if (WantsShortcut(Category(name), shortcuts)) requireFits(linkOf(name), false);
+    }
+  }
+  reader.RewindFiles();
+
   // Replace an earlier installation of this product or of another qualifier of it.
+  const std::string previous = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
   {
     TScaleGuard scale(scales_, 18, 100);
+    auto replace = [&](const std::string& name, int share, bool keepRecord) {
+      try {
+        RemoveChecked(Below(state_.PathInstall, name), share, true, true, keepRecord);
+      } catch (const EStoredCopyUnreadable& e) {
+        // Its files cannot be known; the new installation goes ahead.
+        notes_.push_back(e.what());
+      }
+    };
     if (p.Update) {
-      std::string old = reg.ReadString(key, "FileSetupUpd", "");
-      if (!old.empty()) RemoveProduct(Below(state_.PathInstall, old), 100, true, true);
+      if (!previous.empty()) replace(previous, 100, false);
     } else {
-      std::string old = reg.ReadString(key, "FileSetup", "");
-      if (!old.empty()) RemoveProduct(Below(state_.PathInstall, old), 50, true, true);
+      if (!previous.empty()) replace(previous, 50, true);
       if (p.Kind != kKindData) {
-        std::string family = UpperCase(p.Name + "_" + KindTag(p.Kind));
+        // Another edition: the same name and kind, then "_" and its qualifier, or nothing.
+        const std::string family = p.Name + "_" + KindTag(p.Kind);
         for (const TProductItem& item : state_.Products.Items()) {
-          if (UpperCase(item.Value).find(family) == std::string::npos) continue;
+          if (item.Data != 0 || SameText(item.Value, id)) continue;
+          const bool sameFamily = SameText(item.Value.substr(0, family.size()), family) &&
+                                  (item.Value.size() == family.size() || item.Value[family.size()] == '_');
+          if (!sameFamily) continue;
           std::string other = reg.ReadString(ProductKey(item.Value), "FileSetup", "");
-          if (!other.empty()) RemoveProduct(Below(state_.PathInstall, other), 50, true, true);
+          if (!other.empty()) replace(other, 50, false);
           break;
         }
       }
     }
   }
 
-  // A file of the product folder, with its shortcut in the product group when wanted.
-  auto placeInProductFolder = [&](const TSetupEntry& e) {
-    std::string dest = productFolder + e.Name;
-    ForceDirectories(ExtractFilePath(dest));
-    ExtractPayloadFile(reader, e, dest);
-    if (WantsShortcut(Category(e.Name), shortcuts)) {
-      ForceDirectories(groupFolder + ExtractFilePath(e.Name));
-      CreateShellLink(groupFolder + ChangeFileExt(e.Name, ".lnk"), dest, ExtractFilePath(dest));
+  // Place the files. Folders made once are not asked for again: with many
+  // small files that question costs as much as writing them.
+  std::set<std::string> made;
+  auto makeFolders = [&](const std::string& folder) {
+    if (made.insert(UpperCase(folder)).second) ForceDirectories(folder);
+  };
+  auto place = [&](const TSetupEntry& e, const std::string& root) {
+    TPlacement at = placement(e.Name, root);
+    if (at.CreateFolders) makeFolders(ExtractFilePath(at.Path));
+    ExtractPayloadFile(reader, e, at.Path);
+    if (at.DesignPackage)
+      RegisterPackage(state_, environments[0], at.Path, p.Name, p.Qualifier, p.Version.Major, p.Version.Minor,
+                      p.Version.Release);
+    if (at.Shortcut) {
+      makeFolders(groupFolder + ExtractFilePath(e.Name));
+      MakeLink(linkOf(e.Name), at.Path, ExtractFilePath(at.Path));
     }
   };
-
-  std::vector<int> helpEnvironments;
-  if (p.Kind == kKindData) {
-    TScaleGuard scale(scales_, 80, fileCount);
+  if (p.Kind == kKindData || IsLibraryKind(p.Kind)) {
+    const std::string root = roots.empty() ? std::string() : roots[0];
+    TScaleGuard scale(scales_, p.Kind == kKindData ? 80 : 75, fileCount);
     for (int32_t i = 0; i < fileCount; ++i) {
-      placeInProductFolder(reader.ReadEntry());
-      scales_.Step();
-    }
-  } else if (IsLibraryKind(p.Kind)) {
-    const int env = KindEnvironment(p.Kind);
-    const std::string root = EnvironmentRoot(state_, env);
-    TScaleGuard scale(scales_, 75, fileCount);
-    for (int32_t i = 0; i < fileCount; ++i) {
-      TSetupEntry e = reader.ReadEntry();
-      std::string u = Category(e.Name);
-      if (IsLibraryProjectFile(u)) {
-        std::string dest = productFolder + e.Name;
-        ForceDirectories(ExtractFilePath(dest));
-        ExtractPayloadFile(reader, e, dest);
-      } else if (IsHeaderFile(u)) {
-        ExtractPayloadFile(reader, e, root + "Include\\" + e.Name);
-      } else if (IsLibraryFile(u)) {
-        ExtractPayloadFile(reader, e, root + "Lib\\" + e.Name);
-      } else if (IsDesignPackage(u)) {
-        std::string dest = root + "Bin\\" + e.Name;
-        ExtractPayloadFile(reader, e, dest);
-        RegisterPackage(state_, env, dest, p.Name, p.Qualifier, p.Version.Major, p.Version.Minor, p.Version.Release);
-      } else if (IsRuntimePackage(u)) {
-        ExtractPayloadFile(reader, e, Below(state_.SystemDir, e.Name));
-      } else {
-        placeInProductFolder(e);
-      }
+      place(reader.ReadEntry(), root);
       scales_.Step();
     }
   } else {
-    // Help: the ticked environments for kind 3, else the kind's own one.
-    if (p.Kind == kKindHelpLib) {
-      for (int i = 0; i < kEnvironmentCount; ++i)
-        if (state_.EnvironmentTicked[i]) helpEnvironments.push_back(i);
-    } else {
-      state_.EnvironmentTicked.fill(false);
-      helpEnvironments.push_back(KindEnvironment(p.Kind));
-    }
-    TScaleGuard scale(scales_, 75, fileCount * static_cast<int>(helpEnvironments.size()));
-    for (int env : helpEnvironments) {
+    TScaleGuard scale(scales_, 75, fileCount * static_cast<int>(environments.size()));
+    for (size_t k = 0; k < environments.size(); ++k) {
       reader.RewindFiles();
-      const std::string root = EnvironmentRoot(state_, env);
-      const std::string contents = root + Environment(env).HelpContents;
+      const std::string contents = roots[k] + Environment(environments[k]).HelpContents;
       for (int32_t i = 0; i < fileCount; ++i) {
         TSetupEntry e = reader.ReadEntry();
-        std::string dest = root + "Help\\" + e.Name;
-        ExtractPayloadFile(reader, e, dest);
-        if (IsHelpFile(Category(e.Name))) {
-          AddHelpIndex(contents, "Help " + p.Name + " (" + e.Name + ")", e.Name);
-          ForceDirectories(groupFolder + ExtractFilePath(e.Name));
-          CreateShellLink(groupFolder + ChangeFileExt(e.Name, ".lnk"), dest, ExtractFilePath(dest));
-        } else {
-          AddHelpInclude(contents, e.Name);
-        }
+        place(e, roots[k]);
+        if (IsHelpFile(Category(e.Name))) AddHelpIndex(contents, "Help " + p.Name + " (" + e.Name + ")", e.Name);
+        else AddHelpInclude(contents, e.Name);
         scales_.Step();
       }
     }
-    // With no environment the entries were never read; the obsolete list follows them.
-    if (helpEnvironments.empty())
-      for (int32_t i = 0; i < fileCount; ++i) reader.SkipContent(reader.ReadEntry());
   }
+  reader.Close();
 
-  for (const std::string& name : reader.ReadObsolete()) {
-    RemoveFile(productFolder + name);
+  // Obsolete files; one that stays is told, not fatal.
+  std::vector<std::string> stayed;
+  for (const std::string& name : obsolete) {
+    if (!DeleteFileForce(productFolder + name)) stayed.push_back(productFolder + name);
     RemoveEmptyFolder(ExtractFilePath(productFolder + name));
     if (WantsShortcut(Category(name), shortcuts)) {
-      std::string link = groupFolder + ChangeFileExt(name, ".lnk");
-      RemoveFile(link);
+      const std::string link = linkOf(name);
+      if (FileExists(link)) groupChanged_ = true;
+      if (!DeleteFileForce(link)) stayed.push_back(link);
       RemoveEmptyFolder(ExtractFilePath(link));
     }
   }
+  if (!stayed.empty()) notes_.push_back(MessageFmt(msgObsoleteNotDeleted, {JoinLines(stayed)}));
+  scales_.Step();
 
-  const std::string setupName = ExtractFileName(setupPath);
+  // The stored copy before the record, so that the record never names a
+  // setup file that is not complete on disk.
+  ForceDirectories(state_.PathInstall);
+  if (!SameFilePath(setupPath, stored)) StoreSetupFile(setupPath, stored);
+
   const std::string description = p.Text();
   if (p.Update) {
-    reg.WriteString(key, "FileSetupUpd", setupName);
+    reg.WriteString(key, "FileSetupUpd", storedName);
     WriteVersion(reg, key, "Upd", p.Version);
     reg.WriteString(key, "DescriptionUpd", description);
   } else {
-    reg.WriteString(key, "FileSetup", setupName);
+    reg.WriteString(key, "FileSetup", storedName);
     WriteVersion(reg, key, "", p.Version);
     reg.WriteString(key, "Description", description);
     if (p.Kind == kKindHelpLib) {
       std::vector<std::string> tags;
-      for (int env : helpEnvironments) tags.push_back(Environment(env).Tag);
+      for (int env : environments) tags.push_back(Environment(env).Tag);
       reg.WriteString(key, "InstallLangs", JoinCommaText(tags));
     }
   }
+  // A copy stored by an earlier version under another name is now unused.
+  if (!previous.empty() && !SameText(previous, storedName)) {
+    const std::string old = Below(state_.PathInstall, previous);
+    if (!SameFilePath(old, stored) && !DeleteFileForce(old))
+      notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({old})}));
+  }
   state_.Products.Remove(id, p.Update ? 1 : 0);
   state_.Products.Add({id, description, p.Update ? 1 : 0});
-  scales_.Step();
-
-  reader.Close();
-  ForceDirectories(state_.PathInstall);
-  const std::string stored = Below(state_.PathInstall, setupName);
-  if (!SameFileName(stored, setupPath)) CopyFileReplace(setupPath, stored);
   scales_.Step();
 }
 
 // ---- removal ----
 
 void TInstaller::RemoveProduct(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile) {
+  RemoveChecked(setupPath, share, reinstallBase, deleteSetupFile, false);
+}
+
+void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
+                               bool keepRecord) {
   scales_.Sink().SetLabel("");
   {
     TScaleGuard whole(scales_, share, 100);
     if (SameText(ExtractFileName(setupPath), kInstallerName)) RemoveInstaller();
-    else RemoveFromFile(setupPath, reinstallBase, deleteSetupFile);
+    else RemoveFromFile(setupPath, reinstallBase, deleteSetupFile, keepRecord);
   }
   if (DirectoryExists(state_.PathGroup)) RefreshGroup();
   scales_.Sink().SetLabel("");
@@ -333,19 +458,69 @@ void TInstaller::RemoveProduct(const std::string& setupPath, int share, bool rei
 
 void TInstaller::RemoveInstaller() {
   TScaleGuard scale(scales_, 100, 4);
+  // The group first: what stays of it is reported while the record still
+  // lets the user erase again.
+  std::vector<std::string> failed = DeleteTree(state_.PathGroup, true);
+  groupChanged_ = true;
+  if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
   state_.Registry.EraseSection(kMakerKey);
   scales_.Step();
   state_.Products.Remove(kInstallerName);
   scales_.Step();
   scales_.Step();
-  DeleteTree(state_.PathGroup, true);
   scales_.Step();
 }
 
-void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile) {
-  TSetupFileReader reader(setupPath);
-  const TSetupProduct p = reader.ReadDescription(false, false);
-  const int32_t fileCount = reader.ReadFileCount();
+void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord) {
+  // The record entry that names this stored copy goes, so that the product
+  // can be installed or erased again.
+  const std::string name = ExtractFileName(setupPath);
+  TRegistry& reg = state_.Registry;
+  if (!keepRecord) {
+    for (const std::string& id : reg.GetKeyNames(kMakerKey)) {
+      if (SameText(id, kInstallerName)) continue;
+      const std::string key = ProductKey(id);
+      if (SameText(reg.ReadString(key, "FileSetup", ""), name)) {
+        reg.EraseSection(key);
+        while (state_.Products.Remove(id)) {
+        }
+        break;
+      }
+      if (SameText(reg.ReadString(key, "FileSetupUpd", ""), name)) {
+        for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd"})
+          reg.DeleteValue(key, value);
+        state_.Products.Remove(id, 1);
+        break;
+      }
+    }
+    DeleteFileForce(setupPath);
+  }
+  throw EStoredCopyUnreadable(MessageFmt(msgStoredCopyUnreadable, {setupPath, reason}));
+}
+
+void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile,
+                                bool keepRecord) {
+  // Everything the stored copy says is read first; one that cannot be read
+  // must not keep the product in the record for ever.
+  TSetupProduct p;
+  std::vector<std::string> names;
+  try {
+    TSetupFileReader reader(setupPath);
+    p = reader.ReadDescription(false, false);
+    const int32_t fileCount = reader.ReadFileCount();
+    for (int32_t i = 0; i < fileCount; ++i) {
+      TSetupEntry e = reader.ReadEntry();
+      reader.SkipContent(e);
+      names.push_back(e.Name);
+    }
+  } catch (const EFOpenError&) {
+    // A copy that is there but cannot be opened now (in use) is no reason to forget it.
+    if (FileExists(setupPath)) throw;
+    ForgetUnreadable(setupPath, "missing", keepRecord);
+  } catch (const Exception& e) {
+    ForgetUnreadable(setupPath, e.what(), keepRecord);
+  }
+  const int32_t fileCount = static_cast<int32_t>(names.size());
   const std::string id = p.Identifier();
   const std::string productFolder = Below(state_.PathInstall, id);
   const std::string groupFolder = Below(state_.PathGroup, id);
@@ -354,89 +529,106 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   const std::string langs = reg.ReadString(key, "InstallLangs", "");
   const std::string stored = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
 
+  // The environments' folders before anything changes.
+  std::vector<int> environments;
+  if (IsLibraryKind(p.Kind)) {
+    environments.push_back(KindEnvironment(p.Kind));
+  } else if (p.Kind == kKindHelpLib) {
+    for (const std::string& tag : SplitCommaText(langs))
+      if (int env = EnvironmentIndex(tag); env >= 0) environments.push_back(env);
+  } else if (p.Kind != kKindData) {
+    environments.push_back(KindEnvironment(p.Kind));
+  }
+  std::vector<std::string> roots;
+  for (int env : environments) roots.push_back(EnvironmentRoot(state_, env));
+
   {
     TScaleGuard scale(scales_, 28, 100);
     if (!p.Update) {
       std::string update = reg.ReadString(key, "FileSetupUpd", "");
-      if (!update.empty()) RemoveProduct(Below(state_.PathInstall, update), 100, false, true);
+      if (!update.empty()) {
+        try {
+          RemoveProduct(Below(state_.PathInstall, update), 100, false, true);
+        } catch (const EStoredCopyUnreadable& e) {
+          notes_.push_back(e.what());
+        }
+      }
     }
   }
 
-  if (p.Update) {
-    for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
-      reg.DeleteValue(key, value);
-    state_.Products.Remove(id, 1);
-  } else {
-    reg.EraseSection(key);
-    // The whole sub-key is gone, so no item of it may stay.
-    while (state_.Products.Remove(id)) {
-    }
-  }
-  scales_.Step();
-
+  // Files and folders first; what cannot be deleted is reported and keeps
+  // the record, so that the user can fix the cause and erase again.
+  std::vector<std::string> failed;
+  auto deleteFile = [&](const std::string& path) {
+    if (!DeleteFileForce(path)) failed.push_back(path);
+  };
+  auto deleteTree = [&](const std::string& folder) {
+    for (std::string& f : DeleteTree(folder, true)) failed.push_back(std::move(f));
+  };
   if (p.Kind == kKindData) {
     TScaleGuard scale(scales_, 40, 2);
-    DeleteTree(productFolder, true);
+    deleteTree(productFolder);
     scales_.Step();
-    DeleteTree(groupFolder, true);
+    if (DirectoryExists(groupFolder)) groupChanged_ = true;
+    deleteTree(groupFolder);
     scales_.Step();
   } else if (IsLibraryKind(p.Kind)) {
-    const int env = KindEnvironment(p.Kind);
-    const std::string root = EnvironmentRoot(state_, env);
+    const int env = environments[0];
+    const std::string& root = roots[0];
     TScaleGuard scale(scales_, 40, fileCount + 2);
-    for (int32_t i = 0; i < fileCount; ++i) {
-      TSetupEntry e = reader.ReadEntry();
-      reader.SkipContent(e);
-      std::string u = Category(e.Name);
+    for (const std::string& name : names) {
+      std::string u = Category(name);
       if (IsHeaderFile(u)) {
-        RemoveFile(root + "Include\\" + e.Name);
+        deleteFile(root + "Include\\" + name);
       } else if (IsLibraryFile(u)) {
-        RemoveFile(root + "Lib\\" + e.Name);
+        deleteFile(root + "Lib\\" + name);
       } else if (IsDesignPackage(u)) {
-        RemoveFile(root + "Bin\\" + e.Name);
-        UnregisterPackage(state_, env, root + "Bin\\" + e.Name, e.Name);
+        deleteFile(root + "Bin\\" + name);
+        UnregisterPackage(state_, env, root + "Bin\\" + name, name);
       } else if (IsRuntimePackage(u)) {
-        RemoveFile(Below(state_.SystemDir, e.Name));
+        deleteFile(Below(state_.SystemDir, name));
       }
       scales_.Step();
     }
-    DeleteTree(productFolder, true);
+    deleteTree(productFolder);
     scales_.Step();
-    DeleteTree(groupFolder, true);
+    if (DirectoryExists(groupFolder)) groupChanged_ = true;
+    deleteTree(groupFolder);
     scales_.Step();
   } else {
-    std::vector<int> environments;
-    if (p.Kind == kKindHelpLib) {
-      for (const std::string& tag : SplitCommaText(langs)) {
-        int env = EnvironmentIndex(tag);
-        if (env >= 0) environments.push_back(env);
-      }
-    } else {
-      environments.push_back(KindEnvironment(p.Kind));
-    }
-    std::vector<std::string> names;
-    for (int32_t i = 0; i < fileCount; ++i) {
-      TSetupEntry e = reader.ReadEntry();
-      reader.SkipContent(e);
-      names.push_back(e.Name);
-    }
     TScaleGuard scale(scales_, 40, static_cast<int>(environments.size() * names.size()));
-    for (int env : environments) {
-      const std::string root = EnvironmentRoot(state_, env);
-      const std::string contents = root + Environment(env).HelpContents;
+    for (size_t k = 0; k < environments.size(); ++k) {
+      const std::string contents = roots[k] + Environment(environments[k]).HelpContents;
       for (const std::string& name : names) {
-        RemoveFile(root + "Help\\" + name);
+        deleteFile(roots[k] + "Help\\" + name);
         if (IsHelpFile(Category(name))) RemoveHelpIndex(contents, name);
         else RemoveHelpInclude(contents, name);
-        RemoveFile(Below(groupFolder, ChangeFileExt(name, ".lnk")));
+        const std::string link = Below(groupFolder, ChangeFileExt(name, ".lnk"));
+        if (FileExists(link)) groupChanged_ = true;
+        deleteFile(link);
         RemoveEmptyFolder(groupFolder);
         scales_.Step();
       }
     }
   }
-  reader.Close();
+  if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
 
-  if (deleteSetupFile && !stored.empty()) RemoveFile(Below(state_.PathInstall, stored));
+  if (!keepRecord) {
+    if (p.Update) {
+      for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
+        reg.DeleteValue(key, value);
+      state_.Products.Remove(id, 1);
+    } else {
+      reg.EraseSection(key);
+      // The whole sub-key is gone, so no item of it may stay.
+      while (state_.Products.Remove(id)) {
+      }
+    }
+    if (deleteSetupFile && !stored.empty()) {
+      const std::string copy = Below(state_.PathInstall, stored);
+      if (!DeleteFileForce(copy)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({copy})}));
+    }
+  }
   scales_.Step();
 
   TScaleGuard scale(scales_, 30, 100);
@@ -450,17 +642,21 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
         for (const std::string& tag : SplitCommaText(langs))
           if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
       }
-      RemoveProduct(Below(state_.PathInstall, base), 100, true, false);
+      RemoveChecked(Below(state_.PathInstall, base), 100, true, false, true);
       InstallProduct(Below(state_.PathInstall, base), 100);
     }
   }
 }
 
 void TInstaller::RefreshGroup() {
-  // A link saved and deleted at once makes the shell re-read the group.
+  // A link saved and deleted at once makes the shell re-read the group;
+  // only worth its cost when the group changed.
+  if (!groupChanged_) return;
+  groupChanged_ = false;
   std::string link = Below(state_.PathGroup, "--.lnk");
-  CreateShellLink(link, "", "");
-  RemoveFile(link);
+  MakeLink(link, "", "");
+  groupChanged_ = false;
+  DeleteFileForce(link);
 }
 
 // ---- session start ----

@@ -3,11 +3,26 @@
 // line drive the same engine over a state and a progress sink.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/base/Exception.h"
 #include "setup/ProgressScales.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupState.h"
+
+// The installer's single-instance mutex: the wizard and the command line
+// hold it for their whole run, so they exclude each other.
+inline constexpr const char* kInstallerMutex = "__KySETUPMUTEX__";
+
+// A stored setup file that could not be read: its record was erased, but
+// the files it installed could not be known and so stay.
+class EStoredCopyUnreadable : public Exception {
+  using Exception::Exception;
+};
+
+class TComInit;
 
 // What the checks before an installation found out about a setup file.
 struct TProductCheck {
@@ -17,7 +32,8 @@ struct TProductCheck {
 
 class TInstaller {
 public:
-  TInstaller(TSetupState& state, TProgressSink& sink) : state_(state), scales_(sink) {}
+  TInstaller(TSetupState& state, TProgressSink& sink);
+  ~TInstaller();
 
   // The checks of the Add command: header and required version, a known
   // kind, the environment the kind needs, and for an update the installed
@@ -36,16 +52,32 @@ public:
 
   TProgressScales& Scales() { return scales_; }
 
+  // What a routine could not clean up without failing: obsolete files that
+  // stayed, an earlier installation whose stored setup file was unreadable.
+  // Collected until cleared; the caller shows them after the run.
+  const std::vector<std::string>& Notes() const { return notes_; }
+  void ClearNotes() { notes_.clear(); }
+
 private:
   void InstallInstaller();
   void InstallFromFile(const std::string& setupPath);
   void RemoveInstaller();
-  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile);
+  // keepRecord: a full product being replaced by a new installation of
+  // itself keeps its record and stored copy until the new ones are in place.
+  void RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
+                     bool keepRecord);
+  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord);
+  [[noreturn]] void ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord);
   void ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry& entry, const std::string& destination);
+  void StoreSetupFile(const std::string& setupPath, const std::string& stored);
+  void MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);
   void RefreshGroup();
 
   TSetupState& state_;
   TProgressScales scales_;
+  std::vector<std::string> notes_;
+  std::unique_ptr<TComInit> com_;  // started with the first shell link
+  bool groupChanged_ = false;      // the program group gained or lost an entry
 };
 
 // The maker's addresses behind the program group's internet shortcuts.

@@ -38,6 +38,17 @@ std::optional<std::string> EnglishInstallerMessage(int id) {
       {30, "The file '%s' holds the unknown product kind %d."},
       {31, "The file '%s' is damaged: %s."},
       {32, "The file '%s' holds the unsafe file name '%s'."},
+      {33, "The file '%s' holds the product name or qualifier '%s', which cannot name a folder or a registry key."},
+      {34, "The file '%s' holds the product identifier '%s', which is reserved for the setup program."},
+      {35, "The file '%s' holds the file name '%s' twice, or as a file and as a folder."},
+      {36, "The file '%s' would install '%s', a path longer than the system allows."},
+      {37, "The folder of %s is not known (no \"RootDir\")."},
+      {38, "These files or folders could not be deleted, so the product stays recorded and can be erased again: %s"},
+      {39, "The stored setup file '%s' could not be read (%s). Its record was erased, but the files it installed could not be removed."},
+      {40, "Another copy of the setup program is running."},
+      {41, "The record of '%s' names no setup file."},
+      {42, "These obsolete files could not be deleted: %s"},
+      {43, "The file '%s' installs into the folder '%s', which does not exist."},
   };
   auto it = texts.find(id);
   if (it == texts.end()) return std::nullopt;

@@ -39,6 +39,17 @@ enum TIdiomaMessage : int {
   msgUnknownKind = 30,
   msgDamagedSetupFile = 31,
   msgUnsafeFileName = 32,
+  msgUnsafeIdentifier = 33,
+  msgReservedIdentifier = 34,
+  msgDuplicateFileName = 35,
+  msgPathTooLong = 36,
+  msgEnvironmentFolderUnknown = 37,
+  msgNotDeleted = 38,
+  msgStoredCopyUnreadable = 39,
+  msgAlreadyRunning = 40,
+  msgNoSetupFileRecorded = 41,
+  msgObsoleteNotDeleted = 42,
+  msgTargetFolderMissing = 43,
 };
 
 // The English text of an "Idioma" message, or nothing for an unknown id.

@@ -26,19 +26,60 @@ void PutWord(uint8_t* b, int32_t v) {
 
 }  // namespace
 
+bool IsDeviceName(const std::string& part) {
+  // The system takes the stem before the first dot, blanks at its end dropped.
+  std::string stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  stem = UpperCase(stem);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+    if (stem == device) return true;
+  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0)) {
+    unsigned char d = static_cast<unsigned char>(stem[3]);
+    // Digits, and the superscripts 1, 2, 3 of code page 1252.
+    return (d >= '0' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3;
+  }
+  return false;
+}
+
+bool IsPlainName(const std::string& part) {
+  if (part.empty() || part.size() > 255 || part == "." || part == "..") return false;
+  for (char c : part)
+    if (static_cast<unsigned char>(c) < 32 || std::strchr("\\/:*?\"<>|", c)) return false;
+  if (part.back() == '.' || part.back() == ' ') return false;
+  return !IsDeviceName(part);
+}
+
 bool IsSafeRelativeName(const std::string& name) {
-  if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
-  if (name.find(':') != std::string::npos) return false;
   size_t start = 0;
-  while (start <= name.size()) {
+  for (;;) {
     size_t end = name.find_first_of("\\/", start);
-    if (end == std::string::npos) end = name.size();
-    std::string part = Trim(name.substr(start, end - start));
-    // Windows ignores trailing dots and blanks, so "..." or ".. " climb too.
-    if (!part.empty() && part.find_first_not_of('.') == std::string::npos && part.size() >= 2) return false;
+    if (!IsPlainName(name.substr(start, end == std::string::npos ? std::string::npos : end - start))) return false;
+    if (end == std::string::npos) return true;
     start = end + 1;
   }
-  return true;
+}
+
+TIdentifierFault CheckIdentifier(const std::string& name, int kind, const std::string& qualifier,
+                                 std::string* offending) {
+  auto fault = [&](TIdentifierFault f, const std::string& what) {
+    if (offending) *offending = what;
+    return f;
+  };
+  if (!IsPlainName(name)) return fault(idfUnsafe, name);
+  if (!qualifier.empty() && !IsPlainName(qualifier)) return fault(idfUnsafe, qualifier);
+  std::string id = ProductIdentifier(name, kind, qualifier);
+  if (!IsPlainName(id)) return fault(idfUnsafe, id);
+  std::string upper = UpperCase(id);
+  auto endsWith = [&](const char* tail) {
+    size_t n = std::strlen(tail);
+    return upper.size() >= n && upper.compare(upper.size() - n, n, tail) == 0;
+  };
+  if (SameText(id, kInstallerName) || endsWith(".STP") || endsWith(".UPD")) return fault(idfReserved, id);
+  return idfNone;
+}
+
+std::string StoredSetupName(const std::string& identifier, bool update) {
+  return identifier + (update ? ".upd" : ".stp");
 }
 
 // ---- TSetupFileReader ----
@@ -102,6 +143,15 @@ const TSetupProduct& TSetupFileReader::ReadDescription(bool keepPicture, bool ch
   p.Kind = reader_->ReadInteger();
   if (!IsValidKind(p.Kind)) RaiseMessageFmt("", kIdioma, msgUnknownKind, {fileName_, int64_t{p.Kind}});
   p.Qualifier = reader_->ReadString();
+  std::string offending;
+  switch (CheckIdentifier(p.Name, p.Kind, p.Qualifier, &offending)) {
+    case idfUnsafe:
+      RaiseMessageFmt("", kIdioma, msgUnsafeIdentifier, {fileName_, offending});
+    case idfReserved:
+      RaiseMessageFmt("", kIdioma, msgReservedIdentifier, {fileName_, offending});
+    case idfNone:
+      break;
+  }
   p.Version.Major = reader_->ReadInteger();
   p.Version.Minor = reader_->ReadInteger();
   p.Version.Release = reader_->ReadInteger();
@@ -130,7 +180,7 @@ int32_t TSetupFileReader::ReadFileCount() {
 }
 
 void TSetupFileReader::RewindFiles() {
-  if (filesPosition_ < 0) throw Exception("The file section of '" + fileName_ + "' has not been reached");
+  if (filesPosition_ < 0) Damaged("its file section was not reached");
   reader_->SetPosition(filesPosition_);
 }
 

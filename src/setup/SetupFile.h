@@ -100,6 +100,25 @@ private:
   TKyWriter writer_;
 };
 
-// True when a relative name stays inside its target folder: not empty, not
-// absolute, no drive letter or stream colon, no ".." part.
+// One plain file or key name: not empty, at most 255 characters, not "." or
+// "..", none of \ / : * ? " < > | or control characters, no trailing dot or
+// blank (the system would drop them), not a device name (CON, NUL, COM1, aux.txt).
+bool IsPlainName(const std::string& part);
+// A reserved device name, with or without an extension ("NUL", "com1.txt").
+bool IsDeviceName(const std::string& part);
+
+// True when a relative name stays inside its target folder: one or more
+// parts separated by "\" or "/", each a plain name.
 bool IsSafeRelativeName(const std::string& name);
+
+// Why a product identifier cannot be used, or nothing when it can: its name
+// and qualifier become a folder name and a registry key, so each must be a
+// plain name; "KySetup" is the installer's own, and names ending in ".stp" or
+// ".upd" are those of the stored setup files beside the product folders.
+enum TIdentifierFault { idfNone, idfUnsafe, idfReserved };
+TIdentifierFault CheckIdentifier(const std::string& name, int kind, const std::string& qualifier,
+                                 std::string* offending = nullptr);
+
+// The name under which the products root folder keeps a product's setup
+// file: the identifier with ".stp" for a full product, ".upd" for an update.
+std::string StoredSetupName(const std::string& identifier, bool update);

@@ -45,13 +45,16 @@ void TWizardController::Start() {
   int page;
   if (InstallerInstalled(state_)) {
     TVersion installed = InstalledVersion(reg, kInstallerName, false);
-    std::string notice = Message(msgSetupUpdate, {int64_t{installed.Major}, int64_t{installed.Minor},
-                                                  int64_t{installed.Release}, int64_t{kInstallerVersion.Major},
-                                                  int64_t{kInstallerVersion.Minor}, int64_t{kInstallerVersion.Release}});
+    // Formatted once the recorded language is active, so it reads in that language.
+    auto notice = [&] {
+      return Message(msgSetupUpdate, {int64_t{installed.Major}, int64_t{installed.Minor}, int64_t{installed.Release},
+                                      int64_t{kInstallerVersion.Major}, int64_t{kInstallerVersion.Minor},
+                                      int64_t{kInstallerVersion.Release}});
+    };
     if (CompareVersions(kInstallerVersion, installed) < 1) {
       SetLanguage(reg.ReadInteger(kMakerKey, "Language", 0));
       mode_ = 2;
-      view_.SetSituationText(notice);
+      view_.SetSituationText(notice());
       state_.PathInstall = reg.ReadString(kMakerKey, "PathInstall", "");
       state_.PathGroup = reg.ReadString(kMakerKey, "PathGroup", "");
       FillProducts(state_);
@@ -60,7 +63,7 @@ void TWizardController::Start() {
       view_.UseEmbeddedVariables();
       SetLanguage(reg.ReadInteger(kMakerKey, "Language", 0));
       mode_ = 1;
-      view_.SetSituationText(notice);
+      view_.SetSituationText(notice());
       state_.PathInstall = reg.ReadString(kMakerKey, "PathInstall", "");
       state_.PathGroup = IncludeTrailingBackslash(reg.ReadString(kMakerKey, "PathGroup", ""));
       page = 8;
@@ -75,6 +78,7 @@ void TWizardController::Start() {
     page = 0;
   }
   ShowProducts();
+  view_.SelectProduct(-1);
   ShowPage(page);
   UpdateWizardState();
 }
@@ -129,7 +133,7 @@ void TWizardController::Next() {
         TProductItem item = state_.Products[eraseIndex_];
         std::string stored = installer_.StoredSetupFile(item);
         Run(Message(msgEliminating, {item.Description}), [&](int share) {
-          if (stored.empty()) throw Exception("The record of '" + item.Value + "' names no setup file.");
+          if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {item.Value});
           installer_.RemoveProduct(stored, share, true, true);
         });
       } else if (page_ == 7) {
@@ -248,6 +252,7 @@ void TWizardController::Run(const std::string& message, const std::function<void
   view_.Repaint();
   state_.LicenseLines = view_.LicenseLines();
   state_.WizardMode = mode_;
+  installer_.ClearNotes();
   try {
     routine(bar.Max());
     view_.SetFinalText(Message(msgFinished));
@@ -255,6 +260,12 @@ void TWizardController::Run(const std::string& message, const std::function<void
     view_.ShowError(e.what());
     view_.SetFinalText(Message(msgCanceled));
   }
+  // What the run could not clean up without failing is told all the same.
+  for (const std::string& note : installer_.Notes()) view_.ShowError(note);
+  installer_.ClearNotes();
+  // A help product for one environment unticks all eight boxes.
+  for (int i = 0; i < kEnvironmentCount; ++i)
+    if (view_.EnvironmentTicked(i) != state_.EnvironmentTicked[i]) view_.SetEnvironmentTicked(i, state_.EnvironmentTicked[i]);
   ShowProducts();
   ShowPage(7);
 }
@@ -275,9 +286,11 @@ void TWizardController::ShowPage(int page) {
 }
 
 void TWizardController::ShowProducts() {
+  // The selection stays where it was (it is cleared only at start and after
+  // the first run); one beyond a list that shrank goes.
+  const int selected = view_.SelectedProduct();
   view_.ShowProducts(state_.Products);
-  // The list may have changed under a selection: nothing stays selected.
-  view_.SelectProduct(-1);
+  view_.SelectProduct(selected < state_.Products.Count() ? selected : -1);
 }
 
 void TWizardController::SetImageMode(int mode) {

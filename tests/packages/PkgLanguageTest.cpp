@@ -81,6 +81,18 @@ std::vector<uint8_t> LanguageBytes(uint16_t version, const TKyPkgLanguageLocale&
   return m.Data();
 }
 
+// Where the count of the long day names stands in a language body.
+size_t LongDayCountAt(const std::vector<uint8_t>& bytes) {
+  TMemoryStream m(bytes);
+  TKyReader probe(m);
+  ReadPkgHeader(probe);
+  probe.ReadString();
+  probe.ReadInteger();
+  probe.ReadInteger();
+  probe.ReadString();
+  return static_cast<size_t>(probe.Position());
+}
+
 }  // namespace
 
 TEST(PkgLanguageLocale, TwoDigitYearsFollowTheCenturyLimit) {
@@ -146,14 +158,7 @@ TEST(PkgLanguage, RefusalsAndDamagedCounts) {
   // A count the data cannot hold is refused before anything is allocated,
   // and the locale stays as it was.
   std::vector<uint8_t> bytes = LanguageBytes(1, l, false);
-  TMemoryStream m(bytes);
-  TKyReader probe(m);
-  ReadPkgHeader(probe);
-  probe.ReadString();
-  probe.ReadInteger();
-  probe.ReadInteger();
-  probe.ReadString();
-  size_t countAt = static_cast<size_t>(probe.Position());
+  const size_t countAt = LongDayCountAt(bytes);
   ASSERT_EQ(bytes[countAt + 1], 7);  // an 8-bit integer: tag then value
   std::vector<uint8_t> damaged(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt));
   TMemoryStream big;
@@ -165,6 +170,42 @@ TEST(PkgLanguage, RefusalsAndDamagedCounts) {
   damaged.insert(damaged.end(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt) + 2, bytes.end());
   EXPECT_NE(Raised([&] { LoadBytes(lan, damaged); }).find("cannot be held by its data"), std::string::npos);
   EXPECT_EQ(lan.Locale(), SpanishLocale());
+}
+
+TEST(PkgLanguage, SeparatorsAreOneCharacterAndNegativeCountsHoldNoNames) {
+  TTstDisplayApp app;
+  TKyPkgLanguageLocale l = SpanishLocale();
+  for (const char* separator : {"", "..", "ab"}) {
+    SCOPED_TRACE(separator);
+    TKyPkgLanguageLocale bad = l;
+    bad.DecimalSeparator = separator;
+    TKyPkgLanguage lan(nullptr);
+    EXPECT_EQ(Raised([&] { LoadBytes(lan, LanguageBytes(1, bad, false)); }), "Invalid property value");
+  }
+  // A count of -1 reads as no names, as a loop up to it reads none.
+  std::vector<uint8_t> bytes = LanguageBytes(1, l, false);
+  const size_t countAt = LongDayCountAt(bytes);
+  ASSERT_EQ(bytes[countAt + 1], 7);  // an 8-bit integer: tag then value
+  std::vector<uint8_t> negative(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt));
+  for (uint8_t b : {2, 0xFF}) negative.push_back(b);  // -1, and the seven names dropped
+  TMemoryStream m(bytes);
+  TKyReader probe(m);
+  probe.SetPosition(static_cast<int64_t>(countAt));
+  probe.ReadInteger();
+  for (int i = 0; i < 7; ++i) probe.ReadString();
+  negative.insert(negative.end(), bytes.begin() + probe.Position(), bytes.end());
+  TKyPkgLanguage lan(nullptr);
+  LoadBytes(lan, negative);
+  EXPECT_TRUE(lan.Locale().LongDayNames.empty());
+  EXPECT_EQ(lan.Locale().ShortDayNames, l.ShortDayNames);
+  EXPECT_EQ(lan.Locale().DecimalSeparator, l.DecimalSeparator);
+  // Written back, every separator is one character again.
+  TKyPkgLanguageLocale empty = l;
+  empty.TimeSeparator = "";
+  lan.SetLocale(empty);
+  TKyPkgLanguage copy(nullptr);
+  LoadBytes(copy, lan.SaveToBytes());
+  EXPECT_EQ(copy.Locale().TimeSeparator, ":");
 }
 
 TEST(PkgLanguage, UseSystemTakesThePlatformsSettings) {
@@ -197,11 +238,13 @@ TEST(PkgLanguage, SettingsFromAShortDateFormat) {
     const char* format;
     int32_t order, year;
   };
+  // The pictures are tested as written: "d" and "yyyy" in lower case.
   const TCase cases[] = {{"dd/MM/yyyy", 0, dyeYear4}, {"d.M.yy", 0, dyeYear2}, {"M/d/yyyy", 1, dyeYear4},
-                         {"yyyy-MM-dd", 1, dyeYear4}, {"MM/dd/yy", 1, dyeYear2}, {"", 1, dyeYear2}};
+                         {"yyyy-MM-dd", 1, dyeYear4}, {"MM/dd/yy", 1, dyeYear2}, {"", 1, dyeYear2},
+                         {"DD/MM/YYYY", 1, dyeYear2}, {"Dd/MM/yYYY", 1, dyeYear2}};
   TPlatformLocale s;
   s.DecimalSeparator = ",";
-  s.ThousandSeparator = ".";
+  s.ThousandSeparator = ". ";  // longer than one character: the first stands for it
   s.DateSeparator = "-";
   s.TimeSeparator = ".";
   s.TimeAMString = "a.m.";
@@ -214,6 +257,7 @@ TEST(PkgLanguage, SettingsFromAShortDateFormat) {
     EXPECT_EQ(lan.Locale().DateOrder, c.order) << c.format;
     EXPECT_EQ(lan.Locale().DateYear, c.year) << c.format;
     EXPECT_EQ(lan.Locale().DateSeparator, "-");
+    EXPECT_EQ(lan.Locale().ThousandSeparator, ".");
     EXPECT_EQ(lan.Locale().TimeAMString, "a.m.");
     EXPECT_EQ(lan.Locale().CurrencyDecimals, 3);
     EXPECT_EQ(lan.Locale().LongDayNames, std::vector<std::string>(7, "day"));

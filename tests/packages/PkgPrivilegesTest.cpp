@@ -204,8 +204,8 @@ TEST_F(PrivilegesTest, DefinitionsRoundTripKeepingOrderDuplicatesAndLabels) {
   EXPECT_EQ(copy.Items(3)->Description(), "grande");
   EXPECT_EQ(copy.Items(3)->DescriptionLabel().PkgName(), "Idioma");
   EXPECT_EQ(copy.Items(3)->DescriptionLabel().Id(), 12);
-  // Of two items with one id, the first in list order is found.
-  EXPECT_EQ(copy.FindItem(9), copy.Items(0));
+  // Of two items with one id, the last in list order is found, as for labels and images.
+  EXPECT_EQ(copy.FindItem(9), copy.Items(2));
   EXPECT_EQ(copy.FindItem(-4), copy.Items(1));
   EXPECT_EQ(copy.FindItem(5), nullptr);
   EXPECT_EQ(copy.SaveToBytes(), bytes);
@@ -252,13 +252,10 @@ TEST_F(PrivilegesTest, DamagedDefinitionsAreRefused) {
     int keptItems;
   } cases[] = {
       {"count beyond the data", big, "100 privileges cannot be held by its data", 0},
-      {"negative count", DefinitionsBytes(2, "", {}), "", 0},
       {"level 3", DefinitionsBytes(2, "", {{1, "uno", "", -1, 1}, {5, "cinco", "", -1, 3}}),
        "level 3 of privilege 5 is outside 0..2", 1},
       {"level -1", DefinitionsBytes(2, "", {{6, "seis", "", -1, -1}}), "level -1 of privilege 6 is outside 0..2", 0},
   };
-  cases[1].bytes[37] = 0xFF;  // count -1 as a one-byte integer
-  cases[1].part = "-1 privileges cannot be held by its data";
   for (const Case& c : cases) {
     TKyPkgPrivileges p(nullptr);
     p.AddItem(40, "antes", 1);
@@ -277,6 +274,23 @@ TEST_F(PrivilegesTest, DamagedDefinitionsAreRefused) {
       EXPECT_EQ(p.FindItem(1), p.Items(0)) << c.what;
     }
   }
+}
+
+TEST_F(PrivilegesTest, NegativeCountHoldsNoItemsAndTheLastItemOfAnIdIsFound) {
+  Bytes negative = DefinitionsBytes(2, "", {});
+  negative[37] = 0xFF;  // count -1 as a one-byte integer
+  TKyPkgPrivileges p(nullptr);
+  p.AddItem(40, "antes", 1);
+  LoadBytes(p, negative);
+  EXPECT_EQ(p.Count(), 0);
+
+  // Two items of one id: the later one answers, as labels and images do.
+  LoadBytes(p, DefinitionsBytes(2, "", {{7, "first", "", -1, 0}, {3, "other", "", -1, 2}, {7, "second", "", -1, 1}}));
+  ASSERT_EQ(p.Count(), 3);
+  EXPECT_EQ(p.FindItem(7), p.Items(2));
+  EXPECT_EQ(p.FindItem(3), p.Items(1));
+  EXPECT_EQ(p.FindItem(8), nullptr);
+  EXPECT_EQ(p.FindItem(-1), nullptr);
 }
 
 TEST_F(PrivilegesTest, DefinitionsAreEmbeddedWhateverTheInitMode) {

@@ -96,8 +96,9 @@ TEST_F(PkgStringsTest, RefusesVersionFiveAndDamagedCounts) {
   TKyPkgStrings pkg(nullptr);
   EXPECT_EQ(Raised([&] { LoadBytes(pkg, StringsBytes(5, "", {}, {}, {}, {})); }),
             "Versión del fichero '" + pkg.FullFileName() + "' incorrecta. (PkgStrings).");
-  // Counts that the data cannot hold are refused before anything is made.
-  for (int32_t count : {-1, 1000000, 2147483647}) {
+  // Counts that the data cannot hold are refused before anything is made;
+  // a negative count holds nothing, as a loop up to it reads nothing.
+  for (int32_t count : {-1, -2147483647, 1000000, 2147483647}) {
     pkg.AddLabel(1, "kept until the read");
     std::vector<uint8_t> bytes = StringsBytes(4, "d", {}, {}, {}, {1, 2, 3, 4, 5});
     TMemoryStream m(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 34 + 3));  // header, description
@@ -107,10 +108,12 @@ TEST_F(PkgStringsTest, RefusesVersionFiveAndDamagedCounts) {
       w.WriteInteger(count);
       w.WriteInteger(0);
       w.WriteInteger(0);
+      for (int32_t preserved : {1, 2, 3, 4, 5}) w.WriteInteger(preserved);
     }
     m.SetPosition(0);
     std::string msg = Raised([&] { pkg.LoadFromStream(m); });
-    EXPECT_NE(msg.find("Damaged package"), std::string::npos) << count << ": " << msg;
+    if (count < 0) EXPECT_EQ(msg, "(nothing raised)") << count;
+    else EXPECT_NE(msg.find("Damaged package"), std::string::npos) << count << ": " << msg;
     // Read like any package: cleared, then filled up to the failing point.
     EXPECT_EQ(pkg.Labels().Count(), 0);
   }

@@ -159,7 +159,7 @@ TEST(PkgToolTest, RefusalsAndExitCodes) {
       {"decompile \"" + dir.WriteFile("sig.pst", sig) + "\" \"" + (dir / "o.strings") + "\"", 1,
        "Identificaci\xF3n del fichero '" + (dir / "sig.pst") + "' incorrecta. (PkgStrings).\n"},
       {"decompile \"" + dir.WriteFile("cut.pst", cut) + "\" \"" + (dir / "o.strings") + "\"", 1,
-       "Stream read error\n"},
+       "Stream read error: " + (dir / "cut.pst") + " (the file ends early)\n"},
       // Counts that the data cannot hold are refused before reading on.
       {"decompile \"" + dir.WriteFile("shrunk.pst", shrunk) + "\" \"" + (dir / "o.strings") + "\"", 1,
        "Damaged package '" + (dir / "shrunk.pst") + "': 21 entries cannot be held by its data\n"},

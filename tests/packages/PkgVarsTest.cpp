@@ -50,6 +50,7 @@ protected:
         case 30: return "Ruta '%s' incorrecta. (PkgVars)";
         case 31: return "Identificación del fichero '%s' incorrecta. (PkgVars)";
         case 32: return "Verisión del fichero '%s' incorrecta. (PkgVars)";
+        case 67: return "Nombre de Paquete incorrecto.";
       }
       return std::nullopt;
     });
@@ -202,6 +203,31 @@ TEST_F(PkgVarsTest, OperationsByPackageName) {
   EXPECT_EQ(ReadVarString("System", "Win/Title", "none"), "none");
   EXPECT_FALSE(WriteVarInteger("Nobody", "Win/Left", 1));
   EXPECT_FALSE(DeleteVar("Nobody", "Win"));
+}
+
+TEST_F(PkgVarsTest, RenamingRefusesReservedNamesAndPutsThePackageLast) {
+  TComponent form(nullptr);
+  auto* first = new TKyPkgVars(&form);
+  first->SetName("PvFirst");
+  first->SetPkgName("Settings");
+  first->WriteInteger("x", 1);
+  auto* second = new TKyPkgVars(&form);
+  second->SetName("PvSecond");
+  second->WriteInteger("x", 2);
+  for (const char* reserved : {"User", "system"}) {
+    EXPECT_EQ(Raised([&] { second->SetPkgName(reserved); }), "(PvSecond) Nombre de Paquete incorrecto.") << reserved;
+    EXPECT_EQ(second->PkgName(), "");
+  }
+  // Not owned by a form, only "User" is refused.
+  TKyPkgVars loose(nullptr);
+  loose.SetName("PvLoose");
+  EXPECT_EQ(Raised([&] { loose.SetPkgName("user"); }), "(PvLoose) Nombre de Paquete incorrecto.");
+  EXPECT_EQ(Raised([&] { loose.SetPkgName("System"); }), "(nothing raised)");
+  // The renamed one goes to the end: the package that had the name first still answers.
+  second->SetPkgName("settings");
+  EXPECT_EQ(ReadVarInteger("Settings", "x", 0), 1);
+  first->SetPkgName("Other");
+  EXPECT_EQ(ReadVarInteger("Settings", "x", 0), 2);
 }
 
 TEST_F(PkgVarsTest, WrongSignatureAndNewerVersionAreRefused) {

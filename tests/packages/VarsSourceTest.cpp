@@ -347,7 +347,7 @@ TEST(VarsSourceTest, ThroughTheToolRefusedFilesGiveTheLibrarysMessage) {
        "Verisi\xF3n del fichero '" + (dir / "v5.pva") + "' incorrecta. (PkgVars).\n"},
       {"sig.pva", sig,
        "Identificaci\xF3n del fichero '" + (dir / "sig.pva") + "' incorrecta. (PkgVars).\n"},
-      {"cut.pva", cut, "Stream read error\n"},
+      {"cut.pva", cut, "Stream read error: " + (dir / "cut.pva") + " (the file ends early)\n"},
       {"marker.pva", VarsFile(4, "", [](TKyWriter& w) { Rec(w, 3, "v", int32_t{1}); }, {0, 0, 0, 0, 0}),
        "Invalid variables record\n"},
   };

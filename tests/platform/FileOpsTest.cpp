@@ -39,23 +39,50 @@ TEST(DeleteTree, EmptiesTheFolderAndRemovesItOnlyWhenAsked) {
   }
 }
 
-TEST(DeleteTree, FolderWithOtherAttributesIsTreatedAsAFile) {
-  // A hidden folder is not exactly a directory: deleting it as a file fails,
-  // so it stays with what it holds, and so does the root. A read-only file
-  // cannot be deleted either; everything else goes.
+TEST(DeleteTree, HiddenAndReadOnlyEntriesGoToo) {
   ky_test::TempDir dir;
   MakeTree(dir);
   dir.MakeDir("root\\sub\\hidden");
   dir.WriteFile("root\\sub\\hidden\\inside.txt");
   SetAttributes(dir / "root\\sub\\hidden", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+  dir.MakeDir("root\\rodir");
+  dir.WriteFile("root\\rodir\\inside.txt");
+  // Not every file system keeps a folder's read-only attribute; where it does, it must not stop the walk.
+  SetFileAttributesA((dir / "root\\rodir").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
   dir.WriteFile("root\\ro.txt");
   SetAttributes(dir / "root\\ro.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
 
-  DeleteTree(dir / "root", true);
-  for (const char* kept : {"root", "root\\sub", "root\\sub\\hidden\\inside.txt", "root\\ro.txt"})
-    EXPECT_TRUE(dir.Exists(kept)) << kept;
-  for (const char* gone : {"root\\a.txt", "root\\sub\\b.dcu", "root\\sub\\deeper", "root\\empty"})
-    EXPECT_FALSE(dir.Exists(gone)) << gone;
+  EXPECT_EQ(DeleteTree(dir / "root", true), std::vector<std::string>{});
+  EXPECT_FALSE(dir.Exists("root"));
+}
+
+TEST(DeleteTree, ReportsWhatStaysAndKeepsItsFolders) {
+  // A file held open without delete sharing cannot go; neither can the
+  // folders above it. Everything else goes.
+  ky_test::TempDir dir;
+  MakeTree(dir);
+  HANDLE held = CreateFileA((dir / "root\\sub\\b.dcu").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::vector<std::string> failed = DeleteTree(dir / "root", true);
+  CloseHandle(held);
+  EXPECT_EQ(failed, (std::vector<std::string>{dir / "root\\sub\\b.dcu", dir / "root\\sub", dir / "root"}));
+  for (const char* gone : {"root\\a.txt", "root\\sub\\deeper", "root\\empty"}) EXPECT_FALSE(dir.Exists(gone)) << gone;
+  EXPECT_TRUE(dir.Exists("root\\sub\\b.dcu"));
+  // A missing folder is nothing to delete; a file in place of the folder stays and is reported.
+  EXPECT_EQ(DeleteTree(dir / "none", true), std::vector<std::string>{});
+  dir.WriteFile("plain");
+  EXPECT_EQ(DeleteTree(dir / "plain", true), std::vector<std::string>{dir / "plain"});
+}
+
+TEST(DeleteFileForce, ClearsReadOnlyAndTellsWhetherTheNameIsGone) {
+  ky_test::TempDir dir;
+  dir.WriteFile("ro.txt");
+  SetAttributes(dir / "ro.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(DeleteFileForce(dir / "ro.txt"));
+  EXPECT_FALSE(dir.Exists("ro.txt"));
+  EXPECT_TRUE(DeleteFileForce(dir / "never.txt"));
+  dir.MakeDir("folder");
+  EXPECT_FALSE(DeleteFileForce(dir / "folder"));
 }
 
 TEST(DeleteFilesInFolder, DeletesOnlyPlainMatchingFiles) {
@@ -78,7 +105,7 @@ TEST(DeleteFilesInFolder, DeletesOnlyPlainMatchingFiles) {
     SetAttributes(dir / "ro.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
     SetAttributes(dir / "hid.dcu", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
 
-    DeleteFilesInFolder(dir.Path(), c.mask);
+    EXPECT_EQ(DeleteFilesInFolder(dir.Path(), c.mask), std::vector<std::string>{});
     for (const char* name : c.gone) EXPECT_FALSE(dir.Exists(name)) << name;
     for (const char* name : c.kept) EXPECT_TRUE(dir.Exists(name)) << name;
   }

@@ -1,6 +1,7 @@
 // Drives the platform layer from the command line, so that check_outside.sh
 // can look at the results with Linux tools (wine reg, lnkinfo, ls).
 #include <cstdio>
+#include <vector>
 #include <cstdlib>
 #include <string>
 
@@ -24,7 +25,10 @@ int main(int argc, char** argv) {
       TComInit com;
       CreateShellLink(arg(2), arg(3), arg(4));
     } else if (cmd == "delete-tree" && argc == 4) {
-      DeleteTree(arg(2), arg(3) == "1");
+      // What could not be deleted, one a line; exit status 3 when anything stays.
+      std::vector<std::string> failed = DeleteTree(arg(2), arg(3) == "1");
+      for (const std::string& f : failed) std::printf("%s\n", f.c_str());
+      if (!failed.empty()) return 3;
     } else {
       std::fprintf(stderr,
                    "usage: platform_probe reg-write|reg-write-int|reg-read-int SECTION VALUE DATA\n"

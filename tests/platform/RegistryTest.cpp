@@ -2,6 +2,7 @@
 #include "platform/os/WinApi.h"
 
 #include <climits>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -212,6 +213,42 @@ TEST_F(RegistryTest, FailingWriteRaisesNamingTheValue) {
   ASSERT_TRUE(ky_test::MakeKeyReadOnly(HKEY_CURRENT_USER, "SoftWare\\Locked"));
   EXPECT_THROW(reg.WriteString("SoftWare\\Locked", "Language", "1"), ERegistryException);
   EXPECT_FALSE(reg.ValueExists("SoftWare\\Locked", "Language"));
+}
+
+TEST_F(RegistryTest, AKeyThatMayNotBeReadRaisesInsteadOfReadingAsMissing) {
+  const std::string key = std::string(kTessaro) + "\\Hidden";
+  reg.WriteString(key, "Ver1", "7");
+  // Everyone may change the permissions, nobody may read.
+  HKEY h;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;WD;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+  LocalFree(sd);
+  RegCloseKey(h);
+  HKEY probe;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
+    RegCloseKey(probe);
+    GTEST_SKIP() << "this registry does not enforce key permissions";
+  }
+  EXPECT_TRUE(reg.KeyExists(key));
+  for (const auto& read : std::vector<std::function<void()>>{[&] { reg.ReadString(key, "Ver1", "d"); },
+                                                             [&] { reg.ReadInteger(key, "Ver1", 0); },
+                                                             [&] { reg.ValueExists(key, "Ver1"); },
+                                                             [&] { reg.GetKeyNames(key); }}) {
+    try {
+      read();
+      ADD_FAILURE() << "no error";
+    } catch (const ERegistryException& e) {
+      EXPECT_NE(std::string(e.what()).find("Hidden"), std::string::npos) << e.what();
+    }
+  }
+  // Open again for the sandbox to clean up.
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, WRITE_DAC, &h), ERROR_SUCCESS);
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  EXPECT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+  LocalFree(sd);
+  RegCloseKey(h);
 }
 
 TEST_F(RegistryTest, DeleteValueRemovesOnlyThatValue) {

@@ -30,13 +30,19 @@ TEST(InternetShortcut, WritesTwoLinesReplacingTheFile) {
   EXPECT_EQ(dir.ReadFile("Tessaro.url"), "[InternetShortcut]\r\nURL=http://www.tessaro.example/kycontrols\r\n");
 }
 
-TEST(InternetShortcut, DropsErrorsSilently) {
+TEST(InternetShortcut, AShortcutThatCannotBeWrittenRaisesNamingIt) {
   ky_test::TempDir dir;
-  EXPECT_NO_THROW(WriteInternetShortcut(dir / "NoSuchGroup\\Tessaro.url", "http://x"));
+  dir.MakeDir("Busy.url");  // a folder in the way of the file name
+  for (const std::string& file : {dir / "NoSuchGroup\\Tessaro.url", dir / "Busy.url"}) {
+    SCOPED_TRACE(file);
+    try {
+      WriteInternetShortcut(file, "http://x");
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+    }
+  }
   EXPECT_FALSE(dir.Exists("NoSuchGroup"));
-  // A folder in the way of the file name.
-  dir.MakeDir("Busy.url");
-  EXPECT_NO_THROW(WriteInternetShortcut(dir / "Busy.url", "http://x"));
   EXPECT_NE(GetFileAttributesA((dir / "Busy.url").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 

@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpandCase{"no reference", "no reference"},
                       ExpandCase{"", ""},
                       ExpandCase{"%KY_259%", k259},
-                      ExpandCase{"%KY_260%", "%KY_260%"}));
+                      ExpandCase{"%KY_260%", k260},  // longer values are read whole
+                      ExpandCase{"a%KY_260%b", "a" + k260 + "b"}));
 
 class SystemFolderTest : public ::testing::Test {
 protected:

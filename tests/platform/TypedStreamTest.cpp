@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "platform/base/TypedStream.h"
 #include "platform/base/Exception.h"
@@ -260,4 +261,32 @@ TEST(TypedStream, SkipValueSkipsNestedStructures) {
   r2.SkipValue();
   EXPECT_EQ(r2.ReadSet(), (std::vector<std::string>{"akLeft", "akTop"}));
   EXPECT_EQ(r2.ReadBinary(), (Bytes{'x', 'y', 'z'}));
+}
+
+TEST(TypedStream, ReaderPositionsHoldInsideAndOutsideItsBuffer) {
+  // Values of several sizes; the reader's buffer (16 bytes) holds only a few.
+  TMemoryStream m;
+  std::vector<int64_t> at;
+  std::vector<int32_t> values;
+  {
+    TKyWriter w(m);
+    for (int32_t i = 0; i < 300; ++i) {
+      at.push_back(w.Position());
+      int32_t v = (i % 3 == 0) ? i : (i % 3 == 1) ? i * 1000 : -i * 100000;
+      values.push_back(v);
+      w.WriteInteger(v);
+    }
+  }
+  // Starting elsewhere than 0: the reader asks the stream once, then follows it.
+  m.SetPosition(at[5]);
+  TKyReader r(m, 16);
+  EXPECT_EQ(r.Position(), at[5]);
+  EXPECT_EQ(r.ReadInteger(), values[5]);
+  // Forward and back, near (inside the buffer) and far (outside it).
+  for (size_t i : {6u, 8u, 7u, 6u, 120u, 119u, 121u, 3u, 299u, 0u, 1u, 150u, 149u}) {
+    r.SetPosition(at[i]);
+    EXPECT_EQ(r.Position(), at[i]) << i;
+    EXPECT_EQ(r.ReadInteger(), values[i]) << i;
+    if (i + 1 < at.size()) EXPECT_EQ(r.Position(), at[i + 1]) << i;
+  }
 }

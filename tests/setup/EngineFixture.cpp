@@ -2,6 +2,8 @@
 
 #include "platform/os/WinApi.h"
 
+#include <set>
+
 #include "platform/os/FileOps.h"
 #include "setup/Environments.h"
 #include "setup/InstallerMessages.h"
@@ -119,6 +121,80 @@ std::string EngineTest::Reg(const std::string& id, const std::string& value) con
 
 bool EngineTest::HasValue(const std::string& id, const std::string& value) const {
   return state.Registry.ValueExists(ProductKey(id), value);
+}
+
+namespace {
+
+void ListFolder(const std::string& folder, const std::string& relative, std::string& out) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  std::vector<WIN32_FIND_DATAA> entries;
+  do {
+    std::string name = fd.cFileName;
+    if (name != "." && name != "..") entries.push_back(fd);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  for (const WIN32_FIND_DATAA& e : entries) {
+    std::string rel = relative + "\\" + e.cFileName;
+    if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      out += "dir " + rel + "\n";
+      ListFolder(folder + "\\" + e.cFileName, rel, out);
+    } else {
+      TMemoryStream m;
+      m.LoadFromFile(folder + "\\" + e.cFileName);
+      out += "file " + rel + " = " + std::string(m.Data().begin(), m.Data().end()) + "\n";
+    }
+  }
+}
+
+void ListKey(HKEY parent, const std::string& path, std::string& out) {
+  HKEY key;
+  if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  out += "key " + path + "\n";
+  for (DWORD i = 0;; ++i) {
+    char name[16384];
+    BYTE data[16384];
+    DWORD nameLen = sizeof name, dataLen = sizeof data, type;
+    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS) break;
+    out += "  " + std::string(name, nameLen) + " = " + std::string(reinterpret_cast<char*>(data), dataLen) + "\n";
+  }
+  std::vector<std::string> subs;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD len = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subs.emplace_back(name, len);
+  }
+  RegCloseKey(key);
+  for (const std::string& sub : subs) ListKey(parent, path.empty() ? sub : path + "\\" + sub, out);
+}
+
+}  // namespace
+
+std::string EngineTest::Snapshot() const {
+  std::string out;
+  ListFolder(dir.Path(), "", out);
+  ListKey(HKEY_CURRENT_USER, "", out);
+  ListKey(HKEY_LOCAL_MACHINE, "", out);
+  return out;
+}
+
+std::string EngineTest::SnapshotDiff(const std::string& before, const std::string& after) {
+  auto lines = [](const std::string& text) {
+    std::multiset<std::string> out;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      out.insert(text.substr(start, end - start).substr(0, 200));
+    return out;
+  };
+  std::multiset<std::string> a = lines(before), b = lines(after);
+  std::string diff;
+  for (const std::string& l : a)
+    if (!b.count(l)) diff += "- " + l + "\n";
+  for (const std::string& l : b)
+    if (!a.count(l)) diff += "+ " + l + "\n";
+  return diff;
 }
 
 bool EngineTest::Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -63,6 +63,14 @@ protected:
   std::string ProductFolder(const std::string& id) const { return state.PathInstall + "\\" + id; }
   std::string GroupFolder(const std::string& id) const { return state.PathGroup + "\\" + id; }
 
+  // Everything the engine could have touched, as text: every entry below
+  // the temporary folder (with the contents of files) and every key and
+  // value of the sandboxed registry. Equal before and after means nothing
+  // was written or deleted.
+  std::string Snapshot() const;
+  // The lines only one of two snapshots has, each marked "-" or "+"; "" when equal.
+  static std::string SnapshotDiff(const std::string& before, const std::string& after);
+
   static bool Exists(const std::string& path);
   static std::string ReadAll(const std::string& path);
   static void WriteAll(const std::string& path, const std::string& data);

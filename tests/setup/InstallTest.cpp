@@ -97,11 +97,11 @@ TEST_F(EngineTest, LibraryProductPlacesEveryCategory) {
   EXPECT_TRUE(SameText(demo.path, product + "Demo\\Demo.exe")) << demo.path;
   EXPECT_FALSE(Exists(GroupFolder("KyControls_D5Lib") + "\\KyLibrary_D5.lnk"));
 
-  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyD5.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyControls_D5Lib.stp");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Ver1") + Reg("KyControls_D5Lib", "Ver2") + Reg("KyControls_D5Lib", "Ver3"), "210");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Description"), "KyControls Delphi5 Library  Ver: 2.1.0");
   EXPECT_FALSE(HasValue("KyControls_D5Lib", "InstallLangs"));
-  EXPECT_EQ(ReadAll(state.PathInstall + "\\KyD5.stp"), ReadAll(stp));
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\KyControls_D5Lib.stp"), ReadAll(stp));
   EXPECT_EQ(state.Products.Find("KyControls_D5Lib", 0), 1);
   // The bar's label named each file as it was written.
   EXPECT_EQ(bar.labels.size(), 8u);
@@ -202,7 +202,8 @@ TEST_F(EngineTest, InstallingTheSameProductAgainRemovesTheFirstInstallation) {
   EXPECT_EQ(ReadAll(ProductFolder("Samples") + "\\a.txt"), "2");
   EXPECT_FALSE(Exists(ProductFolder("Samples") + "\\only-in-1.txt"));
   EXPECT_FALSE(Exists(state.PathInstall + "\\s1.stp"));
-  EXPECT_EQ(Reg("Samples", "FileSetup"), "s2.stp");
+  EXPECT_EQ(Reg("Samples", "FileSetup"), "Samples.stp");
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\Samples.stp"), ReadAll(dir / "incoming\\s2.stp"));
   EXPECT_EQ(state.Products.Count(), 2);
 }
 
@@ -221,19 +222,50 @@ TEST_F(EngineTest, FullProductReplacesAnotherQualifierOfItself) {
 TEST_F(EngineTest, RunFailingHalfWayKeepsWhatWasWrittenAndRecordsNothing) {
   std::string root = AddEnvironment(D5);
   InstallInstaller();
-  DeleteTree(root + "\\Include", true);  // headers go there without creating it
+  dir.MakeDir("EnvD5\\Lib\\KyGrid.dcu");  // a folder where the third file goes
   std::string stp = MakeSetup("broken.stp", Product("KyControls", 2, {2, 1, 0}),
                               {{"KyPanel.dcu", "unit"}, {"KyPanel.hpp", "header"}, {"KyGrid.dcu", "unit"}});
   bar.Reset();
   EXPECT_THROW(installer.InstallProduct(stp, bar.Max()), EStreamError);
   EXPECT_EQ(installer.Scales().Depth(), 0);
   EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "unit");
-  EXPECT_FALSE(Exists(root + "\\Lib\\KyGrid.dcu"));
+  EXPECT_EQ(ReadAll(root + "\\Include\\KyPanel.hpp"), "header");
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("KyControls_D5Lib")));
   EXPECT_EQ(state.Products.Find("KyControls_D5Lib"), -1);
-  EXPECT_FALSE(Exists(state.PathInstall + "\\broken.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\KyControls_D5Lib.stp"));
   // The setup file was closed on the way out.
   EXPECT_TRUE(DeleteFileA(stp.c_str()));
+}
+
+TEST_F(EngineTest, MissingTargetFoldersAreFoundBeforeAnythingChanges) {
+  // The environment's Include folder is gone, and a library file wants a
+  // sub-folder of Lib: both are written into, never made.
+  std::string root = AddEnvironment(D5);
+  InstallInstaller();
+  Install(MakeSetup("v1.stp", Product("KyControls", 2, {2, 1, 0}), {{"KyPanel.dcu", "1"}}));
+  DeleteTree(root + "\\Include", true);
+  struct Case {
+    const char* what;
+    std::vector<PayloadFile> files;
+    std::string folder;
+  } cases[] = {
+      {"Include missing", {{"KyPanel.dcu", "2"}, {"KyPanel.hpp", "h"}}, root + "\\Include"},
+      {"a sub-folder of Lib", {{"KyPanel.dcu", "2"}, {"Sub\\KyGrid.dcu", "g"}}, root + "\\Lib\\Sub"},
+  };
+  const std::string before = Snapshot();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string stp = MakeSetup("v2.stp", Product("KyControls", 2, {2, 2, 0}), c.files);
+    std::string got;
+    try {
+      installer.InstallProduct(stp, bar.Max());
+    } catch (const Exception& e) {
+      got = e.what();
+    }
+    EXPECT_EQ(got, "The file '" + stp + "' installs into the folder '" + c.folder + "', which does not exist.");
+    ASSERT_TRUE(DeleteFileA(stp.c_str()));
+    EXPECT_EQ(SnapshotDiff(before, Snapshot()), "");
+  }
 }
 
 TEST_F(EngineTest, ChecksBeforeInstalling) {

@@ -40,7 +40,7 @@ public:
   void ShowProducts(const TProductList&) override {}
   int SelectedProduct() const override { return -1; }
   void SelectProduct(int) override {}
-  void SetSituationText(const std::string&) override {}
+  void SetSituationText(const std::string& t) override { situation = t; }
   void SetProgressText(const std::string&) override {}
   void SetFinalText(const std::string&) override {}
   TProgressSink& ProgressBar() override { return bar; }
@@ -62,7 +62,7 @@ public:
 
   std::map<TWizardButtonKind, int> captionIds;
   int language = 0;
-  std::string accept = "F", group;
+  std::string accept = "F", group, situation;
   RecordingBar bar;
 
 private:
@@ -155,6 +155,22 @@ TEST_F(LanguagesTest, TheRecordedLanguageIsActiveAtStartAndTheRadioGroupSwitches
   view.language = 9;  // not a language: nothing changes
   wizard.LanguageChanged();
   EXPECT_EQ(view.ButtonCaption(wbNext), "Close");
+}
+
+TEST_F(LanguagesTest, TheInstallerUpdateNoticeReadsInTheRecordedLanguage) {
+  InstallInstaller();
+  state.Registry.WriteString(ProductKey("KySetup"), "Ver3", "14");
+  for (int language : {4, 1, 0}) {
+    SCOPED_TRACE(language);
+    languages.Activate(0);  // whatever was active before the start
+    state.Registry.WriteString(kMakerKey, "Language", std::to_string(language));
+    LanguageView view(languages);
+    TWizardController wizard(view, state.ProgramFile);
+    wizard.Start();
+    ASSERT_EQ(wizard.Mode(), 1);
+    EXPECT_EQ(view.situation, Format(languages.Package(language).FindMessage(msgSetupUpdate)->Text(),
+                                     {int64_t{2}, int64_t{5}, int64_t{14}, int64_t{2}, int64_t{5}, int64_t{15}}));
+  }
 }
 
 TEST_F(LanguagesTest, ValidationMessagesComeInTheChosenLanguage) {

@@ -29,7 +29,7 @@ TEST_F(EngineTest, ErasingALibraryProductUndoesItsInstallation) {
   for (const std::string& gone : {root + "\\Include\\KyPanel.hpp", root + "\\Lib\\KyPanel.dcu",
                                   root + "\\Bin\\dclKy50.bpl", state.SystemDir + "\\Ky50.bpl",
                                   ProductFolder("KyControls_D5Lib"), GroupFolder("KyControls_D5Lib"),
-                                  state.PathInstall + "\\KyD5.stp"})
+                                  state.PathInstall + "\\KyControls_D5Lib.stp"})
     EXPECT_FALSE(Exists(gone)) << gone;
   EXPECT_TRUE(Exists(root + "\\Lib\\Foreign.dcu"));
   EXPECT_TRUE(state.Registry.GetKeyNames(KnownPackagesKey(D5)).empty());
@@ -62,7 +62,7 @@ TEST_F(EngineTest, UpdateOverBaseThenErasingTheUpdateReinstallsTheBase) {
   Install(MakeSetup("base.stp", base, {{"KyPanel.dcu", "base unit"}, {"KyGrid.dcu", "base grid"}}));
   Install(MakeSetup("upd1.stp", Update(base, {2, 1, 1}), {{"KyPanel.dcu", "update unit"}, {"KyNew.dcu", "new"}}));
   EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "update unit");
-  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "upd1.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "KyControls_D5Lib.upd");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3Upd"), "1");
   EXPECT_EQ(Reg("KyControls_D5Lib", "DescriptionUpd"), "KyControls Delphi5 Library  Ver: 2.1.1 Update");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3"), "0");
@@ -75,10 +75,10 @@ TEST_F(EngineTest, UpdateOverBaseThenErasingTheUpdateReinstallsTheBase) {
   EXPECT_FALSE(Exists(root + "\\Lib\\KyNew.dcu"));
   for (const char* value : {"FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "DescriptionUpd"})
     EXPECT_FALSE(HasValue("KyControls_D5Lib", value)) << value;
-  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "base.stp");
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyControls_D5Lib.stp");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Description"), "KyControls Delphi5 Library  Ver: 2.1.0");
-  EXPECT_TRUE(Exists(state.PathInstall + "\\base.stp"));
-  EXPECT_FALSE(Exists(state.PathInstall + "\\upd1.stp"));
+  EXPECT_TRUE(Exists(state.PathInstall + "\\KyControls_D5Lib.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\KyControls_D5Lib.upd"));
   EXPECT_EQ(state.Products.Find("KyControls_D5Lib", 1), -1);
   EXPECT_GE(state.Products.Find("KyControls_D5Lib", 0), 0);
 }
@@ -93,9 +93,8 @@ TEST_F(EngineTest, UpdateOverUpdateReplacesTheOldUpdate) {
   EXPECT_EQ(ReadAll(root + "\\Lib\\KyPanel.dcu"), "panel 2");
   EXPECT_EQ(ReadAll(root + "\\Lib\\KyGrid.dcu"), "base grid");  // the base came back before update 2
   EXPECT_FALSE(Exists(root + "\\Lib\\KyOnlyIn1.dcu"));
-  EXPECT_FALSE(Exists(state.PathInstall + "\\upd1.stp"));
-  EXPECT_TRUE(Exists(state.PathInstall + "\\upd2.stp"));
-  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "upd2.stp");
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\KyControls_D5Lib.upd"), ReadAll(dir / "incoming\\upd2.stp"));
+  EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetupUpd"), "KyControls_D5Lib.upd");
   EXPECT_EQ(Reg("KyControls_D5Lib", "Ver3Upd"), "2");
   int updates = 0;
   for (const TProductItem& item : state.Products.Items()) updates += item.Data == 1;
@@ -111,8 +110,8 @@ TEST_F(EngineTest, ErasingABaseWithAnUpdateErasesBoth) {
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Samples")));
   EXPECT_EQ(state.Products.Find("Samples"), -1);
   EXPECT_FALSE(Exists(ProductFolder("Samples")));
-  EXPECT_FALSE(Exists(state.PathInstall + "\\s.stp"));
-  EXPECT_FALSE(Exists(state.PathInstall + "\\s-upd.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\Samples.stp"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\Samples.upd"));
 }
 
 TEST_F(EngineTest, HelpUpdateOfKindThreeGoesBackWhereTheBaseWas) {
@@ -141,15 +140,41 @@ TEST_F(EngineTest, ErasingTheInstallerLeavesNoRecordAndNoGroup) {
   EXPECT_EQ(state.Products.Count(), 0);
 }
 
-TEST_F(EngineTest, MissingStoredSetupFileStopsTheRemovalBeforeAnything) {
-  InstallInstaller();
-  Install(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
-  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\s.stp").c_str()));
-  bar.Reset();
-  TProductItem item = state.Products[state.Products.Find("Samples")];
-  EXPECT_THROW(installer.RemoveProduct(installer.StoredSetupFile(item), bar.Max(), true, true), EFOpenError);
-  EXPECT_EQ(installer.Scales().Depth(), 0);
-  EXPECT_EQ(Reg("Samples", "FileSetup"), "s.stp");
-  EXPECT_NE(state.Products.Find("Samples"), -1);
-  EXPECT_TRUE(Exists(ProductFolder("Samples") + "\\a.txt"));
+TEST_F(EngineTest, UnreadableStoredSetupFileStillErasesTheRecordAndSaysWhatStays) {
+  // Missing, or cut short: either way its file list cannot be known.
+  for (bool missing : {true, false}) {
+    SCOPED_TRACE(missing ? "missing" : "truncated");
+    InstallInstaller();
+    Install(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+    const std::string stored = state.PathInstall + "\\Samples.stp";
+    if (missing) ASSERT_TRUE(DeleteFileA(stored.c_str()));
+    else WriteAll(stored, ReadAll(stored).substr(0, 60));
+    bar.Reset();
+    TProductItem item = state.Products[state.Products.Find("Samples")];
+    try {
+      installer.RemoveProduct(installer.StoredSetupFile(item), bar.Max(), true, true);
+      ADD_FAILURE() << "no error";
+    } catch (const EStoredCopyUnreadable& e) {
+      EXPECT_EQ(std::string(e.what()).find("The stored setup file '" + stored + "' could not be read ("), 0u)
+          << e.what();
+    }
+    EXPECT_EQ(installer.Scales().Depth(), 0);
+    EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Samples")));
+    EXPECT_EQ(state.Products.Find("Samples"), -1);
+    EXPECT_FALSE(Exists(stored));
+    EXPECT_TRUE(Exists(ProductFolder("Samples") + "\\a.txt"));  // what it installed is unknown, so it stays
+
+    // Nor does it block installing again: the same with the copy gone before a new installation.
+    Install(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+    if (missing) ASSERT_TRUE(DeleteFileA(stored.c_str()));
+    else WriteAll(stored, "KySetup");
+    installer.ClearNotes();
+    Install(MakeSetup("s2.stp", Product("Samples", 4, {1, 1, 0}), {{"b.txt", "b"}}));
+    EXPECT_EQ(Reg("Samples", "Ver2"), "1");
+    EXPECT_EQ(ReadAll(stored), ReadAll(dir / "incoming\\s2.stp"));
+    ASSERT_EQ(installer.Notes().size(), 1u);
+    EXPECT_NE(installer.Notes()[0].find(stored), std::string::npos) << installer.Notes()[0];
+    Remove(state.Products[state.Products.Find("Samples")]);
+    Remove(state.Products[state.Products.Find("KySetup")]);
+  }
 }

@@ -261,7 +261,7 @@ TEST_F(SetupFileTest, RefusalsNameTheFile) {
          std::string f = Write(SampleProduct(), {{"a.bin", "abc"}}, {"old.txt"});
          fs::resize_file(f, fs::file_size(f) - 4);
          return f;
-       }, "Stream read error"},
+       }, "Stream read error: %s (the file ends early)"},
       {"wrong tag for the kind", [&] {
          return Raw([](TKyWriter& w) {
            w.WriteString("P");
@@ -279,9 +279,15 @@ TEST_F(SetupFileTest, RefusalsNameTheFile) {
 }
 
 TEST_F(SetupFileTest, UnsafeNamesAreRefusedInFilesAndObsoleteList) {
-  const char* unsafe[] = {"..\\evil.dll", "Lib\\..\\..\\evil.dll", "\\Windows\\evil.dll", "/etc/evil",
-                          "C:\\evil.dll", "c:evil.dll", "Lib/../x", "..", "Lib\\... \\x", "a.txt:stream", ""};
-  for (const char* name : unsafe) {
+  const std::string unsafe[] = {"..\\evil.dll", "Lib\\..\\..\\evil.dll", "\\Windows\\evil.dll", "/etc/evil",
+                                "C:\\evil.dll", "c:evil.dll", "Lib/../x", "..", "Lib\\... \\x", "a.txt:stream", "",
+                                // Device names, with an extension, in a folder, before blanks.
+                                "NUL", "con", "aux.txt", "Lib\\COM1", "lpt9.dcu", "prn .txt", "COM\xB9",
+                                // Names the system would change: trailing dots and blanks.
+                                "a.txt.", "a.txt ", "Lib.\\a.dcu", "x\\.\\y",
+                                // Empty parts, wildcards, control characters, overlong parts.
+                                "a\\\\b", "a\\", "a*b", "a?b", "a\tb", "a|b", std::string(256, 'n')};
+  for (const std::string& name : unsafe) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(IsSafeRelativeName(name));
     std::string inFiles = Write(SampleProduct(), {{name, "x"}}, {}, "f.stp");
@@ -289,6 +295,8 @@ TEST_F(SetupFileTest, UnsafeNamesAreRefusedInFilesAndObsoleteList) {
     std::string inObsolete = Write(SampleProduct(), {}, {name}, "o.stp");
     EXPECT_EQ(Refusal(inObsolete), "The file '" + inObsolete + "' holds the unsafe file name '" + name + "'.");
   }
-  for (const char* name : {"a", "Lib\\KyPanel.dcu", "..x\\y..z", "Help\\.hidden", "x\\.\\y"})
+  for (const std::string& name : {std::string("a"), std::string("Lib\\KyPanel.dcu"), std::string("..x\\y..z"),
+                                  std::string("Help\\.hidden"), std::string("CONSOLE.txt"), std::string("COM10"),
+                                  std::string("nul_x"), std::string(255, 'n')})
     EXPECT_TRUE(IsSafeRelativeName(name)) << name;
 }

@@ -499,13 +499,51 @@ TEST_F(WizardTest, ErasingProductsAndFinallyTheInstaller) {
 TEST_F(WizardTest, FailedRunEndsOnTheFinalPageWithTheCancelMessage) {
   FirstRun();
   AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
-  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\s.stp").c_str()));
+  // The stored copy gone: the record goes all the same, and the error says its files stay.
+  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\Samples.stp").c_str()));
   view.selected = 1;
   wizard.Previous();
   wizard.Next();
   EXPECT_EQ(view.page, 7);
   EXPECT_EQ(view.final, "The process has been canceled.");
   ASSERT_EQ(view.errors.size(), 1u);
-  EXPECT_NE(view.errors[0].find("s.stp"), std::string::npos) << view.errors[0];
-  EXPECT_EQ(view.products.size(), 2u);  // the removal stopped before touching the list
+  EXPECT_NE(view.errors[0].find("Samples.stp' could not be read"), std::string::npos) << view.errors[0];
+  EXPECT_EQ(state.Products.Find("Samples"), -1);
+  EXPECT_FALSE(state.Registry.KeyExists("SoftWare\\Tessaro\\Samples"));
+}
+
+TEST_F(WizardTest, SingleEnvironmentHelpUnticksEveryBoxAndTheSelectionStaysAfterARun) {
+  AddEnvironment(2);
+  FirstRun();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  view.ticked.fill(true);  // left from an earlier help product of kind 3
+  view.selected = 1;
+  AddAndInstall(MakeSetup("h.stp", Product("Ky", 7, {1, 0, 0}), {{"Ky.hlp", "h"}}));
+  EXPECT_EQ(view.ticked, (std::array<bool, kEnvironmentCount>{}));
+  EXPECT_EQ(view.selected, 1);
+  ASSERT_EQ(view.products.size(), 3u);
+
+  // Erasing the last item: a selection beyond the shorter list goes.
+  view.selected = 2;
+  wizard.Previous();
+  wizard.Next();
+  ASSERT_EQ(view.page, 7);
+  EXPECT_EQ(view.products.size(), 2u);
+  EXPECT_EQ(view.selected, -1);
+}
+
+TEST_F(WizardTest, WhatARunCouldNotCleanUpIsToldAfterItFinishes) {
+  FirstRun();
+  AddAndInstall(MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  ASSERT_TRUE(DeleteFileA((state.PathInstall + "\\Samples.stp").c_str()));
+  view.chosen = {MakeSetup("s2.stp", Product("Samples", 4, {1, 1, 0}), {{"b.txt", "b"}})};
+  wizard.Add();
+  wizard.Next();
+  view.accept = "T";
+  wizard.Next();
+  ASSERT_EQ(view.page, 7);
+  EXPECT_EQ(view.final, "The process has finished successfully.");
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("Samples.stp' could not be read"), std::string::npos) << view.errors[0];
+  EXPECT_EQ(Reg("Samples", "Ver2"), "1");
 }

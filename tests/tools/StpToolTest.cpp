@@ -3,7 +3,10 @@
 
 #include "platform/base/Stream.h"
 #include "setup/NameScramble.h"
+#include "setup/Installer.h"
 #include "setup/SetupFile.h"
+#include "platform/os/Mutex.h"
+#include <memory>
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 
@@ -59,7 +62,8 @@ TEST_F(StpToolTest, PackThenInfoRoundTrips) {
   dir_.WriteFile("src\\even.hlp", "");
   dir_.WriteFile("src\\Lib\\Odd.dcu", big);
   dir_.WriteFile("pic.bmp", std::string("BM") + std::string(98, 'p'));
-  const std::string qualifier(255, 'q');
+  // The longest qualifier whose identifier still names a key and a folder (255 characters).
+  const std::string qualifier(255 - std::string("KyControls_D6Lib_").size(), 'q');
   const std::string shortcuts = "EXE,HLP," + std::string(250, 'S');  // 258 bytes: the long form
   dir_.WriteFile("m.ini", "[Product]\nName=KyControls\nKind=8\nQualifier=" + qualifier +
                               "\nVersion=2.1.0\nBaseVersion=2.0.9\nUpdate=1\nShortcuts=" + shortcuts +
@@ -169,4 +173,43 @@ TEST_F(StpToolTest, SmallestProductHasNoPictureNoFilesAndDefaults) {
                            "Requires:      2.5.15\n", "Base version:  0.0.0\n", "Update:        no\n",
                            "Identifier:    Data\n", "Description:   Data  Ver: 1.0.0\n"})
     EXPECT_NE(info.output.find(line), std::string::npos) << line << info.output;
+}
+
+TEST_F(StpToolTest, EngineCommandsWaitForNobodyWhileAnotherCopyRuns) {
+  // The installer's mutex held elsewhere (the wizard, or another stptool).
+  auto held = std::make_unique<TNamedMutex>(kInstallerMutex);
+  for (const char* cmd : {"list", "remove Nothing"}) {
+    SCOPED_TRACE(cmd);
+    ky_test::ToolResult r = Stp(cmd);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.output, "Another copy of the setup program is running.\n");
+  }
+  // Packing touches no record and is not held back.
+  dir_.WriteFile("m.ini", "[Product]\nName=Ky\nKind=4\nVersion=1.0.0\n");
+  EXPECT_EQ(Stp("pack " + Q(dir_ / "m.ini") + " " + Q(dir_ / "o.stp")).exitCode, 0);
+  held.reset();
+  EXPECT_EQ(Stp("list").exitCode, 0);
+}
+
+TEST_F(StpToolTest, PacksMoreFilesThanTheRuntimeCanKeepOpen) {
+  std::string ini = "[Product]\nName=Many\nKind=4\nVersion=1.0.0\n[Files]\n";
+  dir_.MakeDir("src");
+  for (int i = 0; i < 600; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    dir_.WriteFile("src\\" + name, std::to_string(i));
+    ini += name + "=src\\" + name + "\n";
+  }
+  dir_.WriteFile("m.ini", ini);
+  ky_test::ToolResult r = Stp("pack " + Q(dir_ / "m.ini") + " " + Q(dir_ / "many.stp"));
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  TSetupFileReader reader(dir_ / "many.stp");
+  reader.ReadDescription();
+  ASSERT_EQ(reader.ReadFileCount(), 600);
+  for (int i = 0; i < 600; ++i) {
+    TSetupEntry e = reader.ReadEntry();
+    EXPECT_EQ(e.Name, "f" + std::to_string(i) + ".txt");
+    TMemoryStream content;
+    reader.CopyContent(e, content);
+    EXPECT_EQ(std::string(content.Data().begin(), content.Data().end()), std::to_string(i));
+  }
 }

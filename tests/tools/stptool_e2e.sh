@@ -99,10 +99,10 @@ check "header placed" test -f "$C/D5/Include/KyPanel.hpp"
 check "unit placed" test -f "$C/D5/Lib/KyPanel.dcu"
 check "run-time package in the system folder" test -f "$C/windows/system32/Ky50.bpl"
 expect_val 'HKCU\SoftWare\Borland\Delphi\5.0\Known Packages' 'C:\D5\Bin\dclKy50.bpl' 'Library KyControls  (2.1.0)'
-expect_val "$T\\KyControls_D5Lib" FileSetup KyD5.stp
+expect_val "$T\\KyControls_D5Lib" FileSetup KyControls_D5Lib.stp   # named after the product, not the file
 expect_val "$T\\KyControls_D5Lib" Description 'KyControls Delphi5 Library  Ver: 2.1.0'
 expect_link "$group/KyControls_D5Lib/Demo/Demo.lnk" 'C:\Tessaro\KyControls_D5Lib\Demo\Demo.exe'
-check "stored setup file" test -f "$C/Tessaro/KyD5.stp"
+check "stored setup file" cmp -s src/KyD5.stp "$C/Tessaro/KyControls_D5Lib.stp"
 
 # Its update, then erasing the update brings the base back.
 echo "KyPanel.dcu v2" >src/KyPanel.dcu
@@ -110,7 +110,7 @@ printf '[Product]\nName=KyControls\nKind=2\nVersion=2.1.1\nBaseVersion=2.1.0\nUp
 expect_status 0 stp pack src/upd.ini src/KyD5-upd.stp
 expect_status 0 stp install src/KyD5-upd.stp
 check "update placed" grep -q v2 "$C/D5/Lib/KyPanel.dcu"
-expect_val "$T\\KyControls_D5Lib" FileSetupUpd KyD5-upd.stp
+expect_val "$T\\KyControls_D5Lib" FileSetupUpd KyControls_D5Lib.upd
 expect_val "$T\\KyControls_D5Lib" DescriptionUpd 'KyControls Delphi5 Library  Ver: 2.1.1 Update'
 check "list shows the update" grep -q '^KyControls_D5Lib *update' <(stp list)
 expect_status 0 stp remove KyControls_D5Lib --update

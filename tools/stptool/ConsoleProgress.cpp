@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-TConsoleProgress::TConsoleProgress(bool console) : console_(console) {}
+namespace {
+
+constexpr std::chrono::milliseconds kRedrawInterval{100};
+
+}  // namespace
+
+TConsoleProgress::TConsoleProgress() = default;
 
 TConsoleProgress::~TConsoleProgress() { Finish(); }
 
@@ -11,37 +17,49 @@ void TConsoleProgress::SetPosition(int position) {
   position = std::clamp(position, 0, kMax);
   if (position == position_ && drawn_) return;
   position_ = position;
-  Draw();
+  pending_ = true;
+  Draw(false);
 }
 
 void TConsoleProgress::SetLabel(const std::string& text) {
   if (text == label_) return;
   label_ = text;
-  if (console_) Draw();
+  if (!out_.IsConsole()) return;
+  pending_ = true;
+  Draw(false);
 }
 
-void TConsoleProgress::Draw() {
+void TConsoleProgress::Draw(bool force) {
   int percent = position_ * 100 / kMax;
-  if (console_) {
+  if (out_.IsConsole()) {
+    auto now = std::chrono::steady_clock::now();
+    if (!force && drawn_ && now - lastDraw_ < kRedrawInterval) return;
+    lastDraw_ = now;
     constexpr int kWidth = 30;
     int filled = position_ * kWidth / kMax;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kWidth - filled), '.');
-    std::string label = label_.substr(0, 40);
-    std::fprintf(stderr, "\r[%s] %3d%% %-40s", bar.c_str(), percent, label.c_str());
-    std::fflush(stderr);
+    char line[128];
+    std::snprintf(line, sizeof line, "\r[%s] %3d%% %-40.40s", bar.c_str(), percent, label_.c_str());
+    out_.Write(line);
     drawn_ = true;
+    pending_ = false;
     return;
   }
+  pending_ = false;
   int tenth = percent / 10;
   if (tenth == lastTenth_) return;
   lastTenth_ = tenth;
-  std::fprintf(stderr, "progress %3d%%%s%s\n", tenth * 10, label_.empty() ? "" : " ", label_.c_str());
+  char head[32];
+  std::snprintf(head, sizeof head, "progress %3d%%", tenth * 10);
+  out_.Write(head + std::string(label_.empty() ? "" : " ") + label_ + "\n");
 }
 
 void TConsoleProgress::Finish() {
-  if (console_ && drawn_) {
-    std::fputc('\n', stderr);
+  if (!out_.IsConsole()) return;
+  if (pending_) Draw(true);
+  if (drawn_) {
+    out_.Write("\n");
     drawn_ = false;
   }
 }

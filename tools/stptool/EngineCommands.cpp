@@ -1,7 +1,5 @@
 #include "EngineCommands.h"
 
-#include <io.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -12,6 +10,7 @@
 #include "platform/base/Exception.h"
 #include "platform/base/FileNames.h"
 #include "platform/os/FileOps.h"
+#include "platform/os/Mutex.h"
 #include "platform/os/ProgramInfo.h"
 #include "platform/os/Shortcuts.h"
 #include "platform/base/SysUtils.h"
@@ -58,13 +57,23 @@ std::string Option(const TArgs& a, const std::string& name) {
   return it == a.options.end() ? std::string() : it->second;
 }
 
-// One engine session: the state loaded from the record, COM for the shell
-// links, and the console progress bar.
+// The installer's mutex, taken before anything else: stptool and the wizard
+// never work on the record at the same time.
+class TInstanceLock {
+public:
+  TInstanceLock() : mutex_(kInstallerMutex) {
+    if (mutex_.AlreadyExisted()) RaiseMessage("", kIdioma, msgAlreadyRunning);
+  }
+
+private:
+  TNamedMutex mutex_;
+};
+
+// One engine session: the instance lock, the state loaded from the record
+// and the console progress bar.
 class TSession {
 public:
-  TSession() : progress_(_isatty(_fileno(stderr)) != 0), installer_(state_, progress_) {
-    LoadRecordState(state_);
-  }
+  TSession() : installer_(state_, progress_) { LoadRecordState(state_); }
   TSetupState& State() { return state_; }
   TInstaller& Installer() { return installer_; }
   TConsoleProgress& Progress() { return progress_; }
@@ -80,13 +89,25 @@ public:
   void Run(const std::string& message, F routine) {
     std::fprintf(stderr, "%s\n", message.c_str());
     progress_.SetPosition(0);
-    routine(progress_.Max());
+    try {
+      routine(progress_.Max());
+    } catch (...) {
+      progress_.Finish();
+      ShowNotes();
+      throw;
+    }
     progress_.Finish();
+    ShowNotes();
     std::fprintf(stderr, "%s\n", MessageText(kIdioma, msgFinished).c_str());
   }
 
 private:
-  TComInit com_;
+  void ShowNotes() {
+    for (const std::string& note : installer_.Notes()) std::fprintf(stderr, "Warning: %s\n", note.c_str());
+    installer_.ClearNotes();
+  }
+
+  TInstanceLock lock_;
   TSetupState state_;
   TConsoleProgress progress_;
   TInstaller installer_;
@@ -203,7 +224,7 @@ void CommandRemove(const std::vector<std::string>& args) {
   if (SameText(item.Value, kInstallerName) && s.Products.Count() > 1)
     throw Exception("The installer can only be removed after every product.");
   std::string stored = session.Installer().StoredSetupFile(item);
-  if (stored.empty()) throw Exception("The record of '" + id + "' names no setup file.");
+  if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {id});
   s.WizardMode = 3;
   session.Run(MessageFmt(msgEliminating, {item.Description}),
               [&](int share) { session.Installer().RemoveProduct(stored, share, true, true); });

@@ -57,6 +57,26 @@ public:
     if (!seen[Product - 1]) Fail("the [Product] section is missing");
     for (const char* key : {"Name", "Kind", "Version"})
       if (!HasKey(key)) Fail(std::string("[Product] needs the key ") + key);
+    std::string offending;
+    switch (CheckIdentifier(m_.Product.Name, m_.Product.Kind, m_.Product.Qualifier, &offending)) {
+      case idfUnsafe:
+        Fail("the product identifier \"" + offending + "\" cannot name a folder or a registry key");
+      case idfReserved:
+        Fail("the product identifier \"" + offending + "\" is reserved for the setup program");
+      case idfNone:
+        break;
+    }
+    // A file where another entry needs a folder of that name.
+    for (const TManifestFile& f : m_.Files) {
+      const std::string u = UpperCase(f.Name);
+      for (size_t at = u.find_first_of("\\/"); at != std::string::npos; at = u.find_first_of("\\/", at + 1))
+        for (const TManifestFile& g : m_.Files)
+          if (UpperCase(g.Name) == u.substr(0, at)) {
+            line_ = f.Line;
+            Fail("\"" + f.Name + "\" needs a folder where line " + std::to_string(g.Line) + " puts the file \"" +
+                 g.Name + "\"");
+          }
+    }
     return m_;
   }
 
@@ -105,8 +125,7 @@ private:
     TSetupProduct& p = m_.Product;
     if (SameText(key, "Name")) {
       // The name becomes a registry key and a folder name.
-      if (value.empty() || value.find_first_of("\\/:*?\"<>|") != std::string::npos)
-        Fail("Name must be a non-empty name without \\ / : * ? \" < > |");
+      if (!IsPlainName(value)) Fail("Name \"" + value + "\" cannot name a folder or a registry key");
       p.Name = value;
     } else if (SameText(key, "Kind")) {
       int32_t k;
@@ -115,8 +134,8 @@ private:
         Fail("Kind must be a number from 0 to 17, not \"" + value + "\"");
       p.Kind = k;
     } else if (SameText(key, "Qualifier")) {
-      if (value.find_first_of("\\/:*?\"<>|") != std::string::npos)
-        Fail("Qualifier must not hold \\ / : * ? \" < > |");
+      if (!value.empty() && !IsPlainName(value))
+        Fail("Qualifier \"" + value + "\" cannot name a folder or a registry key");
       p.Qualifier = value;
     } else if (SameText(key, "Version")) {
       p.Version = ParseVersion(value);
@@ -197,26 +216,37 @@ TManifest LoadManifest(const std::string& fileName) {
 }
 
 void PackSetupFile(const TManifest& manifest, const std::string& outFile) {
-  // Open every source first so that a missing one fails before the output exists.
-  std::vector<std::unique_ptr<TFileStream>> sources;
-  for (const TManifestFile& f : manifest.Files) {
+  // Every source is opened once to check it before the output exists, and
+  // again, one at a time, to copy it: a product of many files never holds
+  // more than one open.
+  auto open = [](const TManifestFile& f) {
     try {
-      sources.push_back(std::make_unique<TFileStream>(f.Source, fmOpenRead));
+      auto source = std::make_unique<TFileStream>(f.Source, fmOpenRead);
+      if (source->Size() > std::numeric_limits<int32_t>::max())
+        throw Exception("\"" + f.Source + "\" is larger than 2 GB");
+      return source;
     } catch (const Exception& e) {
       throw Exception("line " + std::to_string(f.Line) + ": " + e.what());
     }
-    if (sources.back()->Size() > std::numeric_limits<int32_t>::max())
-      throw Exception("line " + std::to_string(f.Line) + ": \"" + f.Source + "\" is larger than 2 GB");
-  }
+  };
+  std::vector<int32_t> sizes;
+  for (const TManifestFile& f : manifest.Files) sizes.push_back(static_cast<int32_t>(open(f)->Size()));
   try {
     TFileStream out(outFile, fmCreate);
     TSetupFileWriter w(out);
     w.WriteDescription(manifest.Product);
     w.WriteFileCount(static_cast<int32_t>(manifest.Files.size()));
-    for (size_t i = 0; i < manifest.Files.size(); ++i)
-      w.WriteEntry(manifest.Files[i].Name, *sources[i], static_cast<int32_t>(sources[i]->Size()));
+    for (size_t i = 0; i < manifest.Files.size(); ++i) {
+      auto source = open(manifest.Files[i]);
+      // A source changed since the check would make the counts lie.
+      if (source->Size() != sizes[i])
+        throw Exception("line " + std::to_string(manifest.Files[i].Line) + ": \"" + manifest.Files[i].Source +
+                        "\" changed while packing");
+      w.WriteEntry(manifest.Files[i].Name, *source, sizes[i]);
+    }
     w.WriteObsolete(manifest.Obsolete);
     w.Flush();
+    out.Close();
   } catch (...) {
     std::remove(outFile.c_str());
     throw;

@@ -26,12 +26,17 @@ public:
   void SetPosition(int64_t pos) { Seek(pos, soBeginning); }
   virtual int64_t Size();
 
-  // Whole transfers: raise "Stream read error" / "Stream write error" when short.
+  // Whole transfers: raise "Stream read error" / "Stream write error" when
+  // short, followed by what ErrorDetail says.
   void ReadBuffer(void* buffer, int32_t count);
   void WriteBuffer(const void* buffer, int32_t count);
   // Copies count bytes from source at its position (count 0: all of source
   // from its start). Returns the bytes copied.
   int64_t CopyFrom(TStream& source, int64_t count);
+
+  // What follows the fixed text of a stream error: a file stream names its
+  // file and the system's reason (": C:\x.dcu (No space left on device)").
+  virtual std::string ErrorDetail(bool writing) const;
 };
 
 class TMemoryStream : public TStream {
@@ -62,7 +67,8 @@ private:
 enum TFileMode {
   fmOpenRead,       // existing file, read only
   fmOpenReadWrite,  // existing file, read and write
-  fmCreate,         // new or truncated file, read and write
+  fmCreate,         // new or truncated file, read and write: created as new
+                    // when there is none, which spares truncating
 };
 
 class TFileStream : public TStream {
@@ -75,6 +81,12 @@ public:
   int32_t Write(const void* buffer, int32_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   int64_t Size() override;
+  std::string ErrorDetail(bool writing) const override;
+
+  // Closes the file and raises the write error when the system reports that
+  // closing failed (data that could not be written out). The destructor
+  // closes silently.
+  void Close();
 
   const std::string& FileName() const { return fileName_; }
 

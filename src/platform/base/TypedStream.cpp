@@ -109,7 +109,8 @@ void TKyReader::InvalidValue() { throw EReadError("Invalid property value"); }
 
 void TKyReader::Fill() {
   int32_t n = stream_.Read(buffer_.data(), static_cast<int32_t>(buffer_.size()));
-  if (n <= 0) throw EReadError("Stream read error");
+  if (n <= 0) throw EReadError("Stream read error" + stream_.ErrorDetail(false));
+  if (streamPos_ >= 0) streamPos_ += n;
   bufPos_ = 0;
   bufEnd_ = n;
 }
@@ -121,7 +122,8 @@ void TKyReader::Read(void* buffer, int32_t count) {
       // Large raw reads go straight to the stream; the buffer only pays off for small values.
       if (count >= static_cast<int32_t>(buffer_.size())) {
         int32_t n = stream_.Read(out, count);
-        if (n <= 0) throw EReadError("Stream read error");
+        if (n <= 0) throw EReadError("Stream read error" + stream_.ErrorDetail(false));
+        if (streamPos_ >= 0) streamPos_ += n;
         out += n;
         count -= n;
         continue;
@@ -137,11 +139,18 @@ void TKyReader::Read(void* buffer, int32_t count) {
 }
 
 int64_t TKyReader::Position() const {
-  return stream_.Position() - (bufEnd_ - bufPos_);
+  if (streamPos_ < 0) streamPos_ = stream_.Position();
+  return streamPos_ - (bufEnd_ - bufPos_);
 }
 
 void TKyReader::SetPosition(int64_t position) {
-  stream_.SetPosition(position);
+  // Within the buffered bytes the buffer just moves; skipping small
+  // contents then costs no call to the stream.
+  if (streamPos_ >= 0 && position >= streamPos_ - bufEnd_ && position <= streamPos_) {
+    bufPos_ = bufEnd_ - static_cast<int32_t>(streamPos_ - position);
+    return;
+  }
+  streamPos_ = stream_.Seek(position, soBeginning);
   bufPos_ = bufEnd_ = 0;
 }
 

@@ -77,6 +77,10 @@ private:
   std::vector<uint8_t> buffer_;
   int32_t bufPos_ = 0;
   int32_t bufEnd_ = 0;
+  // The stream's own position (the end of the buffered bytes), asked once
+  // and then followed, so that positions cost no call to the stream; -1
+  // until asked.
+  mutable int64_t streamPos_ = -1;
 };
 
 class TKyWriter {

@@ -23,7 +23,14 @@ private:
 
 bool IsDots(const char* name) { return std::string(name) == "." || std::string(name) == ".."; }
 
-void DeleteTreeFrom(const std::string& folder, bool removeThis) {
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void ClearReadOnly(const std::string& path, DWORD attrs) {
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(path.c_str(), attrs & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+void DeleteTreeFrom(const std::string& folder, bool removeThis, std::vector<std::string>& failed) {
   WIN32_FIND_DATAA fd;
   {
     TFind find(folder + "\\*", fd);
@@ -31,14 +38,23 @@ void DeleteTreeFrom(const std::string& folder, bool removeThis) {
       do {
         if (IsDots(fd.cFileName)) continue;
         std::string entry = folder + "\\" + fd.cFileName;
-        if (fd.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY)
-          DeleteTreeFrom(entry, true);
-        else
-          DeleteFileA(entry.c_str());
+        DWORD a = fd.dwFileAttributes;
+        ClearReadOnly(entry, a);
+        bool isFolder = a & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+          DeleteTreeFrom(entry, true, failed);
+        } else if (isFolder) {
+          // A link to a folder elsewhere: only the link goes.
+          if (!RemoveDirectoryA(entry.c_str()) && Exists(entry)) failed.push_back(entry);
+        } else if (!DeleteFileA(entry.c_str()) && Exists(entry)) {
+          failed.push_back(entry);
+        }
       } while (find.Next(fd));
     }
   }  // the find handle must be closed before the folder can go
-  if (removeThis) RemoveDirectoryA(folder.c_str());
+  if (!removeThis) return;
+  ClearReadOnly(folder, GetFileAttributesA(folder.c_str()));
+  if (!RemoveDirectoryA(folder.c_str()) && Exists(folder)) failed.push_back(folder);
 }
 
 }  // namespace
@@ -53,10 +69,24 @@ bool DirectoryExists(const std::string& folder) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void DeleteTree(const std::string& folder, bool removeRoot) { DeleteTreeFrom(folder, removeRoot); }
+bool DeleteFileForce(const std::string& fileName) {
+  DWORD a = GetFileAttributesA(fileName.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return true;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
+  ClearReadOnly(fileName, a);
+  return DeleteFileA(fileName.c_str()) || !Exists(fileName);
+}
 
-void DeleteFilesInFolder(const std::string& folder, const std::string& mask) {
-  std::vector<std::string> names;
+std::vector<std::string> DeleteTree(const std::string& folder, bool removeRoot) {
+  std::vector<std::string> failed;
+  std::string root = ExcludeTrailingBackslash(folder);
+  if (!Exists(root)) return failed;
+  DeleteTreeFrom(root, removeRoot, failed);
+  return failed;
+}
+
+std::vector<std::string> DeleteFilesInFolder(const std::string& folder, const std::string& mask) {
+  std::vector<std::string> names, failed;
   WIN32_FIND_DATAA fd;
   {
     TFind find(folder + "\\" + mask, fd);
@@ -67,7 +97,11 @@ void DeleteFilesInFolder(const std::string& folder, const std::string& mask) {
       } while (find.Next(fd));
     }
   }
-  for (const std::string& name : names) DeleteFileA((folder + "\\" + name).c_str());
+  for (const std::string& name : names) {
+    std::string path = folder + "\\" + name;
+    if (!DeleteFileA(path.c_str()) && Exists(path)) failed.push_back(path);
+  }
+  return failed;
 }
 
 void RemoveEmptyFolder(const std::string& path) {
@@ -76,6 +110,34 @@ void RemoveEmptyFolder(const std::string& path) {
     size_t slash = p.rfind('\\');
     p = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
   }
+}
+
+void MoveFileReplace(const std::string& src, const std::string& dst) {
+  if (!MoveFileExA(src.c_str(), dst.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DWORD code = GetLastError();
+    throw EOSError("Cannot move \"" + src + "\" to \"" + dst + "\". " + SysErrorMessage(code), code);
+  }
+}
+
+std::string CreateUniqueFile(const std::string& folder, const char* prefix) {
+  char buf[MAX_PATH];
+  if (!GetTempFileNameA(ExcludeTrailingBackslash(folder).c_str(), prefix, 0, buf)) {
+    DWORD code = GetLastError();
+    throw EOSError("Cannot create a file in \"" + folder + "\". " + SysErrorMessage(code), code);
+  }
+  return buf;
+}
+
+bool SameFilePath(const std::string& a, const std::string& b) {
+  auto full = [](const std::string& p) {
+    DWORD n = GetFullPathNameA(p.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return p;
+    std::string out(n, '\0');
+    n = GetFullPathNameA(p.c_str(), n, out.data(), nullptr);
+    out.resize(n);
+    return out;
+  };
+  return lstrcmpiA(full(a).c_str(), full(b).c_str()) == 0;
 }
 
 void CopyFileReplace(const std::string& src, const std::string& dst) {

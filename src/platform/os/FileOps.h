@@ -9,15 +9,36 @@
 bool FileExists(const std::string& fileName);       // an existing entry that is not a folder
 bool DirectoryExists(const std::string& folder);
 
+#include <vector>
+
+// Deletes a file, clearing its read-only attribute first. True when no entry
+// of that name is left, also when there was none; a folder of that name
+// counts as left.
+bool DeleteFileForce(const std::string& fileName);
+
 // Deletes every entry below folder, and folder itself when removeRoot.
-// Only entries whose attributes are exactly "directory" are walked into;
-// anything else (read-only or hidden folders too) is deleted as a file.
-// Failures are ignored: what cannot be deleted stays.
-void DeleteTree(const std::string& folder, bool removeRoot);
+// Folders of any attributes are walked into, read-only attributes cleared
+// first; links to folders are removed without following them. Returns the
+// entries that could not be deleted (empty: everything went; a missing
+// folder is nothing to delete).
+std::vector<std::string> DeleteTree(const std::string& folder, bool removeRoot);
 
 // Deletes the plain files of folder matching mask: attributes exactly
-// "archive", names not beginning with "_". Failures are ignored.
-void DeleteFilesInFolder(const std::string& folder, const std::string& mask);
+// "archive", names not beginning with "_". Returns those that could not be
+// deleted.
+std::vector<std::string> DeleteFilesInFolder(const std::string& folder, const std::string& mask);
+
+// Moves src onto dst, replacing an existing file in one step; raises
+// EOSError naming both.
+void MoveFileReplace(const std::string& src, const std::string& dst);
+
+// Creates a new, empty file with a name no entry of folder has yet and
+// returns its path; raises EOSError.
+std::string CreateUniqueFile(const std::string& folder, const char* prefix);
+
+// True when both names lead to the same file: full paths compared, "." and
+// ".." resolved, without regard to case.
+bool SameFilePath(const std::string& a, const std::string& b);
 
 // Removes the folder when it is empty, then keeps removing while it works
 // with path cut after its last "\": without a final "\" this takes the

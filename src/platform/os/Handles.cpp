@@ -2,24 +2,12 @@
 
 #include "platform/os/WinApi.h"
 
+// Kernel, find and registry handles. The GDI and window kinds live in
+// GdiHandles.cpp, so that a program holding none of them does not load the
+// graphics libraries at start.
 namespace ky_handle {
-void DeleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
-void DeleteDc(HDC h) { DeleteDC(h); }
-void DestroyWnd(HWND h) { DestroyWindow(h); }
-void DestroyIco(HICON h) { DestroyIcon(h); }
-void DeleteEnhMetaFile(HENHMETAFILE h) { ::DeleteEnhMetaFile(h); }
 void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
 void CloseFindHandle(HANDLE h) { FindClose(h); }
 void CloseRegKey(void* h) { RegCloseKey(static_cast<HKEY>(h)); }
 HANDLE InvalidHandleValue() { return INVALID_HANDLE_VALUE; }
 }  // namespace ky_handle
-
-TWindowDc::TWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-TWindowDc::~TWindowDc() {
-  if (dc_) ReleaseDC(window_, dc_);
-}
-
-TSelectGuard::TSelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
-TSelectGuard::~TSelectGuard() {
-  if (old_) SelectObject(dc_, old_);
-}

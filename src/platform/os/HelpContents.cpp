@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "platform/base/FileNames.h"
 #include "platform/base/Stream.h"
+#include "platform/os/FileOps.h"
 
 namespace {
 
@@ -30,17 +32,31 @@ TLines LoadLines(const std::string& fileName) {
   return lines;
 }
 
+// Written to a new file beside the old one and moved over it, so that a
+// failure half-way (a full disk) leaves the environment's file as it was.
 void SaveLines(const std::string& fileName, const TLines& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  TFileStream f(fileName, fmCreate);
-  f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  std::string temp = CreateUniqueFile(ExtractFilePath(fileName), "kyc");
+  try {
+    TFileStream f(temp, fmCreate);
+    f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+    f.Close();
+    MoveFileReplace(temp, fileName);
+  } catch (...) {
+    DeleteFileForce(temp);
+    throw;
+  }
 }
 
-// Upper case by the ANSI code page, as the names were typed on Windows.
-std::string Upper(std::string s) {
-  if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
-  return s;
+// Upper case by the user's locale over the ANSI code page, as the names
+// were typed on Windows.
+std::string Upper(const std::string& s) {
+  if (s.empty()) return s;
+  std::string out(s.size(), '\0');
+  int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, s.data(), static_cast<int>(s.size()), out.data(),
+                       static_cast<int>(out.size()));
+  return n == static_cast<int>(out.size()) ? out : s;
 }
 
 std::string Trim(const std::string& s) {
@@ -60,7 +76,8 @@ void RemoveLine(const std::string& contentsFile, const char* upperTag, char sepa
     if (Upper(line).find(upperTag) == std::string::npos) continue;
     size_t sep = line.find(separator);
     if (sep == std::string::npos) continue;
-    if (Upper(Trim(line.substr(sep + 1, 255))) == wanted) {
+    // The whole name: one cut short could never be matched and removed again.
+    if (Upper(Trim(line.substr(sep + 1))) == wanted) {
       lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
       break;
     }

@@ -55,14 +55,26 @@ std::vector<std::string> SubKeyNames(HKEY key) {
 
 // Deletes every sub-key of key, the deepest ones first, then key's own entry
 // in parent. RegDeleteKey refuses a key that still has sub-keys.
-bool DeleteKeyTree(HKEY parent, const std::string& name) {
+// The code of the first failure is kept in rc.
+bool DeleteKeyTree(HKEY parent, const std::string& name, LONG& rc) {
   {
-    LONG rc;
     TRegKeyHandle key(OpenSub(parent, name, KEY_READ, rc));
     if (key)
-      for (const std::string& sub : SubKeyNames(AsHKey(key.Get()))) DeleteKeyTree(AsHKey(key.Get()), sub);
+      for (const std::string& sub : SubKeyNames(AsHKey(key.Get())))
+        if (!DeleteKeyTree(AsHKey(key.Get()), sub, rc)) return false;
   }
-  return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+  rc = RegDeleteKeyA(parent, name.c_str());
+  return rc == ERROR_SUCCESS;
+}
+
+// Opens a key for reading. A missing key gives an empty key; any other
+// refusal raises, so that a key we may not read never passes for a missing one.
+TRegKeyHandle OpenForReading(HKEY root, const std::string& path) {
+  LONG rc;
+  TRegKeyHandle key(OpenSub(root, KeyPath(path), KEY_READ, rc));
+  if (!key && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND)
+    throw ERegistryException("Cannot open registry key " + Quote(path) + ". " + SysErrorMessage(rc));
+  return key;
 }
 
 }  // namespace
@@ -138,14 +150,12 @@ TRegKey TRegistry::CreateKey(const std::string& path) const {
 
 std::string TRegistry::ReadString(const std::string& section, const std::string& value,
                                   const std::string& def) const {
-  LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_READ, rc), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
   return key.ReadString(value, def);
 }
 
 int TRegistry::ReadInteger(const std::string& section, const std::string& value, int def) const {
-  LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_READ, rc), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
   // Missing and empty both fall through to def.
   return StrToIntDef(key.ReadString(value, ""), def);
 }
@@ -164,15 +174,22 @@ void TRegistry::WriteInteger(const std::string& section, const std::string& valu
 }
 
 bool TRegistry::ValueExists(const std::string& section, const std::string& value) const {
-  LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_READ, rc), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
   return key.ValueExists(value);
 }
 
 bool TRegistry::DeleteValue(const std::string& section, const std::string& value) {
   LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_SET_VALUE, rc), false);
-  return key && RegDeleteValueA(AsHKey(key.Handle()), value.c_str()) == ERROR_SUCCESS;
+  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_SET_VALUE | KEY_QUERY_VALUE, rc), false);
+  if (!key) {
+    if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND) return false;
+    throw ERegistryException("Cannot delete registry value " + Quote(value) + ". " + SysErrorMessage(rc));
+  }
+  rc = RegDeleteValueA(AsHKey(key.Handle()), value.c_str());
+  if (rc == ERROR_FILE_NOT_FOUND) return false;
+  if (rc != ERROR_SUCCESS)
+    throw ERegistryException("Cannot delete registry value " + Quote(value) + ". " + SysErrorMessage(rc));
+  return true;
 }
 
 bool TRegistry::EraseSection(const std::string& section) {
@@ -180,7 +197,11 @@ bool TRegistry::EraseSection(const std::string& section) {
   std::string path = KeyPath(section);
   while (!path.empty() && path.back() == '\\') path.pop_back();
   if (path.empty()) return false;
-  return DeleteKeyTree(RootHandle(root_), path);
+  if (!KeyExists(path)) return false;
+  LONG rc = ERROR_SUCCESS;
+  if (!DeleteKeyTree(RootHandle(root_), path, rc))
+    throw ERegistryException("Cannot delete registry key " + Quote(section) + ". " + SysErrorMessage(rc));
+  return true;
 }
 
 bool TRegistry::KeyExists(const std::string& path) const {
@@ -191,8 +212,7 @@ bool TRegistry::KeyExists(const std::string& path) const {
 }
 
 std::vector<std::string> TRegistry::GetKeyNames(const std::string& path) const {
-  LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(path), KEY_READ, rc), true);
+  TRegKey key(OpenForReading(RootHandle(root_), path).Release(), true);
   if (!key) return {};
   return SubKeyNames(AsHKey(key.Handle()));
 }

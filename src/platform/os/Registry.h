@@ -47,7 +47,8 @@ public:
   TRootKey RootKey() const { return root_; }
   void SetRootKey(TRootKey root) { root_ = root; }
 
-  // Missing key or value: def. Not a string value: ERegistryException.
+  // Missing key or value: def. Not a string value, or a key that exists but
+  // may not be read: ERegistryException.
   std::string ReadString(const std::string& section, const std::string& value, const std::string& def) const;
   // The string value as an integer (StrToIntDef: decimal, or hexadecimal
   // after "0x" or "$"); a missing value or a text that is not a number
@@ -59,10 +60,12 @@ public:
   void WriteInteger(const std::string& section, const std::string& value, int data);
 
   bool ValueExists(const std::string& section, const std::string& value) const;
-  // True when the value was there and is gone.
+  // True when the value was there and is gone, false when there was none;
+  // a value that stays raises ERegistryException.
   bool DeleteValue(const std::string& section, const std::string& value);
   // Deletes the key with every sub-key, deepest first; false when the key
-  // is missing or could not be deleted. An empty section is refused.
+  // is missing, ERegistryException when some of it stays. An empty section
+  // is refused (false).
   bool EraseSection(const std::string& section);
   bool KeyExists(const std::string& path) const;
   // Names of the direct sub-keys in the registry's enumeration order.

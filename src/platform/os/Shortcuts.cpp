@@ -44,10 +44,40 @@ std::wstring Wide(const std::string& s) {
   return std::wstring(buf.data());
 }
 
+// ole32 is loaded with the first use of COM, not at program start: most
+// runs of a command-line program make no shell link.
+struct TOle32 {
+  HRESULT(WINAPI* Initialize)(LPVOID) = nullptr;
+  void(WINAPI* Uninitialize)() = nullptr;
+  HRESULT(WINAPI* CreateInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) = nullptr;
+};
+
+template <class F>
+void Bind(HMODULE module, const char* name, F& f) {
+  f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const TOle32& Ole32() {
+  static const TOle32 ole = [] {
+    TOle32 o;
+    if (HMODULE m = LoadLibraryA("ole32.dll")) {
+      Bind(m, "CoInitialize", o.Initialize);
+      Bind(m, "CoUninitialize", o.Uninitialize);
+      Bind(m, "CoCreateInstance", o.CreateInstance);
+    }
+    return o;
+  }();
+  if (!ole.Initialize || !ole.Uninitialize || !ole.CreateInstance) {
+    DWORD code = GetLastError();
+    throw EOSError("Cannot load the COM library (ole32.dll). " + SysErrorMessage(code), code);
+  }
+  return ole;
+}
+
 }  // namespace
 
 TComInit::TComInit() {
-  HRESULT hr = CoInitialize(nullptr);
+  HRESULT hr = Ole32().Initialize(nullptr);
   if (SUCCEEDED(hr)) {
     initialised_ = true;  // S_FALSE too: every success needs its CoUninitialize
   } else if (hr != RPC_E_CHANGED_MODE) {
@@ -58,21 +88,19 @@ TComInit::TComInit() {
 }
 
 TComInit::~TComInit() {
-  if (initialised_) CoUninitialize();
+  if (initialised_) Ole32().Uninitialize();
 }
 
 void WriteInternetShortcut(const std::string& fileName, const std::string& address) {
-  try {
-    std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n";
-    TFileStream f(fileName, fmCreate);
-    f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
-  } catch (...) {
-  }
+  std::string text = "[InternetShortcut]\r\nURL=" + address + "\r\n";
+  TFileStream f(fileName, fmCreate);
+  f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+  f.Close();
 }
 
 void CreateShellLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder) {
   TComRef<IShellLinkA> link;
-  Check(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()),
+  Check(Ole32().CreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out()),
         "CoCreateInstance(ShellLink)", linkFile);
   Check(link->SetPath(target.c_str()), "IShellLinkA::SetPath", linkFile);
   Check(link->SetArguments(""), "IShellLinkA::SetArguments", linkFile);

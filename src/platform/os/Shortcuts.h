@@ -18,7 +18,8 @@ private:
 };
 
 // Writes "[InternetShortcut]" and "URL=<address>", replacing the file.
-// Every error is dropped: a shortcut that cannot be written is just missing.
+// A shortcut that cannot be written raises the stream's error: a group the
+// user believes complete must be.
 void WriteInternetShortcut(const std::string& fileName, const std::string& address);
 
 // Saves a shell link to target with an empty argument list and description.

@@ -2,7 +2,9 @@
 
 #include "platform/os/WinApi.h"
 
+#include "platform/base/Exception.h"
 #include "platform/os/Registry.h"
+#include "platform/os/SysError.h"
 
 namespace {
 
@@ -11,12 +13,20 @@ std::string RegistryFolder(TRootKey root, const char* key, const char* value) {
   return ExpandEnvironmentReference(k.ReadString(value, ""));
 }
 
-// The value of a 260-character buffer call; "" when it fails or does not fit.
+// The value of a buffer call that answers the size it needs when the
+// buffer is too small; a failure raises EOSError naming the folder.
 template <class F>
-std::string FromBuffer(F call) {
-  char buf[MAX_PATH];
-  UINT n = call(buf, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+std::string FromBuffer(const char* what, F call) {
+  std::string buf(MAX_PATH, '\0');
+  for (;;) {
+    UINT n = call(buf.data(), static_cast<UINT>(buf.size()));
+    if (n == 0) {
+      DWORD code = GetLastError();
+      throw EOSError(std::string("Cannot find the ") + what + " folder. " + SysErrorMessage(code), code);
+    }
+    if (n < buf.size()) return buf.substr(0, n);
+    buf.assign(n + 1, '\0');
+  }
 }
 
 }  // namespace
@@ -29,11 +39,11 @@ std::string GetSystemFolder(int folder) {
       return RegistryFolder(rkCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                             "Programs");
     case sfWindows:
-      return FromBuffer([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); });
+      return FromBuffer("Windows", [](char* b, UINT n) { return GetWindowsDirectoryA(b, n); });
     case sfSystem:
-      return FromBuffer([](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
+      return FromBuffer("system", [](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
     case sfTemp:
-      return FromBuffer([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); });
+      return FromBuffer("temporary", [](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); });
     default:
       return std::string();
   }
@@ -49,9 +59,12 @@ std::string ExpandEnvironmentReference(const std::string& path) {
   }
   if (open < 1 || close <= open) return path;
   std::string name = path.substr(open, close - open - 1);
-  char value[MAX_PATH];
-  DWORD n = GetEnvironmentVariableA(name.c_str(), value, MAX_PATH);
-  // 0: not set; n >= the buffer: did not fit and nothing was copied.
-  if (n == 0 || n >= MAX_PATH) return path;
-  return path.substr(0, open - 1) + std::string(value, n) + path.substr(close);
+  std::string value(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return path;  // not set
+    // n >= the buffer: it did not fit, and n is the size it needs.
+    if (n < value.size()) return path.substr(0, open - 1) + value.substr(0, n) + path.substr(close);
+    value.assign(n + 1, '\0');
+  }
 }

@@ -13,7 +13,8 @@ enum : int {
 };
 
 // The folder for number 0..4 (see above); "" for a missing key or value and
-// for any other number. Registry keys are never created here.
+// for any other number. Registry keys are never created here. A folder the
+// system cannot tell raises EOSError.
 std::string GetSystemFolder(int folder);
 
 // Replaces one %NAME% reference: the one closed by the last "%" at an even

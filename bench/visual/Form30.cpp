@@ -70,21 +70,25 @@ protected:
 }  // namespace
 
 int main(int argc, char** argv) {
-  // "empty": the same form without its controls, to see what the frame costs.
-  bool empty = argc > 1 && std::string(argv[1]) == "empty";
+  // "empty", "boxes" or "cells": the form with none or one kind of its
+  // controls, to see what each costs.
+  std::string mode = argc > 1 ? argv[1] : "";
+  bool empty = mode == "empty";
+  int boxes = empty || mode == "cells" ? 0 : 10;
+  int cells = empty || mode == "boxes" ? 0 : 20;
   TApplication app;
   TBenchForm* form = new TBenchForm(&app);
   form->InitForm();
   form->SetBounds(100, 100, 550, 370);
   form->SetCaption("Thirty controls");
-  for (int i = 0; i < (empty ? 0 : 10); ++i) {
+  for (int i = 0; i < boxes; ++i) {
     auto* b = new TBox(form);
     b->SetParent(form);
     b->SetBounds(10 + (i % 5) * 106, 10 + (i / 5) * 60, 100, 50);
     b->SetColor(KyRGB(static_cast<uint8_t>(200 - i * 10), 220, 240));
     b->SetCaption("Window " + std::to_string(i + 1));
   }
-  for (int i = 0; i < (empty ? 0 : 20); ++i) {
+  for (int i = 0; i < cells; ++i) {
     auto* c = new TCell(form);
     c->SetParent(form);
     c->SetBounds(10 + (i % 5) * 106, 140 + (i / 5) * 40, 100, 32);

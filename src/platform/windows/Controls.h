@@ -413,6 +413,7 @@ private:
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
   void WMPaint(TMessage& message);
+  static HDC PaintBuffer(HDC screen, int width, int height);
   void WMWindowPosChanged(TMessage& message);
   void CNKeyDown(TMessage& message);
   void HandleChildMouse(TMessage& message);

@@ -9,6 +9,7 @@
 #include "platform/os/WinApi.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/windows/Application.h"
 #include "platform/windows/Controls.h"
@@ -590,6 +591,43 @@ void TWinControl::PaintTo(HDC dc, int32_t x, int32_t y) {
   }
 }
 
+namespace {
+
+// The back buffer of the paint passes: grown to the largest window painted,
+// and given up when the thread ends.
+thread_local int gPaintDepth = 0;
+
+struct TPaintBuffer {
+  TMemoryDcHandle dc;
+  TBitmapHandle bitmap;
+  std::unique_ptr<TSelectGuard> selected;
+  int width = 0, height = 0;
+  ~TPaintBuffer() { selected.reset(); }
+};
+
+}  // namespace
+
+HDC TWinControl::PaintBuffer(HDC screen, int width, int height) {
+  thread_local TPaintBuffer buffer;
+  // A paint inside a paint (a control painting another now) needs its own.
+  if (gPaintDepth > 0) return nullptr;
+  if (!buffer.dc || width > buffer.width || height > buffer.height) {
+    int w = std::max(width, buffer.width), h = std::max(height, buffer.height);
+    buffer.selected.reset();
+    buffer.bitmap.Reset(CreateCompatibleBitmap(screen, w, h));
+    if (!buffer.dc) buffer.dc.Reset(CreateCompatibleDC(screen));
+    if (!buffer.dc || !buffer.bitmap) {
+      buffer.bitmap.Reset();
+      buffer.width = buffer.height = 0;
+      return nullptr;
+    }
+    buffer.selected = std::make_unique<TSelectGuard>(buffer.dc.Get(), buffer.bitmap.Get());
+    buffer.width = w;
+    buffer.height = h;
+  }
+  return buffer.dc.Get();
+}
+
 void TWinControl::WMPaint(TMessage& m) {
   if (!OwnsPainting()) {
     DefWndProc(m);
@@ -607,19 +645,39 @@ void TWinControl::WMPaint(TMessage& m) {
   int w = client.right, h = client.bottom;
   if (w <= 0 || h <= 0) return;
   // One memory bitmap per paint, copied to the screen once: no flicker.
-  TMemoryDcHandle mem(CreateCompatibleDC(dc));
-  TBitmapHandle bmp(CreateCompatibleBitmap(dc, w, h));
-  if (!mem || !bmp) {
-    PaintWindow(dc);
-    PaintControls(dc, nullptr);
-    return;
+  // The bitmap is kept for the next paint (all paints run in this thread):
+  // making one per paint cost more than the painting.
+  HDC mem = PaintBuffer(dc, w, h);
+  TMemoryDcHandle ownDc;
+  TBitmapHandle ownBitmap;
+  std::unique_ptr<TSelectGuard> ownSelected;
+  if (!mem) {
+    ownDc.Reset(CreateCompatibleDC(dc));
+    ownBitmap.Reset(CreateCompatibleBitmap(dc, w, h));
+    if (!ownDc || !ownBitmap) {
+      PaintWindow(dc);
+      PaintControls(dc, nullptr);
+      return;
+    }
+    ownSelected = std::make_unique<TSelectGuard>(ownDc.Get(), ownBitmap.Get());
+    mem = ownDc.Get();
   }
-  TSelectGuard keep(mem.Get(), bmp.Get());
-  IntersectClipRect(mem.Get(), ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
-  PaintWindow(mem.Get());
-  PaintControls(mem.Get(), nullptr);
+  struct TDepth {
+    TDepth() { ++gPaintDepth; }
+    ~TDepth() { --gPaintDepth; }
+  } depth;
+  int saved = SaveDC(mem);
+  IntersectClipRect(mem, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+  try {
+    PaintWindow(mem);
+    PaintControls(mem, nullptr);
+  } catch (...) {
+    RestoreDC(mem, saved);
+    throw;
+  }
+  RestoreDC(mem, saved);
   BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-         mem.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+         mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
 }
 
 // ---- Mouse ----

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Window benchmark, one command: bench/visual.sh [ROUNDS]
+#
+# In interleaved rounds under one Wine prefix and one X server:
+#   form30  the library's form of 30 controls (10 windows, 20 windowless)
+#   plain   a plain Win32 program with one window, and with the form's ten
+#           child windows painted directly ("children")
+# Prints, with median, minimum and maximum over the rounds:
+#   first paint   process start to the end of the first paint, form30 / plain
+#   repaint       a full repaint of everything, form30 / plain children, and
+#                 form30's own median in milliseconds
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${1:-7}
+cd "$root"
+bash scripts/build.sh >/dev/null
+work="$root/build/bench"
+mkdir -p "$work"
+export KYSETUP_WINEPREFIX="$work/prefix"
+source scripts/wine-env.sh
+ky_wine_prefix
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
+fi
+wineserver -p 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wine cmd /c exit >/dev/null 2>&1 || true
+bin="$root/build/bench/visual"
+# The first window of a server starts Wine's desktop: not part of any round.
+wine "$bin/bench_plainwindow.exe" >/dev/null
+
+num() { sed -n "s/^$1 \([0-9.]*\).*/\1/p" | tr -d '\r'; }
+first=() repaint=() ms=()
+for ((r = 1; r <= rounds; r++)); do
+  out_plain=$(wine "$bin/bench_plainwindow.exe" children)
+  out_form=$(wine "$bin/bench_form30.exe")
+  fp=$(num "first paint" <<<"$out_plain"); ff=$(num "first paint" <<<"$out_form")
+  rp=$(num "full repaint median" <<<"$out_plain"); rf=$(num "full repaint median" <<<"$out_form")
+  first+=("$(awk -v a="$ff" -v b="$fp" 'BEGIN { printf "%.3f", a / b }')")
+  repaint+=("$(awk -v a="$rf" -v b="$rp" 'BEGIN { printf "%.3f", a / b }')")
+  ms+=("$rf")
+  echo "round $r: first paint ${ff} us / ${fp} us, repaint ${rf} ms / ${rp} ms"
+done
+
+stats() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "median %.2f (min %.2f, max %.2f)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
+echo "first paint, form of 30 controls / plain window: $(stats "${first[@]}")"
+echo "full repaint, form of 30 controls / plain window with the same 10 child windows: $(stats "${repaint[@]}")"
+echo "full repaint of the form of 30 controls, ms: $(stats "${ms[@]}")"

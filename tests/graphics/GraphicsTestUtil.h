@@ -1,6 +1,8 @@
 // Helpers of the graphics tests: a 32-bit bitmap to draw on and read back.
 #pragma once
 
+#include "support/GdiObjects.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,17 +41,6 @@ inline std::string Hex(TKyColor c) {
 inline bool Near(TKyColor a, TKyColor b, int tolerance) {
   return std::abs(KyRed(a) - KyRed(b)) <= tolerance && std::abs(KyGreen(a) - KyGreen(b)) <= tolerance &&
          std::abs(KyBlue(a) - KyBlue(b)) <= tolerance;
-}
-
-// GDI objects of this process now. Wine's GetGuiResources always reports 0;
-// there a handle whose high word is 0 matches its table slot whatever the
-// generation, so the live slots are counted instead.
-inline DWORD GdiObjects() {
-  DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (n) return n;
-  for (uintptr_t slot = 1; slot < 0x10000; ++slot)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++n;
-  return n;
 }
 
 }  // namespace ky_test

@@ -380,19 +380,12 @@ void TControl::HandleMouseMessage(TMessage& m) {
 }
 
 void TControl::DefaultHandler(TMessage& m) {
+  if (IsClientMouseMessage(m.Msg)) {
+    HandleMouseMessage(m);
+    DefWndProc(m);
+    return;
+  }
   switch (m.Msg) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      HandleMouseMessage(m);
-      DefWndProc(m);
-      return;
     case CM_HITTEST:
       m.Result = HTCLIENT;
       return;

@@ -908,6 +908,10 @@ inline constexpr uint32_t CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 inline constexpr uint32_t CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 inline constexpr uint32_t CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
 
+// Mouse moves and button presses of the client area (WM_MOUSEMOVE up to
+// WM_MBUTTONUP), which controls route to the control under the mouse.
+inline constexpr bool IsClientMouseMessage(uint32_t msg) { return msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONUP; }
+
 // Parts of LParam and WParam.
 inline constexpr int16_t LoWordOf(LPARAM v) { return static_cast<int16_t>(static_cast<uint32_t>(v) & 0xFFFF); }
 inline constexpr int16_t HiWordOf(LPARAM v) { return static_cast<int16_t>((static_cast<uint32_t>(v) >> 16) & 0xFFFF); }

@@ -918,6 +918,10 @@ void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTab
 // ---- The message switch ----
 
 void TWinControl::WndProc(TMessage& m) {
+  if (IsClientMouseMessage(m.Msg)) {
+    HandleChildMouse(m);
+    return;
+  }
   switch (m.Msg) {
     case WM_PAINT:
       WMPaint(m);
@@ -931,17 +935,6 @@ void TWinControl::WndProc(TMessage& m) {
       break;
     case WM_WINDOWPOSCHANGED:
       WMWindowPosChanged(m);
-      return;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      HandleChildMouse(m);
       return;
     case WM_MOUSELEAVE:
       if (MouseControl() && (MouseControl() == this || ContainsControl(MouseControl()))) {

@@ -28,9 +28,7 @@ mkdir -p "$work"
 export KYSETUP_WINEPREFIX="$work/prefix"
 source scripts/wine-env.sh
 ky_wine_prefix
-wineserver -p 2>/dev/null || true  # may already run for this prefix
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 || true
+ky_wine_server
 C="$WINEPREFIX/drive_c"
 winpath() { echo "Z:${1//\//\\}"; }
 

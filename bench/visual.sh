@@ -22,9 +22,7 @@ ky_wine_prefix
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
 fi
-wineserver -p 2>/dev/null || true
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 || true
+ky_wine_server
 bin="$root/build/bench/visual"
 # The first window of a server starts Wine's desktop: not part of any round.
 wine "$bin/bench_plainwindow.exe" >/dev/null

@@ -6,10 +6,7 @@ cd "$root"
 bash scripts/build.sh
 source scripts/wine-env.sh
 ky_wine_prefix
-# One persistent, warmed server for the whole run instead of one per process.
-wineserver -p 2>/dev/null || true  # may already run for this prefix
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 || true
+ky_wine_server
 if [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a -s '-screen 0 1280x1024x24' ctest --test-dir build --output-on-failure -j2 "$@"
 else

@@ -37,10 +37,6 @@ TCustomForm::~TCustomForm() {
   if (Application) Application->FormDestroyed(this);
 }
 
-void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
-  (void)p;
-}
-
 void TForm::Publish(TPublisher<TForm>& p) {
   p.Property("Caption", &TForm::Caption, &TForm::SetCaption);
   // The client size, not the frame, which differs between systems.

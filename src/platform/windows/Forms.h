@@ -48,7 +48,6 @@ public:
   // A form without its resource (CreateForm<T> reads it).
   explicit TCustomForm(TComponent* owner);
   ~TCustomForm() override;
-  static void Publish(TPublisher<TCustomForm>& p);
 
   // Reads the form's resources (its class and the ancestors below TForm),
   // then runs OnCreate. False when the class has none; OnCreate runs anyway.

@@ -19,6 +19,17 @@ LRESULT TWindowColors::Apply(HDC dc, TKyColor textColor, TKyColor backColor) {
   return reinterpret_cast<LRESULT>(brush_.Get());
 }
 
+namespace {
+
+// Puts every string of items into a list window (LB_ or CB_ messages).
+void FillWindowList(HWND window, UINT resetMessage, UINT addMessage, const TStrings& items) {
+  SendMessageA(window, resetMessage, 0, 0);
+  for (int i = 0; i < items.Count(); ++i)
+    SendMessageA(window, addMessage, 0, reinterpret_cast<LPARAM>(items.Strings(i).c_str()));
+}
+
+}  // namespace
+
 // ---- TCustomEdit ----
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
@@ -425,15 +436,12 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
 void TCustomListBox::CreateHandleDone() {
   HWND h = Handle();
   if (style_ == lbOwnerDrawFixed) SendMessageA(h, LB_SETITEMHEIGHT, 0, itemHeight_);
-  syncing_ = true;
-  for (int i = 0; i < items_->Count(); ++i)
-    SendMessageA(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_->Strings(i).c_str()));
-  syncing_ = false;
+  FillWindowList(h, LB_RESETCONTENT, LB_ADDSTRING, *items_);
   SendMessageA(h, LB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
 }
 
 void TCustomListBox::ItemsChanged() {
-  if (syncing_ || !HandleAllocated()) {
+  if (!HandleAllocated()) {
     if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
     return;
   }
@@ -441,9 +449,7 @@ void TCustomListBox::ItemsChanged() {
   int32_t top = TopIndex();
   HWND h = Handle();
   SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(h, LB_RESETCONTENT, 0, 0);
-  for (int i = 0; i < items_->Count(); ++i)
-    SendMessageA(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_->Strings(i).c_str()));
+  FillWindowList(h, LB_RESETCONTENT, LB_ADDSTRING, *items_);
   if (index < items_->Count()) SendMessageA(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageA(h, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(top, 0)), 0);
   SendMessageA(h, WM_SETREDRAW, TRUE, 0);
@@ -599,10 +605,7 @@ void TCustomComboBox::CreateParams(TCreateParams& params) {
 
 void TCustomComboBox::CreateHandleDone() {
   HWND h = Handle();
-  syncing_ = true;
-  for (int i = 0; i < items_->Count(); ++i)
-    SendMessageA(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_->Strings(i).c_str()));
-  syncing_ = false;
+  FillWindowList(h, CB_RESETCONTENT, CB_ADDSTRING, *items_);
   if (itemIndex_ >= 0) SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
   RECT r;
   GetWindowRect(h, &r);
@@ -610,15 +613,13 @@ void TCustomComboBox::CreateHandleDone() {
 }
 
 void TCustomComboBox::ItemsChanged() {
-  if (syncing_ || !HandleAllocated()) {
+  if (!HandleAllocated()) {
     if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
     return;
   }
   int32_t index = ItemIndex();
   HWND h = Handle();
-  SendMessageA(h, CB_RESETCONTENT, 0, 0);
-  for (int i = 0; i < items_->Count(); ++i)
-    SendMessageA(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_->Strings(i).c_str()));
+  FillWindowList(h, CB_RESETCONTENT, CB_ADDSTRING, *items_);
   if (index < items_->Count()) SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 

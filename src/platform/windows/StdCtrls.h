@@ -216,7 +216,6 @@ private:
   TListBoxStyle style_ = lbStandard;
   int32_t itemHeight_ = 16;
   int32_t itemIndex_ = -1;
-  bool syncing_ = false;
   TWindowColors colors_;
 };
 
@@ -262,7 +261,6 @@ private:
   TComboBoxStyle style_ = csDropDown;
   int32_t dropDownCount_ = 8;
   int32_t itemIndex_ = -1;
-  bool syncing_ = false;
   TWindowColors colors_;
 };
 

@@ -175,13 +175,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p) {
 
 void TWinControl::DestroyWnd() {
   // Keep the text: the window held it.
-  if (handle_) {
-    int n = GetWindowTextLengthA(handle_);
-    std::string s(static_cast<size_t>(std::max(n, 0)) + 1, '\0');
-    int got = GetWindowTextA(handle_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(std::max(got, 0)));
-    text_ = s;
-  }
+  if (handle_) text_ = TWinControl::GetText();
   HWND h = handle_;
   if (defWndProc_) SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
   RemovePropA(h, kControlProp);

@@ -17,7 +17,7 @@ const std::vector<TKyGraphicFormat>& GraphicFormats() {
   return formats;
 }
 
-const TKyGraphicFormat* FindGraphicClass(const std::string& className) {
+const TKyGraphicFormat* FindGraphicFormat(const std::string& className) {
   for (const TKyGraphicFormat& f : GraphicFormats())
     if (className == f.ClassName) return &f;
   return nullptr;
@@ -55,6 +55,7 @@ void TKyPkgImagesImage::SetPicture(const std::string& className, const TKyBytes&
   Edit([&] {
     className_ = className;
     data_ = data;
+    bitmapCopy_.clear();
     width_ = width;
     height_ = height;
   });

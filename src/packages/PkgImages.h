@@ -12,12 +12,16 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "packages/PkgInfo.h"
 #include "packages/PkgReference.h"
 
 class TKyPkgImages;
+class TGraphic;
+class TRegion;
+class TWinControl;
 
 // ---- Graphic registry ----------------------------------------------------------
 
@@ -31,7 +35,7 @@ struct TKyGraphicFormat {
 
 const std::vector<TKyGraphicFormat>& GraphicFormats();
 // The row of a registered class name (compared exactly), or nullptr.
-const TKyGraphicFormat* FindGraphicClass(const std::string& className);
+const TKyGraphicFormat* FindGraphicFormat(const std::string& className);
 // The row of an extension ("bmp", ".JPG"), or nullptr.
 const TKyGraphicFormat* FindGraphicExtension(const std::string& extension);
 
@@ -54,7 +58,7 @@ public:
   const TKyBytes& Data() const { return data_; }
   const std::string& GraphicClassName() const { return className_; }
   // The registry row of the class name; nullptr when unknown.
-  const TKyGraphicFormat* GraphicClass() const { return FindGraphicClass(className_); }
+  const TKyGraphicFormat* GraphicClass() const { return FindGraphicFormat(className_); }
   uint16_t Width() const { return width_; }
   uint16_t Height() const { return height_; }
   // Platform region data: the window region of a control showing the
@@ -63,6 +67,10 @@ public:
   const TKyBytes& Region2() const { return region2_; }
   bool Option(int index) const { return options_.at(static_cast<size_t>(index)); }
   int32_t Setting(int index) const { return settings_.at(static_cast<size_t>(index)); }
+  // The bitmap rendering of a picture that is not a bitmap, made on first
+  // demand (BMP file bytes); never stored, dropped when the picture changes.
+  const TKyBytes& BitmapCopy() const { return bitmapCopy_; }
+  void SetBitmapCopy(TKyBytes value) { bitmapCopy_ = std::move(value); }
 
   // Each edit runs the package's change protocol (invalidation, one pass).
   void SetId(int32_t value);
@@ -84,6 +92,7 @@ private:
   uint16_t height_ = 0;
   TKyBytes region1_;
   TKyBytes region2_;
+  TKyBytes bitmapCopy_;
   std::array<bool, kOptionCount> options_{false, true, true};
   std::array<int32_t, kSettingCount> settings_{1, 1, 1, 1, 1, 1, 1, 1};
 };
@@ -183,6 +192,22 @@ public:
   TKyBytes PictureData();
   TKyBytes WindowRegionData();
   TKyBytes SecondRegionData();
+
+  // ---- Pictures (Windows builds) ----
+  // A new picture of the entry's graphic class loaded from its data;
+  // nullptr when the reference resolves to nothing or the class is not
+  // registered. Damaged data raises EInvalidGraphic.
+  std::unique_ptr<TGraphic> Graphic();
+  // The picture as the bytes of a BMP file: the data itself for bitmaps,
+  // for other classes a rendering made once per entry and kept with it.
+  // Empty when the reference resolves to nothing.
+  TKyBytes BitmapData();
+  // Regions made from the entry's region data 1 and 2; nullptr when none.
+  std::unique_ptr<TRegion> WindowRegion();
+  std::unique_ptr<TRegion> SecondRegion();
+  // Gives the control's window the outline of region data 1, or takes its
+  // outline away when there is none.
+  void ApplyRegion(TWinControl* control);
 
   // Told whenever the resolved picture may have changed.
   TOwnerNotify OnChange;

@@ -1,61 +1,8 @@
-// What the window tests share: the one application of the test process,
-// waiting for conditions while the message loop runs, posting real input,
-// and small control classes that record what happens to them.
+// What the window tests share: the driver of tests/support and small
+// control classes that record what happens to them.
 #pragma once
 
-#include "platform/os/WinApi.h"
-
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "platform/windows/Application.h"
-#include "platform/windows/Controls.h"
-#include "platform/windows/Forms.h"
-
-namespace ky_test {
-
-// The application object, made once for the whole run.
-TApplication& App();
-
-// Runs the message loop until cond holds or timeoutMs passes; true when it
-// held. Waits for messages, never sleeps blindly.
-bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000);
-// Handles everything that is waiting now.
-void Pump();
-
-// Input as the platform delivers it: posted to the window under a client
-// point of the control (a graphic control's parent window), then pumped.
-void PostClick(TControl* control, int x, int y);
-void PostMouse(TControl* control, uint32_t msg, int x, int y, WPARAM keys = 0);
-void PostKey(TWinControl* control, uint16_t key);
-void PostChar(TWinControl* control, char ch);
-// Holds Shift (for this thread's key state) while alive.
-struct TShiftDown {
-  TShiftDown();
-  ~TShiftDown();
-};
-
-// A form's client area as the paint pass draws it, into a 32-bit memory
-// bitmap; Pixel reads it back.
-class TSnapshot {
-public:
-  explicit TSnapshot(TWinControl* control);
-  ~TSnapshot();
-  TKyColor Pixel(int x, int y) const;
-  int Width() const { return w_; }
-  int Height() const { return h_; }
-
-private:
-  int w_ = 0, h_ = 0;
-  HDC dc_ = nullptr;
-  HBITMAP bmp_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
-
-}  // namespace ky_test
+#include "support/WindowDriver.h"
 
 // A windowless control that fills itself with its colour and counts paints
 // and clicks.

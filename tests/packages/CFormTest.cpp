@@ -1,0 +1,680 @@
+// The configurations on real forms under Xvfb: the loaded pass and its
+// category order, the start-up events, the form configuration's styles,
+// limits, background, keys and saved layout, the exception display and
+// the pictures of image references.
+#include "support/WindowDriver.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+#include "packages/CApplication.h"
+#include "packages/CForm.h"
+#include "packages/MessageService.h"
+#include "platform/base/Stream.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
+#include "platform/graphics/Jpeg.h"
+#include "platform/graphics/Region.h"
+#include "platform/windows/StdCtrls.h"
+#include "platform/windows/Timers.h"
+#include "support/TempDir.h"
+
+using namespace ky_test;
+
+namespace {
+
+// A library component of any category that logs its loaded steps.
+std::vector<std::string> gLog;
+
+class TTstLinked : public TComponent {
+  KY_CLASS(TTstLinked, TComponent)
+public:
+  using TComponent::TComponent;
+  static void Publish(TPublisher<TTstLinked>& p) {
+    p.Property("Category", &TTstLinked::Category, &TTstLinked::SetCategory).Default(-1);
+  }
+  int32_t Category() const { return link_ ? link_->Category() : -1; }
+  void SetCategory(int32_t value) {
+    link_ = std::make_unique<TKyConfigLink>(this, value);
+    link_->OnLoaded = [this] { gLog.push_back("loaded " + Name()); };
+    link_->OnAfterLoad = [this](TKyConfigLink& l) {
+      // The configurations are ready before every later category.
+      bool packagesReady = FirstApplication() && !FirstApplication()->IsLoadingPackages();
+      gLog.push_back("after " + Name() + (l.Category() > 1 && !packagesReady ? " (too early)" : ""));
+    };
+  }
+
+private:
+  std::unique_ptr<TKyConfigLink> link_;
+};
+
+class CFormTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App();
+    RegisterApplicationClasses();
+    RegisterClasses({&TTstLinked::StaticClass()});
+    gLog.clear();
+    savedHandler_ = App().OnException;
+  }
+  void TearDown() override {
+    forms_.clear();
+    SetExceptionDisplay(nullptr);
+    App().OnException = savedHandler_;
+    App().SetMainForm(nullptr);
+    App().ResetTerminated();
+    Pump();
+  }
+
+  // A form read from its text, freed by the fixture.
+  TForm* ReadForm(const std::string& text) { return ReadForm(FormTextToBinary(text)); }
+  TForm* ReadForm(const std::vector<uint8_t>& bytes) {
+    auto form = std::make_unique<TForm>(nullptr);
+    ReadComponentBytes(bytes, form.get());
+    forms_.push_back(std::move(form));
+    return forms_.back().get();
+  }
+  void FreeForm(TForm* form) {
+    std::erase_if(forms_, [form](const std::unique_ptr<TForm>& f) { return f.get() == form; });
+  }
+
+  std::vector<std::unique_ptr<TForm>> forms_;
+  TExceptionEvent savedHandler_;
+};
+
+std::string FormText(const std::string& inside, const std::string& name = "FrTest") {
+  return "object " + name + ": TForm\n  ClientWidth = 300\n  ClientHeight = 200\n" + inside + "end\n";
+}
+
+// The visible top-level windows of this thread.
+int VisibleTopLevelWindows() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w)) ++*reinterpret_cast<int*>(p);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A 16 x 16 red icon without transparent parts.
+HICON SolidIcon() {
+  HDC screen = GetDC(nullptr);
+  HBITMAP color = CreateCompatibleBitmap(screen, 16, 16);
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, color);
+  RECT all{0, 0, 16, 16};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  SelectObject(dc, mask);
+  PatBlt(dc, 0, 0, 16, 16, BLACKNESS);
+  SelectObject(dc, old);
+  DeleteObject(red);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}
+
+struct TTrackLimits {
+  int MinW, MinH, MaxW, MaxH;
+};
+
+// What the window manager gets when it asks the window for its limits.
+TTrackLimits AskLimits(TWinControl* form) {
+  MINMAXINFO info{};
+  info.ptMinTrackSize = {1, 1};
+  info.ptMaxTrackSize = {5000, 5000};
+  SendMessageA(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return {info.ptMinTrackSize.x, info.ptMinTrackSize.y, info.ptMaxTrackSize.x, info.ptMaxTrackSize.y};
+}
+
+}  // namespace
+
+// ---- The loaded pass ----
+
+TEST_F(CFormTest, LoadedStepsRunOnceAfterTheWholeFormInCategoryOrder) {
+  std::string inside;
+  // Registered in this order; served 2, 3, 1, 4, 5, 6, 7, 8, 0.
+  for (int c : {0, 8, 1, 6, 4, 2, 7, 3, 5})
+    inside += "  object L" + std::to_string(c) + ": TTstLinked\n    Category = " + std::to_string(c) + "\n  end\n";
+  TForm* form = ReadForm(FormText(inside));
+  std::vector<std::string> expected;
+  for (int c : {2, 3, 1, 4, 5, 6, 7, 8}) {
+    expected.push_back("loaded L" + std::to_string(c));
+    expected.push_back("after L" + std::to_string(c));
+  }
+  // Packages' category: the loaded step only.
+  expected.push_back("loaded L0");
+  EXPECT_EQ(gLog, expected);
+
+  // The form had no configurations: the pass made them, on this form.
+  ASSERT_NE(FirstApplication(), nullptr);
+  EXPECT_EQ(FirstApplication()->Owner(), form);
+  TKyCForm* config = TKyCForm::FindOn(form);
+  ASSERT_NE(config, nullptr);
+  EXPECT_FALSE(config->FormDestroy());
+
+  // A later pass serves nobody twice.
+  gLog.clear();
+  RunLibraryLoadedPass(form);
+  EXPECT_TRUE(gLog.empty());
+  // A second form gets its own form configuration but no second application one.
+  TForm* second = ReadForm(FormText("  object L1: TTstLinked\n    Category = 4\n  end\n", "FrOther"));
+  EXPECT_EQ(Applications().size(), 1u);
+  EXPECT_NE(TKyCForm::FindOn(second), nullptr);
+  EXPECT_EQ(gLog, (std::vector<std::string>{"loaded L1", "after L1"}));
+}
+
+TEST_F(CFormTest, NothingIsMadeForAFormBeingDesignedOrWithoutLibraryComponents) {
+  TForm* plain = ReadForm(FormText("  object Bt: TButton\n  end\n"));
+  EXPECT_EQ(TKyCForm::FindOn(plain), nullptr);
+  EXPECT_EQ(FirstApplication(), nullptr);
+
+  TForm designed(nullptr);
+  designed.SetDesigning(true);
+  auto* linked = new TTstLinked(&designed);
+  linked->SetCategory(3);
+  RunLibraryLoadedPass(&designed);
+  EXPECT_TRUE(gLog.empty());
+  EXPECT_EQ(FirstApplication(), nullptr);
+  delete linked;
+}
+
+TEST_F(CFormTest, TerminateInBeforeLoadedEndsTheProgramBeforeAnyWindowShows) {
+  ResetLoadingStart();
+  ResetStartUpCompletion();
+  auto* form = new TForm(nullptr);
+  forms_.emplace_back(form);
+  auto* app = new TKyCApplication(form);
+  int before = 0;
+  app->OnBeforeLoaded = [&](TObject*, bool& terminate) {
+    ++before;
+    terminate = true;
+  };
+  int shows = 0;
+  form->OnShow = [&](TObject*) { ++shows; };
+  Pump();
+  int windowsBefore = VisibleTopLevelWindows();
+  RunLibraryLoadedPass(form);
+  EXPECT_EQ(before, 1);
+  EXPECT_TRUE(App().TerminateRequested());
+  App().SetMainForm(form);
+  App().Run();
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_EQ(shows, 0);
+  EXPECT_EQ(VisibleTopLevelWindows(), windowsBefore);
+  EXPECT_GT(LoadingStartTick(), 0u);
+  // Only the first pass of the process raises it.
+  new TTstLinked(form);
+  RunLibraryLoadedPass(form);
+  EXPECT_EQ(before, 1);
+}
+
+TEST_F(CFormTest, MinTimeLoadKeepsTheMainFormDisabledThenAfterLoadedRuns) {
+  ResetLoadingStart();
+  ResetStartUpCompletion();
+  TForm* form = ReadForm(FormText("  object CApplication: TKyCApplication\n    MinTimeLoad = 1\n  end\n"));
+  TKyCApplication* app = FirstApplication();
+  ASSERT_NE(app, nullptr);
+  uint64_t start = LoadingStartTick();
+  ASSERT_GT(start, 0u);
+  bool enabledDuringWait = true;
+  int waits = 0;
+  TTimer probe(nullptr);
+  probe.SetInterval(200);
+  probe.OnTimer = [&](TObject*) {
+    ++waits;
+    enabledDuringWait = enabledDuringWait && IsWindowEnabled(form->Handle());
+  };
+  uint64_t afterAt = 0;
+  bool enabledAfter = false;
+  app->OnAfterLoaded = [&](TObject*, bool&) {
+    afterAt = SteadyTickCount();
+    enabledAfter = IsWindowEnabled(form->Handle());
+  };
+  App().SetMainForm(form);
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return afterAt != 0; }, 5000));
+  EXPECT_GE(afterAt - start, 1000u);
+  EXPECT_GT(waits, 0);
+  EXPECT_FALSE(enabledDuringWait);
+  EXPECT_TRUE(enabledAfter);
+  probe.SetEnabled(false);
+}
+
+TEST_F(CFormTest, TerminateInAfterLoadedHidesTheFormAndEndsTheProgram) {
+  ResetLoadingStart();
+  ResetStartUpCompletion();
+  TForm* form = ReadForm(FormText("  object CApplication: TKyCApplication\n  end\n"));
+  FirstApplication()->OnAfterLoaded = [](TObject*, bool& terminate) { terminate = true; };
+  App().SetMainForm(form);
+  App().Run();
+  EXPECT_TRUE(App().Terminated());
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+// ---- Styles and limits ----
+
+TEST_F(CFormTest, EachStyleSetsTheWindowBitsBorderIconsAndLimits) {
+  struct TCase {
+    TKyFormStyle Style;
+    bool Caption, Thick, MaximizeBox, Tool, Topmost;
+    bool FixedSize;   // max tracking size = loaded size
+    bool MinFromSize; // min tracking size = loaded size
+  };
+  const TCase cases[] = {
+      {fmsNone, true, true, true, false, false, false, true},
+      {fmsNoBorder, false, false, false, false, false, false, true},
+      {fmsSingle, true, false, true, false, false, false, false},
+      {fmsDialog, true, false, false, false, false, false, false},
+      {fmsMenuDialog, true, true, false, false, false, true, true},
+      {fmsSizeable, true, true, true, false, false, false, true},
+      {fmsNoSizeable, true, true, false, false, false, true, true},
+      {fmsMDIForm, true, true, true, false, false, false, true},
+      {fmsMDIChildSize, true, true, true, false, false, false, true},
+      {fmsMDIChildNoSize, true, true, false, false, false, true, true},
+      {fmsToolWindow, true, false, false, true, true, false, false},
+      {fmsSizeToolWin, true, true, false, true, true, false, true},
+  };
+  for (const TCase& c : cases) {
+    std::string name = EnumInfo(fmsNone).Name(c.Style);
+    TForm* form = ReadForm(FormText("  object CForm: TKyCForm\n    Style = " + name + "\n  end\n"));
+    HWND w = form->Handle();
+    LONG style = GetWindowLongA(w, GWL_STYLE), ex = GetWindowLongA(w, GWL_EXSTYLE);
+    EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.Caption) << name;
+    EXPECT_EQ((style & WS_THICKFRAME) != 0, c.Thick) << name;
+    EXPECT_EQ((style & WS_MAXIMIZEBOX) != 0, c.MaximizeBox) << name;
+    EXPECT_EQ((ex & WS_EX_TOOLWINDOW) != 0, c.Tool) << name;
+    EXPECT_EQ((ex & WS_EX_TOPMOST) != 0, c.Topmost) << name;
+    TKyCForm* config = TKyCForm::FindOn(form);
+    ASSERT_NE(config, nullptr);
+    TTrackLimits limits = AskLimits(form);
+    if (c.FixedSize) {
+      EXPECT_EQ(limits.MaxW, form->Width()) << name;
+      EXPECT_EQ(limits.MaxH, form->Height()) << name;
+      EXPECT_FALSE(form->BorderIcons().Contains(biMaximize)) << name;
+    } else {
+      EXPECT_EQ(limits.MaxW, 5000) << name;
+      EXPECT_EQ(config->MaxWidth(), -1) << name;
+    }
+    if (c.MinFromSize) {
+      EXPECT_EQ(limits.MinW, form->Width()) << name;
+      EXPECT_EQ(limits.MinH, form->Height()) << name;
+    } else {
+      EXPECT_EQ(config->MinWidth(), -1) << name;
+    }
+    FreeForm(form);
+  }
+}
+
+TEST_F(CFormTest, StoredLimitsReplaceThePlatformsOnesAndTheWindowKeepsThem) {
+  TForm* form = ReadForm(FormText(
+      "  object CForm: TKyCForm\n    Style = fmsSizeable\n    MinWidth = 150\n    MaxWidth = 400\n"
+      "    MaxHeight = 350\n  end\n"));
+  TTrackLimits limits = AskLimits(form);
+  EXPECT_EQ(limits.MinW, 150);
+  EXPECT_EQ(limits.MaxW, 400);
+  EXPECT_EQ(limits.MaxH, 350);
+  // MinHeight was -1: the loaded height.
+  EXPECT_EQ(limits.MinH, form->Height());
+  form->Show();
+  SetWindowPos(form->Handle(), nullptr, 0, 0, 900, 900, SWP_NOMOVE | SWP_NOZORDER);
+  Pump();
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_LE(r.right - r.left, 400);
+  EXPECT_LE(r.bottom - r.top, 350);
+}
+
+// ---- Look from the packages ----
+
+TEST_F(CFormTest, BackgroundCaptionAndIconComeFromThePackagesAndFollowTheirChanges) {
+  TForm* form = ReadForm(FormText(
+      "  object CApplication: TKyCApplication\n  end\n"
+      "  object CForm: TKyCForm\n    SetBackGround.Name = 'sbForm'\n    CaptionId.PkgName = 'User'\n"
+      "    CaptionId.Id = 4\n    Icon.PkgName = 'User'\n    Icon.Id = 2\n  end\n"));
+  TKyCApplication* app = FirstApplication();
+  ASSERT_NE(app, nullptr);
+  // Without the set the form shows the library default.
+  TSnapshot plain(form);
+  TKyColor defaultColor = plain.Pixel(10, 10);
+
+  TKyPkgDisplaySetBackGround* set = app->PkgDisplay()->AddBackGround("sbForm");
+  set->SetColor(KyRGB(200, 30, 40));
+  app->PkgLanguage()->UserStrings().AddLabel(4, "Install Program 2.0", "The installer");
+  TIcon icon;
+  icon.SetHandle(SolidIcon());
+  TMemoryStream iconData;
+  icon.SaveToStream(iconData);
+  app->PkgDisplay()->UserImages().AddImage(2)->SetPicture("TIcon", iconData.Data(), 16, 16);
+  Pump();
+  EXPECT_EQ(form->Caption(), "Install Program 2.0");
+  EXPECT_EQ(form->Hint(), "The installer");
+  EXPECT_FALSE(form->Icon()->Empty());
+  TSnapshot red(form);
+  EXPECT_EQ(red.Pixel(10, 10), KyRGB(200, 30, 40));
+  EXPECT_NE(defaultColor, KyRGB(200, 30, 40));
+
+  set->SetColor(KyRGB(20, 140, 60));
+  Pump();
+  TSnapshot green(form);
+  EXPECT_EQ(green.Pixel(150, 100), KyRGB(20, 140, 60));
+}
+
+// ---- Saved layout ----
+
+namespace {
+
+// A main form whose "User" variables live in dir\Setup.pva, the file named
+// by its embedded setup package as in the installer.
+std::vector<uint8_t> LayoutForm(const std::string& dir) {
+  TForm form(nullptr);
+  form.SetName("FrTest");
+  form.SetFormClientWidth(300);
+  form.SetFormClientHeight(200);
+  auto* app = new TKyCApplication(&form);
+  app->SetName("CApplication");
+  app->SetPathPkgVars(dir + "\\");
+  app->PkgVars()->SetInitMode(rimFILE);
+  WithPkgLoading(*app->PkgVars(), [app] { app->PkgSetup()->SetVarsFileName("Setup"); });
+  auto* config = new TKyCForm(&form);
+  config->SetName("CForm");
+  config->SetStyle(fmsSizeable);
+  config->SetCenterOptions(ceoScreen);
+  return WriteComponentBytes(&form);
+}
+
+}  // namespace
+
+TEST_F(CFormTest, LayoutIsSavedWhenTheFormGoesAndRestoredWhenItComesBack) {
+  TempDir dir;
+  TForm* form = ReadForm(LayoutForm(dir.Path()));
+  form->Show();
+  Pump();
+  form->SetBounds(120, 90, form->Width(), form->Height());
+  form->SetFormClientWidth(340);
+  form->SetFormClientHeight(230);
+  Pump();
+  form->Hide();
+  // Saved to the file when the form went.
+  TKyPkgVars saved(nullptr);
+  saved.LoadFromFile(dir / "Setup.pva");
+  std::string info = saved.ReadString("FrTest\\__Show__/__Info__", "");
+  EXPECT_EQ(info.substr(0, info.find(",", info.find(",", info.find(",", info.find(",") + 1) + 1) + 1)),
+            "120,90,340,230");
+  FreeForm(form);
+  ASSERT_EQ(FirstApplication(), nullptr);
+
+  // A new start reads the file and the form comes back where it was.
+  TForm* again = ReadForm(LayoutForm(dir.Path()));
+  EXPECT_EQ(FirstApplication()->ReadVarString("FrTest\\__Show__/__Info__", ""), info);
+  again->Show();
+  Pump();
+  EXPECT_EQ(again->Left(), 120);
+  EXPECT_EQ(again->Top(), 90);
+  EXPECT_EQ(again->ClientWidth(), 340);
+  EXPECT_EQ(again->ClientHeight(), 230);
+}
+
+TEST_F(CFormTest, ModalAndShownLayoutsAreKeptApart) {
+  TempDir dir;
+  TForm* form = ReadForm(LayoutForm(dir.Path()));
+  form->Show();
+  form->SetBounds(40, 50, form->Width(), form->Height());
+  form->Hide();
+  form->OnShow = [form](TObject*) {
+    form->SetBounds(200, 210, form->Width(), form->Height());
+    form->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  TKyCApplication* app = FirstApplication();
+  std::string shown = app->ReadVarString("FrTest\\__Show__/__Info__", "");
+  std::string modal = app->ReadVarString("FrTest\\__Modal__/__Info__", "");
+  EXPECT_EQ(shown.rfind("40,50,", 0), 0u) << shown;
+  EXPECT_EQ(modal.rfind("200,210,", 0), 0u) << modal;
+  // The identification: IdentName, or the name before "_", and IdentInt.
+  TKyCForm* config = TKyCForm::FindOn(form);
+  form->SetName("FrMain_2");
+  config->SetIdentInt(3);
+  EXPECT_EQ(config->VarPath("__Info__"), "FrMain_3\\__Show__/__Info__");
+  config->SetIdentName("Forms/Main/");
+  EXPECT_EQ(config->VarPath("x"), "Forms/Main/_3\\__Show__/x");
+}
+
+TEST_F(CFormTest, AnUnusableSavedLayoutCentresTheFormAsDesigned) {
+  const char* damaged[] = {
+      "",                                    // nothing saved
+      "1,2,300,200,0,-1,-1,-1,-1",           // nine values
+      "1,2,300,200,0,-1,-1,-1,-1,96,7",      // eleven
+      "1,2,three,200,0,-1,-1,-1,-1,96",      // not a number
+      "1,2,-300,200,0,-1,-1,-1,-1,96",       // no size
+      "1,2,300,200,9,-1,-1,-1,-1,96",        // no such window state
+  };
+  TempDir dir;
+  for (const char* info : damaged) {
+    TForm* form = ReadForm(LayoutForm(dir.Path()));
+    if (*info) FirstApplication()->WriteVarString("FrTest\\__Show__/__Info__", info);
+    form->Show();
+    Pump();
+    TRect area = Screen->WorkArea();
+    EXPECT_NEAR(form->Left() + form->Width() / 2, (area.Left + area.Right) / 2, 1) << info;
+    EXPECT_NEAR(form->Top() + form->Height() / 2, (area.Top + area.Bottom) / 2, 1) << info;
+    EXPECT_EQ(form->ClientWidth(), 300) << info;
+    EXPECT_EQ(form->WindowState(), wsNormal) << info;
+    form->Hide();
+    FreeForm(form);
+  }
+}
+
+TEST_F(CFormTest, ADamagedVariablesFileIsReportedOnceAndTheFormStillOpens) {
+  TempDir dir;
+  {
+    TFileStream junk(dir / "Setup.pva", fmCreate);
+    junk.Write("not a package at all", 20);
+  }
+  std::vector<std::string> shown;
+  SetExceptionDisplay([&](const std::string& message) { shown.push_back(message); });
+  TForm* form = ReadForm(LayoutForm(dir.Path()));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("Setup.pva"), std::string::npos) << shown[0];
+  form->Show();
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  // Closing writes a sound file in its place.
+  form->Hide();
+  TKyPkgVars saved(nullptr);
+  saved.LoadFromFile(dir / "Setup.pva");
+  EXPECT_NE(saved.ReadString("FrTest\\__Show__/__Info__", ""), "");
+  EXPECT_EQ(shown.size(), 1u);
+}
+
+// ---- Keyboard ----
+
+TEST_F(CFormTest, InsertCtrlArrowsAndEnterAsTabAreTheFormsKeys) {
+  TForm* form = ReadForm(FormText(
+      "  object CApplication: TKyCApplication\n  end\n  object CForm: TKyCForm\n  end\n"
+      "  object EdA: TEdit\n    Left = 10\n    Top = 10\n    TabOrder = 0\n  end\n"
+      "  object EdB: TEdit\n    Left = 10\n    Top = 40\n    TabOrder = 1\n  end\n"
+      "  object BtC: TButton\n    Left = 10\n    Top = 70\n    TabOrder = 2\n  end\n"));
+  auto* a = form->Find<TEdit>("EdA");
+  auto* b = form->Find<TEdit>("EdB");
+  auto* c = form->Find<TButton>("BtC");
+  TKyPkgSetupKeys* keys = FirstApplication()->PkgSetup()->Keys();
+  form->Show();
+  form->FocusControl(a);
+  Pump();
+
+  bool insert = keys->InsertMode();
+  PostKey(a, VK_INSERT);
+  EXPECT_EQ(keys->InsertMode(), !insert);
+  EXPECT_TRUE(FirstApplication()->PkgSetup()->Modified());
+  {
+    TCtrlDown ctrl;
+    PostKey(a, VK_DOWN);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveControl() == b; }));
+  {
+    TCtrlDown ctrl;
+    PostKey(b, VK_UP);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveControl() == a; }));
+
+  // Enter moves on only with EnterAsTab, and never away from a push button.
+  PostKey(a, VK_RETURN);
+  EXPECT_EQ(form->ActiveControl(), a);
+  keys->SetEnterAsTab(true);
+  PostKey(a, VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveControl() == b; }));
+  {
+    TCtrlDown ctrl;
+    PostKey(b, VK_RETURN);
+  }
+  EXPECT_EQ(form->ActiveControl(), b);
+  PostKey(b, VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return form->ActiveControl() == c; }));
+  int clicks = 0;
+  c->OnClick = [&](TObject*) { ++clicks; };
+  PostKey(c, VK_RETURN);
+  Pump();
+  EXPECT_EQ(form->ActiveControl(), c);
+}
+
+// ---- Unhandled errors ----
+
+TEST_F(CFormTest, AnExceptionInAnEventHandlerReachesTheInstalledDisplay) {
+  std::vector<std::string> shown;
+  SetExceptionDisplay([&](const std::string& message) { shown.push_back(message); });
+  TForm* form = ReadForm(FormText("  object CApplication: TKyCApplication\n  end\n"
+                                  "  object Bt: TButton\n    Left = 10\n    Top = 10\n    Width = 80\n  end\n"));
+  TKyCApplication* app = FirstApplication();
+  ASSERT_TRUE(app->ExceptionHandlerInstalled());
+  auto* button = form->Find<TButton>("Bt");
+  button->OnClick = [](TObject*) { throw Exception("The folder 'C:\\Ky' cannot be made."); };
+  form->Show();
+  Pump();
+  PostClick(button, 10, 5);
+  ASSERT_TRUE(PumpUntil([&] { return !shown.empty(); }));
+  EXPECT_EQ(shown, (std::vector<std::string>{"The folder 'C:\\Ky' cannot be made."}));
+
+  // Switched off, the application's own handling is back.
+  app->SetHandleExceptions(false);
+  EXPECT_FALSE(app->ExceptionHandlerInstalled());
+  EXPECT_FALSE(static_cast<bool>(App().OnException));
+  app->SetHandleExceptions(true);
+  EXPECT_TRUE(app->ExceptionHandlerInstalled());
+}
+
+// ---- Pictures of image references ----
+
+namespace {
+
+std::vector<uint8_t> BitmapBytes(TKyColor color, int w, int h) {
+  TBitmap bitmap(w, h, pf24bit);
+  bitmap.Canvas()->Brush()->SetColor(color);
+  bitmap.Canvas()->FillRect({0, 0, w, h});
+  TMemoryStream out;
+  bitmap.SaveToStream(out);
+  return out.Data();
+}
+
+std::vector<uint8_t> JpegBytes(TKyColor color, int w, int h) {
+  TBitmap bitmap(w, h, pf24bit);
+  bitmap.Canvas()->Brush()->SetColor(color);
+  bitmap.Canvas()->FillRect({0, 0, w, h});
+  TJPEGImage jpeg;
+  jpeg.Assign(&bitmap);
+  TMemoryStream out;
+  jpeg.SaveToStream(out);
+  return out.Data();
+}
+
+// Near: JPEG is lossy.
+void ExpectColorNear(TKyColor got, TKyColor want, const char* what) {
+  auto ch = [](TKyColor c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
+  for (int s : {0, 8, 16}) EXPECT_NEAR(ch(got, s), ch(want, s), 12) << what;
+}
+
+}  // namespace
+
+TEST_F(CFormTest, ImageReferencesDrawBitmapsAndJpegsAndGiveWindowsTheirRegion) {
+  TForm* form = ReadForm(FormText("  object CApplication: TKyCApplication\n  end\n"));
+  TKyPkgImages& images = FirstApplication()->PkgDisplay()->UserImages();
+  images.AddImage(1)->SetPicture("TBitmap", BitmapBytes(KyRGB(0, 0, 255), 20, 10), 20, 10);
+  images.AddImage(2)->SetPicture("TJPEGImage", JpegBytes(KyRGB(0, 160, 0), 24, 16), 24, 16);
+  images.AddImage(3)->SetPicture("TJPEGImage", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3}, 24, 16);
+  images.AddImage(4)->SetPicture("TBitmap", {}, 0, 0);
+
+  struct TCase {
+    int32_t Id;
+    TKyColor Color;
+    int W, H;
+  };
+  for (TCase c : {TCase{1, KyRGB(0, 0, 255), 20, 10}, TCase{2, KyRGB(0, 160, 0), 24, 16}}) {
+    TKyMemoryImage ref(nullptr);
+    ref.SetReference("User", c.Id);
+    std::unique_ptr<TGraphic> graphic = ref.Graphic();
+    ASSERT_NE(graphic, nullptr) << c.Id;
+    EXPECT_EQ(graphic->Width(), c.W);
+    TBitmap target(40, 40, pf32bit);
+    target.Canvas()->Brush()->SetColor(kClWhite);
+    target.Canvas()->FillRect({0, 0, 40, 40});
+    target.Canvas()->Draw(5, 5, graphic.get());
+    ExpectColorNear(target.Canvas()->Pixels(6, 6), c.Color, "inside");
+    EXPECT_EQ(target.Canvas()->Pixels(5 + c.W + 2, 5), kClWhite) << c.Id;
+    // As a bitmap: the bytes themselves, or a rendering made once.
+    std::vector<uint8_t> bmp = ref.BitmapData();
+    TBitmap copy;
+    TMemoryStream in(bmp);
+    copy.LoadFromStream(in);
+    EXPECT_EQ(copy.Width(), c.W);
+    ExpectColorNear(copy.Canvas()->Pixels(c.W / 2, c.H / 2), c.Color, "bitmap data");
+  }
+  TKyPkgImagesImage* jpegEntry = images.Find(2);
+  ASSERT_FALSE(jpegEntry->BitmapCopy().empty());
+  const uint8_t* cached = jpegEntry->BitmapCopy().data();
+  TKyMemoryImage again(nullptr);
+  again.SetReference("User", 2);
+  again.BitmapData();
+  EXPECT_EQ(jpegEntry->BitmapCopy().data(), cached);
+
+  // Damaged data raises; no data and no entry give nothing.
+  TKyMemoryImage damaged(nullptr), empty(nullptr), missing(nullptr);
+  damaged.SetReference("User", 3);
+  empty.SetReference("User", 4);
+  missing.SetReference("User", 99);
+  EXPECT_THROW(damaged.Graphic(), Exception);
+  EXPECT_EQ(empty.Graphic(), nullptr);
+  EXPECT_EQ(missing.Graphic(), nullptr);
+  EXPECT_TRUE(missing.BitmapData().empty());
+  EXPECT_EQ(missing.WindowRegion(), nullptr);
+
+  // The region of the picture becomes the window's outline.
+  TKyPkgImagesImage* shaped = images.Find(1);
+  shaped->SetRegion1(TRegion::Ellipse({0, 0, 100, 60}).Data());
+  shaped->SetRegion2(TRegion::Rect({0, 0, 10, 10}).Data());
+  TKyMemoryImage outline(nullptr);
+  outline.SetReference("User", 1);
+  EXPECT_TRUE(outline.SecondRegion()->Contains({5, 5}));
+  outline.ApplyRegion(form);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(form->Handle(), rgn), ERROR);
+  EXPECT_TRUE(PtInRegion(rgn, 50, 30));
+  EXPECT_FALSE(PtInRegion(rgn, 2, 2));
+  EXPECT_FALSE(PtInRegion(rgn, 99, 59));
+  // A picture without region data takes the outline away.
+  shaped->SetRegion1({});
+  outline.ApplyRegion(form);
+  EXPECT_EQ(GetWindowRgn(form->Handle(), rgn), ERROR);
+  DeleteObject(rgn);
+}

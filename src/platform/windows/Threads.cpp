@@ -3,6 +3,8 @@
 #include "platform/os/WinApi.h"
 
 #include <deque>
+
+#include "platform/base/Exception.h"
 #include <utility>
 
 namespace {
@@ -87,7 +89,36 @@ bool CheckSynchronize(int timeoutMs) {
   return !work.empty();
 }
 
+// ---- TWaitEvent ----
+
+TWaitEvent::TWaitEvent() : handle_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+  if (!handle_) throw Exception("Cannot create an event object");
+}
+
+TWaitEvent::~TWaitEvent() { CloseHandle(handle_); }
+
+void TWaitEvent::Signal() { SetEvent(handle_); }
+
+bool TWaitEvent::Wait(uint32_t timeoutMs) { return WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0; }
+
 // ---- TThread ----
+
+namespace {
+
+int PlatformPriority(TThreadPriority p) {
+  static const int values[] = {THREAD_PRIORITY_IDLE,          THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
+                               THREAD_PRIORITY_NORMAL,        THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                               THREAD_PRIORITY_TIME_CRITICAL};
+  return values[p];
+}
+
+}  // namespace
+
+void TThread::SetPriority(TThreadPriority value) {
+  priority_ = value;
+  std::lock_guard<std::mutex> lock(handleMutex_);
+  if (handle_) SetThreadPriority(handle_, PlatformPriority(value));
+}
 
 TThread::~TThread() {
   if (started_ && !finished_) {
@@ -103,6 +134,14 @@ void TThread::Start() {
 }
 
 void TThread::Run() {
+  {
+    std::lock_guard<std::mutex> lock(handleMutex_);
+    HANDLE self = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS))
+      handle_ = self;
+    if (handle_ && priority_ != tpNormal) SetThreadPriority(handle_, PlatformPriority(priority_));
+  }
   try {
     Execute();
   } catch (...) {
@@ -114,6 +153,18 @@ void TThread::Run() {
     } catch (...) {
       if (!fatal_) fatal_ = std::current_exception();
     }
+  }
+  {
+    std::lock_guard<std::mutex> lock(handleMutex_);
+    if (handle_) CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+  if (freeOnTerminate_) {
+    // Nobody waits for a thread that frees itself.
+    thread_.detach();
+    finished_ = true;
+    delete this;
+    return;
   }
   {
     std::lock_guard<std::mutex> lock(Sync().mutex);

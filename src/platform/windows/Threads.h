@@ -26,6 +26,24 @@ bool CheckSynchronize(int timeoutMs = 0);
 // How a waiting message loop is woken when work arrives.
 void SetSynchronizeWakeup(std::function<void()> wakeup);
 
+KY_ENUM(TThreadPriority, uint8_t, tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical)
+
+// An event object that resets itself when a wait ends by it (the one
+// waiter it lets through), for waking a worker at once.
+class TWaitEvent {
+public:
+  TWaitEvent();
+  ~TWaitEvent();
+  TWaitEvent(const TWaitEvent&) = delete;
+  TWaitEvent& operator=(const TWaitEvent&) = delete;
+  void Signal();
+  // True when signalled within timeoutMs, false on time-out.
+  bool Wait(uint32_t timeoutMs);
+
+private:
+  void* handle_;
+};
+
 class TThread : public TObject {
 public:
   // Starts with Start, once the derived object exists (Execute is virtual).
@@ -46,6 +64,12 @@ public:
   int32_t ReturnValue() const { return returnValue_; }
   // What Execute raised, if it did.
   std::exception_ptr FatalException() const { return fatal_; }
+  // A thread set to free itself deletes itself when Execute and
+  // OnTerminate are done; nobody may hold it or wait for it afterwards.
+  void SetFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
+  bool FreeOnTerminate() const { return freeOnTerminate_; }
+  TThreadPriority Priority() const { return priority_; }
+  void SetPriority(TThreadPriority value);
 
   // Runs in the user-interface thread after Execute (when it is pumping).
   TNotifyEvent OnTerminate;
@@ -63,4 +87,8 @@ private:
   std::atomic<bool> started_{false};
   int32_t returnValue_ = 0;
   std::exception_ptr fatal_;
+  std::atomic<bool> freeOnTerminate_{false};
+  std::atomic<TThreadPriority> priority_{tpNormal};
+  std::mutex handleMutex_;
+  void* handle_ = nullptr;  // the running thread, for its priority
 };

@@ -2,6 +2,8 @@
 
 #include "platform/os/WinApi.h"
 
+#include <vector>
+
 #include "platform/windows/Application.h"
 
 namespace {
@@ -86,4 +88,52 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Timer() {
   if (running_ && OnTimer) OnTimer(this);
+}
+
+// ---- TLoopTimer ----
+
+namespace {
+
+std::vector<TLoopTimer*>& LoopTimers() {
+  static std::vector<TLoopTimer*> timers;
+  return timers;
+}
+
+void CALLBACK LoopTimerProc(HWND, UINT, UINT_PTR id, DWORD) { LoopTimerExpired(id); }
+
+}  // namespace
+
+void LoopTimerExpired(uintptr_t id) {
+  for (TLoopTimer* t : LoopTimers())
+    if (t->id_ == id) {
+      // One shot: the owner arms it again.
+      KillTimer(nullptr, t->id_);
+      t->id_ = 0;
+      std::erase(LoopTimers(), t);
+      try {
+        if (t->OnExpired) t->OnExpired();
+      } catch (...) {
+        if (Application) Application->HandleException(nullptr);
+      }
+      return;
+    }
+}
+
+TLoopTimer::~TLoopTimer() { Stop(); }
+
+void TLoopTimer::Arm(uint32_t ms) {
+  if (ms < 1) ms = 1;
+  // A windowless timer set again with its id keeps the id.
+  UINT_PTR id = SetTimer(nullptr, id_, ms, &LoopTimerProc);
+  if (!id) return;
+  ++arms_;
+  if (id_ == 0) LoopTimers().push_back(this);
+  id_ = id;
+}
+
+void TLoopTimer::Stop() {
+  if (!id_) return;
+  KillTimer(nullptr, id_);
+  id_ = 0;
+  std::erase(LoopTimers(), this);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/classes/Classes.h"
 #include "platform/os/WinTypes.h"
@@ -35,4 +36,32 @@ private:
   uint32_t interval_ = 1000;
   bool running_ = false;
   HWND window_ = nullptr;
+};
+
+class TLoopTimer;
+// The platform's timer callback ends up here.
+void LoopTimerExpired(uintptr_t id);
+
+// A platform timer of the user-interface thread without a window: the
+// message loop calls OnExpired once per arming (Arm again for the next).
+class TLoopTimer {
+public:
+  TLoopTimer() = default;
+  ~TLoopTimer();
+  TLoopTimer(const TLoopTimer&) = delete;
+  TLoopTimer& operator=(const TLoopTimer&) = delete;
+
+  // (Re)arms for ms milliseconds (at least 1).
+  void Arm(uint32_t ms);
+  void Stop();
+  bool Armed() const { return id_ != 0; }
+  // How many times the platform timer was armed (for tests and benchmarks).
+  uint64_t ArmCount() const { return arms_; }
+
+  std::function<void()> OnExpired;
+
+private:
+  friend void LoopTimerExpired(uintptr_t id);
+  uintptr_t id_ = 0;
+  uint64_t arms_ = 0;
 };

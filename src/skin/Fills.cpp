@@ -9,16 +9,9 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Palette.h"
+#include "platform/graphics/Scaling.h"
 
 namespace {
-// a * b / c rounded half away from zero, as the platform's MulDiv.
-int32_t KyMulDiv(int32_t a, int32_t b, int32_t c) {
-  if (c == 0) return -1;
-  int64_t p = int64_t(a) * b;
-  int64_t q = (std::llabs(p) + std::llabs(int64_t(c)) / 2) / std::llabs(int64_t(c));
-  return static_cast<int32_t>(((p < 0) != (c < 0)) ? -q : q);
-}
-
 // DSna: the destination keeps only what the source leaves black.
 constexpr TCopyMode kCmDestAndNotSrc = 0x00220326;
 
@@ -153,13 +146,16 @@ std::vector<TKyGradientBand> GradientBands(uint8_t kind, int32_t size, TKyColor 
       bands.push_back({KyMulDiv(i, size, n), KyMulDiv(i + 1, size, n), table[static_cast<size_t>(i)]});
     return bands;
   }
-  // Mirrored: m bands on each half, the second half in reverse, so that the
-  // far edge matches the near one and the centre reaches the end colour.
+  // Mirrored: m bands on each half, the second half the first one's mirror
+  // image, so that the far edge matches the near one pixel for pixel and
+  // the centre reaches the end colour.
   int32_t m = std::max(n / 2, 1);
   std::vector<TKyColor> table = GradientTable(start, end, m);
-  for (int32_t i = 0; i < 2 * m; ++i) {
-    int32_t entry = i < m ? i : 2 * m - 1 - i;
-    bands.push_back({KyMulDiv(i, size, 2 * m), KyMulDiv(i + 1, size, 2 * m), table[static_cast<size_t>(entry)]});
+  for (int32_t i = 0; i < m; ++i)
+    bands.push_back({KyMulDiv(i, size, 2 * m), KyMulDiv(i + 1, size, 2 * m), table[static_cast<size_t>(i)]});
+  for (int32_t i = m - 1; i >= 0; --i) {
+    TKyGradientBand mirrored = bands[static_cast<size_t>(i)];
+    bands.push_back({size - mirrored.To, size - mirrored.From, mirrored.Color});
   }
   return bands;
 }

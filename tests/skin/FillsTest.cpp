@@ -58,8 +58,9 @@ TEST_P(Gradient, EndsAndSteadyInBetween) {
         EXPECT_TRUE(step == 0 || (step > 0) == (way > 0)) << "at " << i;
       }
     }
-    if (c.Mirrored)
+    if (c.Mirrored) {
       for (int i = 0; i < length; ++i) EXPECT_EQ(along(i, 0), along(length - 1 - i, 0)) << i;
+    }
     int width = c.Vertical ? size.cx : size.cy;
     for (int i = 0; i < length; i += 7) EXPECT_EQ(along(i, 0), along(i, width - 1));
     EXPECT_EQ(PixelOf(*b, 1, 1), kClWhite);

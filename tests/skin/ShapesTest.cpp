@@ -111,10 +111,9 @@ TEST_P(ShapeSweep, FillRegionAndMaskAgree) {
         if (!IsBoxShape(shape)) {
           EXPECT_EQ(Differences(brushed, inRegion), "") << "brush fill vs region";
         } else {
-          // A box filled without a pen loses its right and bottom edge.
-          for (int y = 0; y < size.BitmapH; ++y)
-            for (int x = 0; x < size.BitmapW; ++x)
-              if (brushed.At(x, y)) EXPECT_TRUE(inRegion.At(x, y)) << x << "," << y;
+          // Boxes and curves filled without a pen part from their regions
+          // along the right and bottom edge, never inside.
+          EXPECT_EQ(DifferencesOffTheEdge(brushed, inRegion), "") << "brush fill vs region";
         }
 
         auto mask = WhiteBitmap(size.BitmapW, size.BitmapH);
@@ -127,25 +126,19 @@ TEST_P(ShapeSweep, FillRegionAndMaskAgree) {
         for (int y = 0; y < size.BitmapH; ++y)
           for (int x = 0; x < size.BitmapW; ++x) {
             TKyColor c = PixelOf(*mask, x, y);
-            if (r.Contains({x, y})) ASSERT_TRUE(c == kClBlack || c == kClWhite) << Hex(c);
-            else ASSERT_EQ(c, kClWhite) << x << "," << y;
-            if (edge.At(x, y)) ASSERT_TRUE(r.Contains({x, y})) << "outline outside at " << x << "," << y;
+            if (r.Contains({x, y})) {
+              ASSERT_TRUE(c == kClBlack || c == kClWhite) << Hex(c);
+            } else {
+              ASSERT_EQ(c, kClWhite) << x << "," << y;
+            }
+            if (edge.At(x, y)) {
+              ASSERT_TRUE(r.Contains({x, y})) << "outline outside at " << x << "," << y;
+            }
           }
         if (shape == shaEllipse || shape == shaRoundRect) {
           // Curves: the filled ellipse and the region's ellipse may part
           // by a pixel along the outline, never inside it.
-          for (int y = 0; y < size.BitmapH; ++y)
-            for (int x = 0; x < size.BitmapW; ++x)
-              if (masked.At(x, y) != (inRegion.At(x, y) || edge.At(x, y))) {
-                bool nearEdge = false;
-                for (int dy = -1; dy <= 1; ++dy)
-                  for (int dx = -1; dx <= 1; ++dx) {
-                    int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < size.BitmapW && ny < size.BitmapH && edge.At(nx, ny))
-                      nearEdge = true;
-                  }
-                EXPECT_TRUE(nearEdge) << x << "," << y;
-              }
+          EXPECT_EQ(DifferencesOffTheEdge(masked, Union(inRegion, edge)), "") << "mask vs region and outline";
         } else {
           EXPECT_EQ(Differences(masked, Union(inRegion, edge)), "") << "mask vs region and outline";
         }
@@ -212,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Mirroring comes before turning: the right-angled half swaps sides.
         TPointingCase{"HalfUp", shaTriangleRect, sorUp, false, {{14, 0}, {14, 14}}, {{0, 14}}},
         TPointingCase{"HalfUpMirrored", shaTriangleRect, sorUp, true, {{0, 0}, {0, 14}}, {{14, 14}}},
-        TPointingCase{"HalfRightMirrored", shaTriangleRect, sorRight, true, {{14, 14}, {0, 14}}, {{0, 0}}}),
+        TPointingCase{"HalfRightMirrored", shaTriangleRect, sorRight, true, {{14, 0}, {14, 14}}, {{0, 14}}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ShapeGrid, RoundRectCornersAreHalfTheSmallerSide) {
@@ -225,13 +218,20 @@ TEST(ShapeGrid, RoundRectCornersAreHalfTheSmallerSide) {
   EXPECT_TRUE(region.Contains({3, 0}));
 }
 
-TEST(ShapeGrid, PoliRectIsASquareOnTheSmallerSide) {
-  // 40 x 24 pointing up: the square is 24 pixels on the left.
-  TRegion region = ShapeRegion(TRect(0, 0, 40, 24), shaPoliRect, sorUp);
-  EXPECT_TRUE(region.Contains({1, 22}));
-  EXPECT_TRUE(region.Contains({22, 22}));
-  EXPECT_FALSE(region.Contains({25, 22}));
-  EXPECT_FALSE(region.Contains({20, 2}));
+// Upright in a tall box: a square's diagonal on top of a rectangle. Turned
+// right (its default) in 40 x 24: the full-height part on the left, the
+// slope running up to the right-hand top corner.
+TEST(ShapeGrid, PoliRectEndsInADiagonal) {
+  TRegion region = ShapeRegion(TRect(0, 0, 40, 24), shaPoliRect);
+  for (TPoint in : {TPoint{1, 22}, TPoint{14, 22}, TPoint{30, 2}, TPoint{37, 0}})
+    EXPECT_TRUE(region.Contains(in)) << in.X << "," << in.Y;
+  for (TPoint out : {TPoint{30, 20}, TPoint{30, 12}, TPoint{39, 3}})
+    EXPECT_FALSE(region.Contains(out)) << out.X << "," << out.Y;
+  // In a wide box upright, the square meets the bottom: a triangle.
+  TRegion upright = ShapeRegion(TRect(0, 0, 40, 24), shaPoliRect, sorUp);
+  EXPECT_TRUE(upright.Contains({2, 20}));
+  EXPECT_FALSE(upright.Contains({20, 2}));
+  EXPECT_FALSE(upright.Contains({25, 22}));
 }
 
 // ---- Nothing to draw ----
@@ -288,7 +288,9 @@ TEST(PaintShape, WidePensStayInside) {
     TPixelSet on = PixelsNot(*b, kClWhite);
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 40; ++x)
-        if (on.At(x, y)) EXPECT_TRUE(r.Contains({x, y})) << x << "," << y;
+        if (on.At(x, y)) {
+          EXPECT_TRUE(r.Contains({x, y})) << x << "," << y;
+        }
     EXPECT_TRUE(on.At(r.Left, 15));
     EXPECT_TRUE(on.At(r.Right - 1, 15));
     EXPECT_TRUE(on.At(15, r.Top));
@@ -434,10 +436,10 @@ TEST(ShapeBevel, OutputRegionIsTheOutlineGrownByOne) {
   TRegion grown = ShapeBevelRegion(r, bos3D, star);
   for (int y = -2; y < 12; ++y)
     for (int x = -2; x < 22; ++x) {
-      bool near = false;
+      bool beside = false;
       for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) near = near || outline.Contains({x + dx, y + dy});
-      EXPECT_EQ(grown.Contains({x, y}), near) << x << "," << y;
+        for (int dx = -1; dx <= 1; ++dx) beside = beside || outline.Contains({x + dx, y + dy});
+      EXPECT_EQ(grown.Contains({x, y}), beside) << x << "," << y;
     }
 }
 
@@ -472,9 +474,14 @@ TEST(ShapeBevel, SingleBorderIsARingOfTheBoxColour) {
   auto b = WhiteBitmap(24, 24);
   PaintShapeBevel(*b->Canvas(), TRect(0, 0, 24, 24), bosSingle, {shaEllipse, sorDefault, false, nullptr}, false, &set);
   const TKyColor box = ColorToRGB(DftColBox().Value());
+  // Along the middle row from either side: white, one ring pixel, the fill.
+  for (int dir : {1, -1}) {
+    int x = dir > 0 ? 0 : 23;
+    while (PixelOf(*b, x, 12) == kClWhite) x += dir;
+    EXPECT_EQ(Hex(PixelOf(*b, x, 12)), Hex(box)) << x;
+    EXPECT_EQ(Hex(PixelOf(*b, x + dir, 12)), Hex(kClYellow)) << x;
+  }
   EXPECT_EQ(Hex(PixelOf(*b, 12, 12)), Hex(kClYellow));
-  EXPECT_EQ(Hex(PixelOf(*b, 0, 12)), Hex(box));
-  EXPECT_EQ(Hex(PixelOf(*b, 23, 12)), Hex(box));
   EXPECT_EQ(Hex(PixelOf(*b, 1, 1)), Hex(kClWhite));
 }
 

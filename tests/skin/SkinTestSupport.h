@@ -68,6 +68,27 @@ inline std::string Differences(const TPixelSet& a, const TPixelSet& b) {
   return total ? std::to_string(total) + " differ:" + out : std::string();
 }
 
+// The pixels where a and b differ away from b's edge (a pixel is on the
+// edge when its 3 x 3 neighbourhood holds pixels in and out of b).
+inline std::string DifferencesOffTheEdge(const TPixelSet& a, const TPixelSet& b) {
+  std::string out;
+  int total = 0;
+  for (int y = 0; y < a.Height; ++y)
+    for (int x = 0; x < a.Width; ++x) {
+      if (a.At(x, y) == b.At(x, y)) continue;
+      bool in = false, out_ = false;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          int nx = x + dx, ny = y + dy;
+          bool on = nx >= 0 && ny >= 0 && nx < b.Width && ny < b.Height && b.At(nx, ny);
+          (on ? in : out_) = true;
+        }
+      if (in && out_) continue;
+      if (total++ < 8) out += " " + std::to_string(x) + "," + std::to_string(y) + (a.At(x, y) ? "+" : "-");
+    }
+  return total ? std::to_string(total) + " differ inside:" + out : std::string();
+}
+
 // A picture as the bytes of a BMP file.
 inline std::vector<uint8_t> BmpBytes(TBitmap& b) {
   TMemoryStream stream;

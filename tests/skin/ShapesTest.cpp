@@ -398,6 +398,25 @@ TEST(ShapeClip, PaintsOnlyInsideAndRestoresTheClip) {
   EXPECT_EQ(PixelOf(*b, 36, 1), kClWhite);
 }
 
+// Clip regions live in device coordinates: a DC whose window origin is
+// moved still clips to the shape where its drawing lands.
+TEST(ShapeClip, FollowsTheWindowOrigin) {
+  for (TPoint origin : {TPoint{0, 0}, TPoint{10, 5}, TPoint{-4, -3}}) {
+    SCOPED_TRACE(testing::Message() << origin.X << "," << origin.Y);
+    auto b = WhiteBitmap(40, 30);
+    TCanvas& c = *b->Canvas();
+    SetWindowOrgEx(c.Handle(), origin.X, origin.Y, nullptr);
+    TRect logical = TRect(4, 3, 36, 27).Offset(origin.X, origin.Y);
+    {
+      TKyShapeClip clip(c, logical, shaPlus);
+      c.Brush()->SetColor(kClBlue);
+      c.FillRect(TRect(-20, -20, 60, 60));
+    }
+    SetWindowOrgEx(c.Handle(), 0, 0, nullptr);
+    EXPECT_EQ(Differences(PixelsNot(*b, kClWhite), PixelsOf(ShapeRegion(TRect(4, 3, 36, 27), shaPlus), 40, 30)), "");
+  }
+}
+
 // ---- The 3D frame ----
 
 TEST(Frame3D, EdgesAndCornersByColour) {
@@ -483,6 +502,43 @@ TEST(ShapeBevel, SingleBorderIsARingOfTheBoxColour) {
   }
   EXPECT_EQ(Hex(PixelOf(*b, 12, 12)), Hex(kClYellow));
   EXPECT_EQ(Hex(PixelOf(*b, 1, 1)), Hex(kClWhite));
+}
+
+// An image's outline comes from its region data, placed at the rectangle;
+// the picture shows inside it, moved by one pixel when down.
+TEST(ShapeBevel, ImageOutlineAndPicture) {
+  TSkinApp app;
+  auto picture = WhiteBitmap(12, 10, kClRed);
+  app.Picture(3, *picture);
+  TRegion outline = TRegion::Rect(TRect(2, 2, 10, 8));
+  outline.Combine(TRegion::Rect(TRect(0, 4, 12, 6)), rgnOr);
+  app.display->UserImages().Find(3)->SetRegion1(outline.Data());
+  TKyMemoryImage image;
+  image.SetReference("User", 3);
+  TKyBevelShape source;
+  source.Image = &image;
+
+  TRect r(5, 5, 19, 17);
+  TRegion placed = outline.Clone();
+  placed.Offset(6, 6);  // the inset rectangle's corner
+  EXPECT_TRUE(BevelOutline(r, bos3D, source) == placed);
+  EXPECT_TRUE(BevelOutline(r, bosNone, source) == outline.Clone().Offset(5, 5));
+
+  for (bool down : {false, true}) {
+    auto b = WhiteBitmap(24, 22);
+    PaintShapeBevel(*b->Canvas(), r, bos3D, source, down, nullptr);
+    for (int y = 0; y < 22; ++y)
+      for (int x = 0; x < 24; ++x)
+        if (placed.Contains({x, y})) {
+          // Down moves the picture, not the outline: its first column and
+          // row keep the ring's paint.
+          bool covered = !down || (x >= 7 && y >= 7);
+          ASSERT_EQ(PixelOf(*b, x, y) == kClRed, covered) << x << "," << y << " " << down;
+        }
+  }
+  // No region data: the whole inset rectangle.
+  app.display->UserImages().Find(3)->SetRegion1({});
+  EXPECT_TRUE(BevelOutline(r, bosSingle, source) == TRegion::Rect(TRect(6, 6, 18, 16)));
 }
 
 // ---- Region growth ----

@@ -28,7 +28,7 @@ TEST(ContactSheet, AllShapesAndBackGrounds) {
   const int blockW = label + perRow * cellW;
   const int bgTop = shapeRows * cellH + 16;
   const int bgW = 80, bgH = 50;
-  const int width = 2 * blockW + 8, height = bgTop + 3 * (bgH + 20) + 10;
+  const int width = 2 * blockW + 8, height = bgTop + 3 * (bgH + 20) + 40;
 
   auto sheet = WhiteBitmap(width, height, KyRGB(236, 236, 236));
   TCanvas& c = *sheet->Canvas();
@@ -74,6 +74,23 @@ TEST(ContactSheet, AllShapesAndBackGrounds) {
   }
   // A shape filled with a gradient set, and a bevelled shape.
   int x = 4 + 5 * (bgW + 12), y = bgTop + 2 * (bgH + 20) + 14;
+  // The brush styles over a striped canvas (hatches let it through), then
+  // the pen styles in outline mode, then a raised and a sunken frame.
+  int rowY = bgTop + 3 * (bgH + 20);
+  for (int i = 0; i <= brsGrid; ++i) {
+    TRect r = TRect::Bounds(4 + i * 52, rowY, 46, 30);
+    c.Brush()->SetColor(KyRGB(255, 255, 160));
+    c.FillRect(r);
+    c.Brush()->SetColor(KyRGB(160, 255, 160));
+    c.FillRect(TRect(r.Left, r.Top + 10, r.Right, r.Top + 20));
+    PaintShape(c, r.Inflate(-2, -2), spmFilled, 2, kClNavy, pesSolid, kClMaroon, static_cast<TKyBrushStyle>(i), false,
+               shaRoundRect, sorDefault);
+  }
+  for (int i = 0; i <= pesDashDotDot; ++i)
+    PaintShape(c, TRect::Bounds(4 + (brsGrid + 1 + i) * 52, rowY, 46, 30), spmOutline, 1, kClBlack,
+               static_cast<TKyPenStyle>(i), kClRed, brsSolid, false, shaHexagon, sorDefault);
+  Frame3DRect(c, TRect::Bounds(4 + 15 * 52, rowY, 40, 30), kClWhite, false, kClGray);
+  Frame3DRect(c, TRect::Bounds(4 + 16 * 52, rowY, 40, 30), kClWhite, true, kClGray);
   TKySetBackGround gradient(nullptr, "sbKind6");
   PaintShapeBackGround(c, TRect::Bounds(x, y, bgW, bgH), gradient, shaStar);
   TKySetBackGround tiled(nullptr, "sbKind10");

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "packages/CForm.h"
+#include "packages/MessageService.h"
+#include "platform/graphics/Icon.h"
 #include "platform/os/FileOps.h"
+#include "platform/windows/Application.h"
 
 namespace {
 
@@ -18,6 +22,49 @@ struct TLoadingGuard {
   explicit TLoadingGuard(int& counter) : n(counter) { ++n; }
   ~TLoadingGuard() { --n; }
 };
+
+TKyExceptionDisplay& ExceptionDisplay() {
+  static TKyExceptionDisplay display;
+  return display;
+}
+
+TKyCalendarForm& CalendarForm() {
+  static TKyCalendarForm form;
+  return form;
+}
+
+TKyCalculatorForm& CalculatorForm() {
+  static TKyCalculatorForm form;
+  return form;
+}
+
+// The form a component sits on (its owners upwards), or nullptr.
+TCustomForm* FormOf(TComponent* component) {
+  for (TComponent* c = component; c; c = c->Owner())
+    if (auto* form = dynamic_cast<TCustomForm*>(c)) return form;
+  return nullptr;
+}
+
+// Before each loaded pass: an application configuration exists, and every
+// form with waiting components has a form configuration.
+void PrepareLoadedPass(TComponent* root) {
+  auto* rootForm = dynamic_cast<TCustomForm*>(root);
+  if (!FirstApplication() && rootForm) new TKyCApplication(rootForm);
+  std::vector<TCustomForm*> forms;
+  for (TKyConfigLink* link : TKyConfigLink::WaitingLinks())
+    if (TCustomForm* form = FormOf(link->Owner()))
+      if (std::find(forms.begin(), forms.end(), form) == forms.end()) forms.push_back(form);
+  for (TCustomForm* form : forms) EnsureFormConfig(form);
+}
+
+// The first pass of the process: the program may stop before any window.
+void BeforeLoaded() {
+  TKyCApplication* app = FirstApplication();
+  if (!app || !app->OnBeforeLoaded) return;
+  bool terminate = false;
+  app->OnBeforeLoaded(app, terminate);
+  if (terminate && Application) Application->Terminate();
+}
 
 void InvalidateApplicationReferences(TKyCApplication* app) {
   if (!app) return;
@@ -85,6 +132,10 @@ TKyCApplication::TKyCApplication(TComponent* owner)
 
   AppList().push_back(this);
   RegisterPkgApplication(this);
+  loadLink_ = std::make_unique<TKyConfigLink>(this, kLinkApplication);
+  loadLink_->OnAfterLoad = [this](TKyConfigLink&) {
+    if (!IsDesigning()) LoadPackages();
+  };
   SetVarsPathProvider([] {
     TKyCApplication* first = FirstApplication();
     return first ? first->PathPkgVars() : std::string();
@@ -98,10 +149,17 @@ TKyCApplication::~TKyCApplication() {
   // Our packages hold back their passes from here on: the switch runs them.
   Destroying();
   privileges_->Clear();
+  RemoveExceptionHandler();
   bool wasFirst = FirstApplication() == this;
   std::erase(AppList(), this);
   UnregisterPkgApplication(this);
-  if (wasFirst && !ApplicationDestroying()) SwitchActive(FirstApplication(), this);
+  if (wasFirst && !ApplicationDestroying()) {
+    SwitchActive(FirstApplication(), this);
+    if (TKyCApplication* next = FirstApplication()) {
+      if (next->handleExceptions_ && !next->IsDesigning()) next->InstallExceptionHandler();
+      next->ApplyIcon();
+    }
+  }
   delete cfgPopupMenus_;
   delete cfgRichEdit_;
   delete cfgCalendar_;
@@ -136,6 +194,8 @@ void TKyCApplication::Publish(TPublisher<TKyCApplication>& p) {
   p.Property("CfgPopupMenus", &A::CfgPopupMenus);
   p.Event("OnBeforeLoaded", &A::OnBeforeLoaded);
   p.Event("OnAfterLoaded", &A::OnAfterLoaded);
+  p.Event("OnCalendar", &A::OnCalendar);
+  p.Event("OnCalculator", &A::OnCalculator);
 }
 
 // ---- Resolution ----
@@ -151,7 +211,12 @@ TKyPkgInfo* TKyCApplication::ReservedPackage(const TClassInfo& kind, bool user) 
 
 bool TKyCApplication::IsLoadingPackages() const { return IsLoading() || loadingPackages_ > 0; }
 
-void TKyCApplication::SetScaled(bool value) { scaled_ = value; }
+void TKyCApplication::SetScaled(bool value) {
+  scaled_ = value;
+  if (FirstApplication() != this) return;
+  for (TKyCForm* config : TKyCForm::List())
+    if (config->Form()) config->Form()->SetScaled(value);
+}
 
 int32_t TKyCApplication::ScaleHeight(int32_t height) const {
   return ScaleFontHeight(height, designPixelsPerInch_);
@@ -190,11 +255,6 @@ void TKyCApplication::DefineProperties(TFiler& filer) {
   privileges_->DefineData(filer, "PrivilegesData", of(&TKyCApplication::Privileges));
 }
 
-void TKyCApplication::Loaded() {
-  TComponent::Loaded();
-  if (!IsDesigning()) LoadPackages();
-}
-
 // ---- Start-up ----
 
 void TKyCApplication::LoadPackages() {
@@ -213,21 +273,112 @@ void TKyCApplication::LoadPackages() {
     pkgLanguage_->SetModified(false);
     load(*pkgDisplay_);
     pkgDisplay_->SetModified(false);
-    // A missing variables file is not an error: the package starts empty.
-    if (pkgVars_->InitMode() == rimFILE && fromFile && !pkgVars_->FileName().empty() &&
-        FileExists(pkgVars_->FullFileName()))
-      pkgVars_->Reload();
+    if (pkgVars_->InitMode() == rimFILE && fromFile) LoadVarsFile();
     pkgVars_->SetModified(false);
     // The definitions came with the form: controls and handlers hear of them once.
     privileges_->NotifyChanged();
     privileges_->SetModified(false);
   }
+  ApplyIcon();
   // Controls made before the packages were loaded (the main form's own,
   // which load first) re-resolve and repaint now.
   if (first)
     SwitchActive(this, nullptr);
   else
     InvalidateEmptyReferences();
+  if (handleExceptions_ && first && !IsDesigning()) InstallExceptionHandler();
+}
+
+// A missing variables file is not an error: the package starts empty. Nor
+// is a damaged one, which must not keep the program from starting: it is
+// reported once and replaced when the forms save their layout.
+void TKyCApplication::LoadVarsFile() {
+  if (pkgVars_->FileName().empty() || !FileExists(pkgVars_->FullFileName())) return;
+  try {
+    pkgVars_->Reload();
+  } catch (const Exception& e) {
+    pkgVars_->Clear();
+    ShowExceptionMessage(e.Message());
+  }
+}
+
+void TKyCApplication::ApplyIcon() {
+  if (!Application || FirstApplication() != this) return;
+  std::unique_ptr<TGraphic> graphic;
+  try {
+    graphic = icon_->Graphic();
+  } catch (const Exception&) {
+    // A picture that does not decode: the program's own icon instead.
+  }
+  if (auto* icon = dynamic_cast<TIcon*>(graphic.get()))
+    Application->Icon()->Assign(icon);
+  else
+    Application->Icon()->LoadFromResourceName("MAINICON");
+}
+
+// ---- Exceptions ----
+
+void SetExceptionDisplay(TKyExceptionDisplay display) { ExceptionDisplay() = std::move(display); }
+
+void ShowExceptionMessage(const std::string& message) {
+  if (ExceptionDisplay()) {
+    ExceptionDisplay()(message);
+    return;
+  }
+  if (Application) Application->ShowException(Exception(message));
+}
+
+void TKyCApplication::SetHandleExceptions(bool value) {
+  if (value == handleExceptions_) return;
+  handleExceptions_ = value;
+  if (IsLoading() || IsLoadingPackages()) return;
+  if (value && FirstApplication() == this && !IsDesigning())
+    InstallExceptionHandler();
+  else if (!value)
+    RemoveExceptionHandler();
+}
+
+void TKyCApplication::InstallExceptionHandler() {
+  if (handlerInstalled_ || !Application) return;
+  Application->OnException = [](TObject*, const std::exception& e) { ShowExceptionMessage(e.what()); };
+  handlerInstalled_ = true;
+}
+
+void TKyCApplication::RemoveExceptionHandler() {
+  if (!handlerInstalled_) return;
+  handlerInstalled_ = false;
+  if (Application) Application->OnException = nullptr;
+}
+
+// ---- Calendar and calculator ----
+
+void SetCalendarForm(TKyCalendarForm form) { CalendarForm() = std::move(form); }
+void SetCalculatorForm(TKyCalculatorForm form) { CalculatorForm() = std::move(form); }
+
+bool TKyCApplication::ShowCalendar(TDateTime& date) {
+  bool accept = true;
+  TDateTime value = date;
+  if (OnCalendar)
+    OnCalendar(this, accept, value);
+  else if (CalendarForm())
+    accept = CalendarForm()(value, pkgLanguage_->Locale());
+  else
+    accept = false;
+  if (accept) date = value;
+  return accept;
+}
+
+bool TKyCApplication::ShowCalculator(int32_t decimals, double& value) {
+  bool accept = true;
+  double result = value;
+  if (OnCalculator)
+    OnCalculator(this, accept, result, decimals);
+  else if (CalculatorForm())
+    accept = CalculatorForm()(result, decimals);
+  else
+    accept = false;
+  if (accept) value = result;
+  return accept;
 }
 
 void TKyCApplication::SwitchActive(TKyCApplication* newApp, TKyCApplication* oldApp) {
@@ -259,6 +410,8 @@ void TKyCApplication::WriteVarString(const std::string& path, const std::string&
 bool TKyCApplication::DeleteVar(const std::string& path) { return pkgVars_->Delete(path); }
 
 void RegisterApplicationClasses() {
+  SetLoadedPassHooks({&PrepareLoadedPass, &BeforeLoaded});
+  RegisterFormConfigClasses();
   RegisterPackageClasses();
   RegisterImagesClasses();
   RegisterPrivilegesClasses();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "packages/CfgObjects.h"
+#include "packages/ConfigLink.h"
 #include "packages/PkgDisplay.h"
 #include "packages/PkgImages.h"
 #include "packages/PkgInfo.h"
@@ -30,6 +31,10 @@ class TKyCApplication : public TComponent,
 public:
   // (Sender, var Terminate)
   using TNotifyLoaded = TEvent<void(TObject*, bool&)>;
+  // (Sender, var Accept, var Date): the handler decides alone.
+  using TNotifyCalendar = TEvent<void(TObject*, bool& accept, TDateTime& date)>;
+  // (Sender, var Accept, var Value, Decimals)
+  using TNotifyCalculator = TEvent<void(TObject*, bool& accept, double& value, int32_t decimals)>;
 
   explicit TKyCApplication(TComponent* owner);
   ~TKyCApplication() override;
@@ -37,6 +42,8 @@ public:
 
   // ---- Published ----
   bool Scaled() const override { return scaled_; }
+  // On the first configuration also the Scaled of every form that has a
+  // form configuration.
   void SetScaled(bool value);
   int32_t MinTimeLoad() const { return minTimeLoad_; }
   void SetMinTimeLoad(int32_t value) { minTimeLoad_ = value; }
@@ -60,7 +67,9 @@ public:
   std::string PathPrivileges() const override { return pathPrivileges_; }
   void SetPathPrivileges(const std::string& value) { pathPrivileges_ = value; }
   bool HandleExceptions() const { return handleExceptions_; }
-  void SetHandleExceptions(bool value) { handleExceptions_ = value; }
+  // Installs or removes the exception handler at once (not while loading).
+  void SetHandleExceptions(bool value);
+  bool ExceptionHandlerInstalled() const { return handlerInstalled_; }
 
   TKyCfgMessages* CfgMessages() const { return cfgMessages_; }
   TKyCfgHelps* CfgHelps() const { return cfgHelps_; }
@@ -71,6 +80,8 @@ public:
 
   TNotifyLoaded OnBeforeLoaded;
   TNotifyLoaded OnAfterLoaded;
+  TNotifyCalendar OnCalendar;
+  TNotifyCalculator OnCalculator;
 
   // ---- Resolution ----
   std::string PackagePath() const override { return path_; }
@@ -94,6 +105,16 @@ public:
   // be null) and runs the notification passes.
   static void SwitchActive(TKyCApplication* newApp, TKyCApplication* oldApp);
 
+  // The application's icon: the Icon picture when it is an icon, else the
+  // program's "MAINICON" resource.
+  void ApplyIcon();
+
+  // Ask for a date or a number: OnCalendar / OnCalculator when assigned,
+  // else the library's calendar or calculator form. True when the user
+  // accepted; the value changes only then.
+  bool ShowCalendar(TDateTime& date);
+  bool ShowCalculator(int32_t decimals, double& value);
+
   // The "User" variables package.
   int32_t ReadVarInteger(const std::string& path, int32_t def) const;
   std::string ReadVarString(const std::string& path, const std::string& def) const;
@@ -106,10 +127,15 @@ public:
 
 protected:
   void DefineProperties(TFiler& filer) override;
-  void Loaded() override;
 
 private:
+  void InstallExceptionHandler();
+  void RemoveExceptionHandler();
+  void LoadVarsFile();
+
   TKyChangeLink link_;
+  std::unique_ptr<TKyConfigLink> loadLink_;
+  bool handlerInstalled_ = false;
   bool scaled_ = false;
   int32_t minTimeLoad_ = 0;
   bool admin_ = false;
@@ -151,6 +177,19 @@ void NotifyEveryReference();
 // the library's default (insert) without one.
 bool ApplicationInsertMode();
 
-// Registers the application configuration and the package classes that a
-// form stream may name.
+// Where unhandled errors are shown: the skinned message dialog plugs in
+// here; without one, the platform's message box.
+using TKyExceptionDisplay = std::function<void(const std::string& message)>;
+void SetExceptionDisplay(TKyExceptionDisplay display);
+void ShowExceptionMessage(const std::string& message);
+
+// The library's calendar and calculator forms, when a program has them.
+using TKyCalendarForm = std::function<bool(TDateTime& date, const TKyPkgLanguageLocale& locale)>;
+using TKyCalculatorForm = std::function<bool(double& value, int32_t decimals)>;
+void SetCalendarForm(TKyCalendarForm form);
+void SetCalculatorForm(TKyCalculatorForm form);
+
+// Registers the application and form configurations and the package
+// classes that a form stream may name, and joins them to the library's
+// loaded pass.
 void RegisterApplicationClasses();

@@ -300,7 +300,10 @@ struct TClearOnExit {
 // ---- TKyPkgInfo ----
 
 TKyPkgInfo::TKyPkgInfo(TComponent* owner)
-    : TComponent(owner), link_(std::make_unique<TKyChangeLink>()), fileDate_(DateTimeFromTimeT(std::time(nullptr))) {
+    : TComponent(owner),
+      link_(std::make_unique<TKyChangeLink>()),
+      loadLink_(std::make_unique<TKyConfigLink>(this, kLinkPackage)),
+      fileDate_(DateTimeFromTimeT(std::time(nullptr))) {
   link_->OnChanged = [this] { LinkChanged(); };
   link_->OnReload = [this] { Reload(); };
 }
@@ -511,21 +514,6 @@ void TKyPkgInfo::DefineProperties(TFiler& filer) {
   DefineData(filer, "Data", ancestor);
 }
 
-namespace {
-
-TKyLoadedPass& LoadedPass() {
-  static TKyLoadedPass pass;
-  return pass;
-}
-
-}  // namespace
-
-void SetLibraryLoadedPass(TKyLoadedPass pass) { LoadedPass() = std::move(pass); }
-
-void TKyPkgInfo::Loaded() {
-  TComponent::Loaded();
-  if (LoadedPass()) LoadedPass()(this);
-}
 
 uint16_t TKyPkgInfo::ReadHeader(TKyReader& reader, const TKyPkgKind& kind) {
   TKyPkgHeader h = ReadPkgHeader(reader);

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "packages/ConfigLink.h"
 #include "platform/classes/Classes.h"
 #include "platform/base/Stream.h"
 #include "platform/base/TypedStream.h"
@@ -302,7 +303,6 @@ public:
 
 protected:
   void DefineProperties(TFiler& filer) override;
-  void Loaded() override;
   // Fired by the change link at the end of a batch; empty here.
   virtual void LinkChanged() {}
 
@@ -331,6 +331,7 @@ private:
   bool IsDefaultExtStored() const;
 
   std::unique_ptr<TKyChangeLink> link_;
+  std::unique_ptr<TKyConfigLink> loadLink_;
   std::string pkgName_;
   TKyRegisterInitMode initMode_ = rimDFM;
   std::string fileName_;
@@ -344,11 +345,6 @@ private:
 
   friend class TKyPkgList;
 };
-
-// The library's loaded pass, which the application configuration provides:
-// every package's Loaded runs it after its inherited step.
-using TKyLoadedPass = std::function<void(TComponent* sender)>;
-void SetLibraryLoadedPass(TKyLoadedPass pass);
 
 // Runs fn with the package in its loading state (nested calls allowed).
 void WithPkgLoading(TKyPkgInfo& pkg, const std::function<void()>& fn);

@@ -4,6 +4,7 @@
 
 
 #include "packages/CApplication.h"
+#include "packages/CForm.h"
 #include "platform/base/Exception.h"
 #include "platform/os/LocaleInfo.h"
 #include "platform/base/SysUtils.h"
@@ -216,7 +217,10 @@ void TKyPkgLanguage::ReadPackage(TKyReader& reader) {
     systemStrings_->ReadPackage(reader);
     userStrings_->ReadPackage(reader);
   }
-  if (!loading) NotifyStrings();
+  if (!loading) {
+    NotifyStrings();
+    TKyCForm::NotifyAll();
+  }
   Change();
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "packages/CApplication.h"
+#include "packages/CForm.h"
 
 // ---- Keys ----
 
@@ -172,7 +173,10 @@ void TKyPkgSetup::ReadPackage(TKyReader& reader) {
     else
       fileNames_[slot] = *value;
   }
-  if (!loading) NotifyEveryReference();
+  if (!loading) {
+    NotifyEveryReference();
+    TKyCForm::NotifyAll();
+  }
   Change();
 }
 

@@ -48,6 +48,17 @@ void TFormLoading::Add(TComponent* component, bool created) {
   component->state_.Include(csReading);
 }
 
+namespace {
+
+TFormLoadedHook& FormLoadedHook() {
+  static TFormLoadedHook hook;
+  return hook;
+}
+
+}  // namespace
+
+void SetFormLoadedHook(TFormLoadedHook hook) { FormLoadedHook() = std::move(hook); }
+
 void TFormLoading::Finish() {
   if (done_) return;
   try {
@@ -77,6 +88,7 @@ void TFormLoading::Finish() {
   }
   // Also for overrides of Loaded that do not call the inherited one.
   for (TComponent* c : loaded_) c->state_.Exclude(csLoading);
+  if (FormLoadedHook() && !loaded_.empty()) FormLoadedHook()(loaded_.front());
 }
 
 void TFormLoading::Abort() {

@@ -86,6 +86,12 @@ private:
   bool done_ = false;
 };
 
+// Called after every finished loading pass, once each component read has
+// had its Loaded, with the root read first: libraries whose components
+// wait for the whole form before they finish their own loading.
+using TFormLoadedHook = std::function<void(TComponent* root)>;
+void SetFormLoadedHook(TFormLoadedHook hook);
+
 class TReader : public TFiler {
 public:
   explicit TReader(TStream& stream, int32_t bufferSize = 4096);

@@ -58,6 +58,17 @@ HICON TIcon::Handle() {
   return icon_.Get();
 }
 
+bool TIcon::LoadFromResourceName(const std::string& name) {
+  auto icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  if (!icon) return false;
+  // Shared icons belong to the system: keep a copy of our own.
+  HICON own = CopyIcon(icon);
+  if (!own) return false;
+  SetHandle(own);
+  return true;
+}
+
 void TIcon::SetHandle(HICON value) {
   if (value && value == icon_.Get()) return;
   Clear();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/graphics/Graphic.h"
@@ -27,6 +28,9 @@ public:
   // when the icon is saved.
   void SetHandle(HICON value);
   HICON ReleaseHandle();
+  // The program's icon resource of that name ("MAINICON"); false, and the
+  // icon left as it was, when the program has none.
+  bool LoadFromResourceName(const std::string& name);
 
   void Draw(TCanvas& canvas, const TRect& rect) override;
   void LoadFromStream(TStream& stream) override;

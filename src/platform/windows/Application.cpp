@@ -47,6 +47,10 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(std::ma
   if (Application) throw EInvalidOperation("There is an application object already");
   Application = this;
   if (!Screen) Screen = new TScreen(this);
+  // Forms without an icon of their own show the application's.
+  icon_->OnChange = [](TObject*) {
+    for (int i = 0; Screen && i < Screen->FormCount(); ++i) Screen->Forms(i)->ApplyIcon();
+  };
   SetMainThread();
   WNDCLASSA wc{};
   wc.lpfnWndProc = &AppWindowProc;
@@ -81,7 +85,7 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Run() {
-  if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+  if (mainForm_ && !mainForm_->Visible() && !terminateRequested_) mainForm_->Show();
   while (!terminated_) HandleMessage();
 }
 
@@ -177,6 +181,7 @@ void TApplication::Idle() {
 void TApplication::Terminate() {
   // The loop ends when the quit message comes through, after what was
   // already waiting.
+  terminateRequested_ = true;
   PostQuitMessage(0);
 }
 
@@ -344,6 +349,11 @@ void TScreen::SetCursor(TCursor value) {
 int32_t TScreen::PixelsPerInch() const { return ScreenLogPixelsY(); }
 int32_t TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int32_t TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+TRect TScreen::WorkArea() const {
+  RECT work;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return {0, 0, Width(), Height()};
+  return {work.left, work.top, work.right, work.bottom};
+}
 
 // ---- THintWindow ----
 

@@ -47,11 +47,14 @@ public:
   void ProcessMessages();
   // Handles one message, or waits for one (after the idle work) when none.
   void HandleMessage();
+  // Asks the loop to end once what is already waiting has been handled;
+  // Run started after the request shows no window.
   void Terminate();
   bool Terminated() const { return terminated_; }
+  bool TerminateRequested() const { return terminateRequested_; }
   // Ends a run that Terminate stopped, so that another Run may follow
   // (tests run several).
-  void ResetTerminated() { terminated_ = false; }
+  void ResetTerminated() { terminated_ = terminateRequested_ = false; }
 
   // Reports the exception being handled (call it from a catch block):
   // OnException when set, otherwise a message box with its text.
@@ -96,6 +99,7 @@ private:
   void HintTimerExpired();
 
   bool terminated_ = false;
+  bool terminateRequested_ = false;
   TCustomForm* mainForm_ = nullptr;
   std::string title_;
   std::unique_ptr<TIcon> icon_;
@@ -125,6 +129,8 @@ public:
   void SetCursor(TCursor value);
   HCURSOR Cursors(TCursor id) const;
   int32_t PixelsPerInch() const;
+  // The desktop without the task bar.
+  TRect WorkArea() const;
   int32_t Width() const;
   int32_t Height() const;
 

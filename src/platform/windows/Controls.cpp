@@ -125,6 +125,7 @@ void TControlCanvas::CreateHandle() {
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
   controlStyle_ = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  WindowProc = [this](TMessage& m) { WndProc(m); };
   font_->OnChange = [this](TObject*) {
     if (settingFont_) return;
     parentFont_ = false;
@@ -330,7 +331,7 @@ void TControl::SendToBack() {
 
 LRESULT TControl::Perform(uint32_t msg, WPARAM wParam, LPARAM lParam) {
   TMessage m{msg, wParam, lParam, 0};
-  WndProc(m);
+  WindowProc(m);
   return m.Result;
 }
 

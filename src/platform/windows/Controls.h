@@ -185,6 +185,11 @@ public:
   void SendToBack();
 
   // ---- Messages ----
+  // Every message reaches the control through WindowProc, which calls
+  // WndProc unless a component has put its own procedure in front (keeping
+  // the one it replaced to pass the rest on).
+  using TWndMethod = std::function<void(TMessage& message)>;
+  TWndMethod WindowProc;
   virtual void WndProc(TMessage& message);
   LRESULT Perform(uint32_t msg, WPARAM wParam = 0, LPARAM lParam = 0);
   // The mouse button handlers that windows and parents call.
@@ -310,6 +315,12 @@ public:
   // The window, created (with the parents' windows) on first use.
   HWND Handle();
   bool HandleAllocated() const { return handle_ != nullptr; }
+  // Scales every child's bounds, and the fonts they do not take from
+  // their parent, by m / d (down through the containers).
+  void ScaleControls(int32_t m, int32_t d);
+  // Queues a message for the window (handled later by the message loop);
+  // false when the window does not exist.
+  bool PostToWindow(uint32_t msg, WPARAM wParam = 0, LPARAM lParam = 0);
   void HandleNeeded() { Handle(); }
   // Destroys the window (and the children's); it is made again when needed.
   void DestroyHandle();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/graphics/Scaling.h"
 #include "platform/windows/Application.h"
 
 const TIdentMap& ModalResultIdents() {
@@ -58,6 +59,7 @@ void TForm::Publish(TPublisher<TForm>& p) {
   p.Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
   p.Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch).Default(96);
   p.Property("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight).Default(13);
+  p.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).Default(true);
   p.Event("OnCreate", &TForm::OnCreate);
   p.Event("OnDestroy", &TForm::OnDestroy);
   p.Event("OnShow", &TForm::OnShow);
@@ -91,6 +93,13 @@ void TCustomForm::Loaded() {
   if (pendingClientWidth_ >= 0) SetFormClientWidth(pendingClientWidth_);
   if (pendingClientHeight_ >= 0) SetFormClientHeight(pendingClientHeight_);
   pendingClientWidth_ = pendingClientHeight_ = -1;
+  int32_t screen = Screen ? Screen->PixelsPerInch() : pixelsPerInch_;
+  if (scaled_ && pixelsPerInch_ > 0 && screen > 0 && screen != pixelsPerInch_) {
+    SetFormClientWidth(KyMulDiv(ClientWidth(), screen, pixelsPerInch_));
+    SetFormClientHeight(KyMulDiv(ClientHeight(), screen, pixelsPerInch_));
+    ScaleControls(screen, pixelsPerInch_);
+    pixelsPerInch_ = screen;
+  }
 }
 
 // ---- The window ----
@@ -294,6 +303,7 @@ void TCustomForm::Show() {
 void TCustomForm::SetFormVisible(bool show) {
   if (show) {
     HandleNeeded();
+    Perform(CM_FORMSHOWING, 1);
     ApplyPosition();
     int cmd = windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
     ShowWindow(Handle(), cmd);
@@ -301,6 +311,7 @@ void TCustomForm::SetFormVisible(bool show) {
     if (activeControl_ && activeControl_->CanFocus()) FocusControl(activeControl_);
   } else if (HandleAllocated()) {
     DoHide();
+    Perform(CM_FORMSHOWING, 0);
     ShowWindow(Handle(), SW_HIDE);
   }
 }

@@ -70,6 +70,10 @@ public:
   TCanvas* Canvas() const { return canvas_.get(); }
   int32_t PixelsPerInch() const { return pixelsPerInch_; }
   void SetPixelsPerInch(int32_t value) { pixelsPerInch_ = value; }
+  // A scaled form designed at another resolution is scaled to the screen's
+  // when it has been read (children's bounds, their own fonts).
+  bool Scaled() const { return scaled_; }
+  void SetScaled(bool value) { scaled_ = value; }
   int32_t TextHeight() const { return textHeight_; }
   void SetTextHeight(int32_t value) { textHeight_ = value; }
   // Forms store the client size (the frame differs between systems).
@@ -143,8 +147,13 @@ protected:
   virtual void Paint();
   // Tab, arrows, Enter and Escape that no control took.
   bool DialogKey(uint16_t key);
-  void ApplyIcon();
   void ApplyPosition();
+
+public:
+  // Shows Icon, or the application's when the form has none.
+  void ApplyIcon();
+
+protected:
 
 private:
   friend class TApplication;
@@ -161,6 +170,7 @@ private:
   std::unique_ptr<TControlCanvas> canvas_;
   int32_t pixelsPerInch_ = 96;
   int32_t textHeight_ = 13;
+  bool scaled_ = true;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   bool active_ = false;

@@ -887,6 +887,9 @@ inline constexpr uint32_t CM_CONTROLLISTCHANGE = CM_BASE + 40; // WParam: the co
 inline constexpr uint32_t CM_CHILDKEY = CM_BASE + 44;       // WParam: key; LParam: the control
 inline constexpr uint32_t CM_RECREATEWND = CM_BASE + 51;
 inline constexpr uint32_t CM_INVALIDATE = CM_BASE + 52;
+// A form is about to be shown (WParam 1: its window exists, not yet
+// visible, placed and sized as it will show) or about to be hidden (0).
+inline constexpr uint32_t CM_FORMSHOWING = CM_BASE + 60;
 inline constexpr uint32_t CM_SYSFONTCHANGED = CM_BASE + 53;
 inline constexpr uint32_t CM_CONTROLCHANGE = CM_BASE + 54;
 inline constexpr uint32_t CM_TABSTOPCHANGED = CM_BASE + 71;
@@ -918,3 +921,21 @@ inline constexpr int16_t HiWordOf(LPARAM v) { return static_cast<int16_t>((stati
 inline constexpr LPARAM PointToLParam(int32_t x, int32_t y) {
   return static_cast<LPARAM>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
 }
+
+// The WM_ERASEBKGND that a paint pass sends through a window's WindowProc
+// carries this LParam and the back buffer's DC in WParam; whoever paints the
+// background sets Result to 1. The platform's own WM_ERASEBKGND (LParam 0)
+// never paints: the pass covers every pixel.
+inline constexpr LPARAM kEraseInPaintPass = 0x4B59;
+
+// A window message registered by name, the same number in every program of
+// the session (0 when the platform refuses the name).
+uint32_t RegisterMessageName(const char* name);
+
+// Answers WM_GETMINMAXINFO: each limit that is 0 or more replaces the
+// platform's minimum or maximum tracking width or height of the window.
+void SetTrackingLimits(TMessage& message, int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight);
+// The tracking limits a WM_GETMINMAXINFO carries now (for tests and for
+// handlers that adjust them).
+void GetTrackingLimits(const TMessage& message, int32_t& minWidth, int32_t& minHeight, int32_t& maxWidth,
+                       int32_t& maxHeight);

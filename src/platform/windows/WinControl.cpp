@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/graphics/Scaling.h"
 #include "platform/windows/Application.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Forms.h"
@@ -38,7 +39,7 @@ LRESULT KyWindowProc(HWND hwnd, uint32_t msg, WPARAM wParam, LPARAM lParam) {
   if (!control) return DefWindowProcA(hwnd, msg, wParam, lParam);
   TMessage m{msg, wParam, lParam, 0};
   try {
-    control->WndProc(m);
+    control->WindowProc(m);
   } catch (...) {
     // Exceptions never cross the platform's frames.
     if (Application) Application->HandleException(control);
@@ -319,7 +320,7 @@ TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled, bool allowWind
 
 void TWinControl::Broadcast(TMessage& message) {
   for (size_t i = 0; i < controls_.size(); ++i) {
-    controls_[i]->WndProc(message);
+    controls_[i]->WindowProc(message);
     if (message.Result != 0) return;
   }
 }
@@ -328,7 +329,7 @@ void TWinControl::NotifyControls(uint32_t msg) {
   TMessage m{msg, 0, 0, 0};
   for (size_t i = 0; i < controls_.size(); ++i) {
     m.Result = 0;
-    controls_[i]->WndProc(m);
+    controls_[i]->WindowProc(m);
   }
 }
 
@@ -502,13 +503,33 @@ void TWinControl::Update() {
   if (handle_) UpdateWindow(handle_);
 }
 
+void TWinControl::ScaleControls(int32_t m, int32_t d) {
+  if (m == d || d == 0) return;
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    TControl* c = controls_[i];
+    int32_t left = KyMulDiv(c->Left(), m, d), top = KyMulDiv(c->Top(), m, d);
+    int32_t right = KyMulDiv(c->Left() + c->Width(), m, d), bottom = KyMulDiv(c->Top() + c->Height(), m, d);
+    c->SetBounds(left, top, right - left, bottom - top);
+    if (!c->ParentFont()) c->Font()->SetHeight(KyMulDiv(c->Font()->Height(), m, d));
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->ScaleControls(m, d);
+  }
+}
+
+bool TWinControl::PostToWindow(uint32_t msg, WPARAM wParam, LPARAM lParam) {
+  return handle_ && PostMessageA(handle_, msg, wParam, lParam);
+}
+
 void TWinControl::Repaint() {
   Invalidate();
   Update();
 }
 
 void TWinControl::PaintWindow(HDC dc) {
-  // A plain window: its colour.
+  // Whoever answers the erase request of the pass paints the background;
+  // otherwise a plain window shows its colour.
+  TMessage erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), kEraseInPaintPass, 0};
+  WindowProc(erase);
+  if (erase.Result != 0) return;
   RECT r;
   GetClientRect(handle_, &r);
   TBrushHandle brush(CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color()))));
@@ -698,7 +719,7 @@ void TWinControl::HandleChildMouse(TMessage& m) {
       SetCapture(handle_);
     }
     TControl* keep = target;
-    keep->WndProc(cm);
+    keep->WindowProc(cm);
     if (up && captureControl_ == keep && !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
       captureControl_ = nullptr;
       if (GetCapture() == handle_) ReleaseCapture();
@@ -921,6 +942,10 @@ void TWinControl::WndProc(TMessage& m) {
       WMPaint(m);
       return;
     case WM_ERASEBKGND:
+      if (m.LParam == kEraseInPaintPass) {
+        m.Result = 0;
+        return;
+      }
       if (OwnsPainting()) {
         // The paint pass covers every pixel.
         m.Result = 1;
@@ -1001,7 +1026,7 @@ void TWinControl::WndProc(TMessage& m) {
       // Every control of the form hears it.
       for (size_t i = 0; i < controls_.size(); ++i) {
         TMessage copy = m;
-        controls_[i]->WndProc(copy);
+        controls_[i]->WindowProc(copy);
       }
       return;
     case CM_ENTER:

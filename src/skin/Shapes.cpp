@@ -336,7 +336,12 @@ TRegion BevelOutline(const TRect& rect, TKyBorderStyle border, const TKyBevelSha
   TRect inset = BevelInset(rect, border);
   if (inset.IsEmpty()) return TRegion();
   if (!source.Image) return ShapeRegion(inset, source.Shape, source.Orientation, source.Reflection);
-  std::unique_ptr<TRegion> region = source.Image->WindowRegion();
+  std::unique_ptr<TRegion> region;
+  try {
+    region = source.Image->WindowRegion();
+  } catch (const EInvalidGraphic&) {
+    // Damaged region data: the picture keeps its plain rectangle.
+  }
   if (!region) return TRegion::Rect(inset);
   region->Offset(inset.Left, inset.Top);
   return std::move(*region);
@@ -373,7 +378,12 @@ void PaintShapeBevel(TCanvas& canvas, const TRect& rect, TKyBorderStyle border, 
   TRect inside = BevelInset(rect, border);
   if (down) inside = inside.Offset(1, 1);
   if (source.Image) {
-    std::unique_ptr<TGraphic> graphic = source.Image->Graphic();
+    std::unique_ptr<TGraphic> graphic;
+    try {
+      graphic = source.Image->Graphic();
+    } catch (const EInvalidGraphic&) {
+      return;  // a damaged picture shows nothing
+    }
     if (graphic && !graphic->Empty()) canvas.Draw(inside.Left, inside.Top, graphic.get());
   } else if (background) {
     PaintBackGround(canvas, inside, *background);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "SkinTestSupport.h"
+#include "platform/graphics/Jpeg.h"
 
 using namespace ky_test;
 
@@ -246,6 +247,36 @@ TEST_F(ImageFill, MissingPicturesFillThePlainColour) {
       EXPECT_EQ(PixelsNot(*b, kPlain).Count(), 0) << int(kind);
     }
   }
+}
+
+// JPEG pictures go through the same paths (colours within the codec's loss).
+TEST_F(ImageFill, JpegPicturesArePlacedToo) {
+  auto halves = WhiteBitmap(16, 16, kClRed);
+  halves->Canvas()->Brush()->SetColor(kClBlue);
+  halves->Canvas()->FillRect(TRect(8, 0, 16, 16));
+  TJPEGImage jpeg;
+  jpeg.Assign(halves.get());
+  TMemoryStream bytes;
+  jpeg.SaveToStream(bytes);
+  app.display->UserImages().AddImage(7)->SetPicture("TJPEGImage", bytes.Data(), 16, 16);
+  TKyMemoryImage ref;
+  ref.SetReference("User", 7);
+  auto b = WhiteBitmap(30, 30);
+  FillPattern(*b->Canvas(), TRect(0, 0, 30, 30), 15, kC1, kC2, kPlain, &ref);
+  EXPECT_TRUE(Near(PixelOf(*b, 9, 15), kClRed, 40)) << Hex(PixelOf(*b, 9, 15));
+  EXPECT_TRUE(Near(PixelOf(*b, 20, 15), kClBlue, 40)) << Hex(PixelOf(*b, 20, 15));
+  EXPECT_EQ(Hex(PixelOf(*b, 3, 3)), Hex(kPlain));
+  EXPECT_EQ(Hex(PixelOf(*b, 26, 26)), Hex(kPlain));
+}
+
+// Damaged picture data is no picture: the plain colour.
+TEST_F(ImageFill, DamagedPicturesFillThePlainColour) {
+  app.display->UserImages().AddImage(8)->SetPicture("TBitmap", {'B', 'M', 1, 2, 3}, 4, 4);
+  TKyMemoryImage ref;
+  ref.SetReference("User", 8);
+  auto b = WhiteBitmap(8, 8);
+  FillPattern(*b->Canvas(), TRect(0, 0, 8, 8), kFillTile, kC1, kC2, kPlain, &ref);
+  EXPECT_EQ(PixelsNot(*b, kPlain).Count(), 0);
 }
 
 // ---- Background sets ----

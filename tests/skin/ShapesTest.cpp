@@ -536,9 +536,11 @@ TEST(ShapeBevel, ImageOutlineAndPicture) {
           ASSERT_EQ(PixelOf(*b, x, y) == kClRed, covered) << x << "," << y << " " << down;
         }
   }
-  // No region data: the whole inset rectangle.
-  app.display->UserImages().Find(3)->SetRegion1({});
-  EXPECT_TRUE(BevelOutline(r, bosSingle, source) == TRegion::Rect(TRect(6, 6, 18, 16)));
+  // No region data, or damaged data: the whole inset rectangle.
+  for (std::vector<uint8_t> data : {std::vector<uint8_t>{}, std::vector<uint8_t>{1, 2, 3, 4, 5}}) {
+    app.display->UserImages().Find(3)->SetRegion1(data);
+    EXPECT_TRUE(BevelOutline(r, bosSingle, source) == TRegion::Rect(TRect(6, 6, 18, 16)));
+  }
 }
 
 // ---- Region growth ----

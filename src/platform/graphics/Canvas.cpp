@@ -309,7 +309,24 @@ void TCanvas::ExcludeClipRect(const TRect& rect) {
   ::ExcludeClipRect(Handle(), rect.Left, rect.Top, rect.Right, rect.Bottom);
 }
 
+void TCanvas::IntersectClipRegion(HRGN region) { ExtSelectClipRgn(Handle(), region, RGN_AND); }
+
 void TCanvas::ResetClip() { SelectClipRgn(Handle(), nullptr); }
+
+TPoint TCanvas::WindowOrigin() {
+  POINT p{};
+  GetWindowOrgEx(Handle(), &p);
+  return {p.x, p.y};
+}
+
+TClipRecall::TClipRecall(TCanvas& canvas) : canvas_(canvas), saved_(CreateRectRgn(0, 0, 0, 0)) {
+  if (!saved_) throw EOutOfResources("Cannot create a region");
+  hadClip_ = GetClipRgn(canvas.Handle(), saved_.Get()) == 1;
+}
+
+TClipRecall::~TClipRecall() {
+  if (canvas_.HandleAllocated()) SelectClipRgn(canvas_.Handle(), hadClip_ ? saved_.Get() : nullptr);
+}
 
 void TCanvas::Lock() {
   lock_.lock();

@@ -129,7 +129,11 @@ public:
   void SetClipRegion(HRGN region);
   void IntersectClipRect(const TRect& rect);
   void ExcludeClipRect(const TRect& rect);
+  // Limits drawing further to region (device coordinates).
+  void IntersectClipRegion(HRGN region);
   void ResetClip();
+  // The logical point at the DC's device origin.
+  TPoint WindowOrigin();
 
   // The canvas lock (recursive); TryLock never waits.
   void Lock();
@@ -183,6 +187,21 @@ private:
   TCanvas& canvas_;
   T saved_;
 };
+// Saves a canvas's clipping (a copy of its clip region, or none) and puts
+// it back on the way out.
+class TClipRecall {
+public:
+  explicit TClipRecall(TCanvas& canvas);
+  ~TClipRecall();
+  TClipRecall(const TClipRecall&) = delete;
+  TClipRecall& operator=(const TClipRecall&) = delete;
+
+private:
+  TCanvas& canvas_;
+  TRegionHandle saved_;
+  bool hadClip_ = false;
+};
+
 using TFontRecall = TCanvasRecall<TFont, &TCanvas::Font>;
 using TPenRecall = TCanvasRecall<TPen, &TCanvas::Pen>;
 using TBrushRecall = TCanvasRecall<TBrush, &TCanvas::Brush>;

@@ -249,6 +249,25 @@ TSize TCanvas::TextExtent(const std::string& text) {
   return {s.cx, s.cy};
 }
 
+TKyTextMetrics TCanvas::TextMetrics() {
+  RequiredState(stFont);
+  TEXTMETRICA tm{};
+  TKyTextMetrics m;
+  if (!GetTextMetricsA(dc_, &tm)) return m;
+  m.Height = tm.tmHeight;
+  m.Ascent = tm.tmAscent;
+  m.Descent = tm.tmDescent;
+  m.InternalLeading = tm.tmInternalLeading;
+  m.ExternalLeading = tm.tmExternalLeading;
+  m.AveCharWidth = tm.tmAveCharWidth;
+  m.MaxCharWidth = tm.tmMaxCharWidth;
+  m.Weight = tm.tmWeight;
+  m.Overhang = tm.tmOverhang;
+  m.Italic = tm.tmItalic != 0;
+  m.PitchAndFamily = tm.tmPitchAndFamily;
+  return m;
+}
+
 void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
   KY_CHANGE_SCOPE;

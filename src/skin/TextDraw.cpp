@@ -4,6 +4,7 @@
 #include "skin/TextDraw.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -68,13 +69,16 @@ struct TWord {
   std::vector<bool> Accel;  // per shown character
   int32_t Gap = 0;          // whitespace before it on its line
   int32_t Width = 0;
+  int32_t Overhang = 0;     // ink of its last glyph past the advance
 };
 
 struct TLine {
   std::vector<TWord> Words;
   int32_t WordsWidth = 0;
   int32_t SpacesWidth = 0;
-  int32_t Width() const { return WordsWidth + SpacesWidth; }
+  int32_t Overhang = 0;
+  // What the line's ink needs: a slanted last glyph may lean past its advance.
+  int32_t Width() const { return WordsWidth + SpacesWidth + Overhang; }
 };
 
 class TTextPass {
@@ -83,6 +87,7 @@ public:
             TKyAlignment alignment, TKySetFont* setFont)
       : canvas_(canvas), fontRecall_(canvas), brushRecall_(canvas), text_(text), angle_(angle),
         showAccel_(showAccelChar), alignment_(alignment) {
+    overhangs_.fill(-1);
     TFont& font = *canvas.Font();
     TKySetFont* set = setFont ? setFont : &DftFont();
     font.SetData(set->Value());
@@ -149,6 +154,12 @@ private:
 
   static bool IsWordChar(char c) { return static_cast<unsigned char>(c) > 32; }
 
+  int32_t Overhang(char c) {
+    auto& known = overhangs_[static_cast<unsigned char>(c)];
+    if (known < 0) known = std::max(0, -canvas_.CharABC(c).C);
+    return known;
+  }
+
   int32_t RunWidth(const std::string& run) {
     if (run.empty()) return 0;
     return canvas_.TextWidth(run + " ") - spaceWidth_;
@@ -174,6 +185,7 @@ private:
       w.Accel.push_back(accel);
     }
     w.Width = RunWidth(w.Chars);
+    if (!w.Chars.empty()) w.Overhang = Overhang(w.Chars.back());
     return w;
   }
 
@@ -198,13 +210,14 @@ private:
       TWord w = ReadWord();
       // Centred and right-aligned lines do not count their indentation.
       if (line.Words.empty() && alignment_ != aliLeft) gap = 0;
-      if (wrapWidth && !line.Words.empty() && line.Width() + gap + w.Width > *wrapWidth) {
+      if (wrapWidth && !line.Words.empty() && line.Width() - line.Overhang + gap + w.Width + w.Overhang > *wrapWidth) {
         pos_ = start;
         break;
       }
       w.Gap = gap;
       line.SpacesWidth += gap;
       line.WordsWidth += w.Width;
+      line.Overhang = w.Overhang;
       line.Words.push_back(std::move(w));
       gap = 0;
     }
@@ -292,6 +305,7 @@ private:
   int32_t spaceWidth_ = 0;
   int32_t ellipsisWidth_ = 0;
   int32_t overhang_ = 0;
+  std::array<int32_t, 256> overhangs_;
   double originX_ = 0.0;
   double originY_ = 0.0;
   TKyColor textColor_ = kClBlack;

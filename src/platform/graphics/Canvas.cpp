@@ -268,6 +268,16 @@ TKyTextMetrics TCanvas::TextMetrics() {
   return m;
 }
 
+TKyCharABC TCanvas::CharABC(char ch) {
+  RequiredState(stFont);
+  UINT code = static_cast<unsigned char>(ch);
+  ABC abc{};
+  if (GetCharABCWidthsA(dc_, code, code, &abc)) return {abc.abcA, static_cast<int32_t>(abc.abcB), abc.abcC};
+  SIZE s{};
+  GetTextExtentPoint32A(dc_, &ch, 1, &s);
+  return {0, s.cx, 0};
+}
+
 void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
   KY_CHANGE_SCOPE;

@@ -38,6 +38,14 @@ struct TKyTextMetrics {
   bool TrueType() const { return (PitchAndFamily & 4) != 0; }
 };
 
+// A glyph's spacing: A before the ink, B the ink, C after it; a negative C
+// is ink reaching past the advance (italics).
+struct TKyCharABC {
+  int32_t A = 0;
+  int32_t B = 0;
+  int32_t C = 0;
+};
+
 // Raster operations of CopyRect (the BitBlt codes).
 using TCopyMode = uint32_t;
 inline constexpr TCopyMode cmBlackness = 0x00000042;
@@ -128,6 +136,9 @@ public:
   int32_t TextHeight(const std::string& text) { return TextExtent(text).cy; }
   // Of the canvas font as the DC realises it (a substituted face shows here).
   TKyTextMetrics TextMetrics();
+  // Of the canvas font; for fonts without outlines A and C are 0 and B
+  // the advance.
+  TKyCharABC CharABC(char ch);
 
   // Pictures: at their own size, or stretched into rect.
   void Draw(int32_t x, int32_t y, TGraphic* graphic);

@@ -436,9 +436,23 @@ struct TAccelCase {
   std::vector<int> Marked;
   // What the same call shows when read literally (ShowAccelChar off).
   const char* Shown;
+  int Angle = 0;
 };
 
-void PrintTo(const TAccelCase& c, std::ostream* os) { *os << '"' << c.Text << (c.Show ? "\" shown" : "\" literal"); }
+void PrintTo(const TAccelCase& c, std::ostream* os) {
+  *os << '"' << c.Text << (c.Show ? "\" shown" : "\" literal") << " at " << c.Angle;
+}
+
+// A rectangle of the text frame (x along the baseline, y down the lines) on
+// the device, for text turned by a quarter angle with its frame corner at o.
+TRect FrameToDevice(int angle, TPoint o, int x0, int y0, int x1, int y1) {
+  switch (angle) {
+    case 90: return TRect(o.X + y0, o.Y - x1, o.X + y1, o.Y - x0);
+    case 180: return TRect(o.X - x1, o.Y - y1, o.X - x0, o.Y - y0);
+    case 270: return TRect(o.X - y1, o.Y + x0, o.X - y0, o.Y + x1);
+    default: return TRect(o.X + x0, o.Y + y0, o.X + x1, o.Y + y1);
+  }
+}
 
 class Accelerators : public testing::TestWithParam<TAccelCase> {};
 
@@ -449,44 +463,45 @@ TEST_P(Accelerators, UnderlineOnlyTheMarkedCharactersInTheirColour) {
   TTextArgs a;
   a.Text = ac.Text;
   a.ShowAccel = ac.Show;
-  a.Rect = TRect(10, 10, 300, 60);
-  auto bmp = Drawn(sets, a, 320, 70);
-  TInkArea red = InkOfColour(*bmp, kInkAccel, 100);
+  a.Angle = ac.Angle;
+  a.Rect = TRect(10, 10, 150, 150);
+  auto bmp = Drawn(sets, a, 160, 160);
+  auto isAccel = [](TKyColor c) { return Near(c, kInkAccel, 100); };
+  TInkArea red = InkWhere(*bmp, isAccel);
   if (ac.Marked.empty()) {
-    EXPECT_EQ(red.Count, 0) << ac.Text;
+    EXPECT_EQ(red.Count, 0);
     // Drawn as the literal text is.
     TTextArgs literal = a;
     literal.Text = ac.Shown;
     literal.ShowAccel = false;
-    auto expect = Drawn(sets, literal, 320, 70);
-    EXPECT_TRUE(SamePixels(*bmp, *expect)) << ac.Text;
+    auto expect = Drawn(sets, literal, 160, 160);
+    EXPECT_TRUE(SamePixels(*bmp, *expect));
     return;
   }
+  // Where the frame's corner lands: the inner box's corner the text starts from.
+  const TPoint corners[] = {{11, 11}, {11, 149}, {149, 149}, {149, 11}};
+  const TPoint o = corners[ac.Angle / 90];
   const std::string shown = ac.Shown;
   const int line = probe.LineHeight();
-  for (int i : ac.Marked) {
-    // The character's span along the line, a pixel of bearing either side.
-    int from = 11 + probe.Width(shown.substr(0, i)) - 1;
-    int to = 11 + probe.Width(shown.substr(0, i + 1)) + 1;
-    TRect span(from, 11, to, 11 + line);
-    TInkArea mine = InkWhere(*bmp, [](TKyColor c) { return Near(c, kInkAccel, 100); }, &span);
-    EXPECT_GT(mine.Count, 5) << ac.Text << " char " << i;
-    // The underline: one row under the glyph carries red most of the way.
-    bool underline = false;
-    for (int y = span.Top; y < span.Bottom && !underline; ++y) {
-      TRect row(from, y, to, y + 1);
-      int n = InkWhere(*bmp, [](TKyColor c) { return Near(c, kInkAccel, 100); }, &row).Count;
-      underline = n >= (to - from) * 6 / 10 && y > mine.Bounds.Top + line / 2;
-    }
-    EXPECT_TRUE(underline) << ac.Text << " char " << i;
-  }
-  // Every red pixel belongs to a marked character.
   int inMarked = 0;
   for (int i : ac.Marked) {
-    TRect span(11 + probe.Width(shown.substr(0, i)) - 1, 0, 11 + probe.Width(shown.substr(0, i + 1)) + 1, 70);
-    inMarked += InkWhere(*bmp, [](TKyColor c) { return Near(c, kInkAccel, 100); }, &span).Count;
+    // The character's span along the line, a pixel of bearing either side.
+    int from = probe.Width(shown.substr(0, i)) - 1, to = probe.Width(shown.substr(0, i + 1)) + 1;
+    TRect span = FrameToDevice(ac.Angle, o, from, 0, to, line);
+    TInkArea mine = InkWhere(*bmp, isAccel, &span);
+    EXPECT_GT(mine.Count, 5) << "char " << i;
+    inMarked += mine.Count;
+    // The underline: a line along the baseline, in the half of the span
+    // below the glyph, carries red most of the way.
+    bool underline = false;
+    for (int y = line / 2; y < line && !underline; ++y) {
+      TRect scan = FrameToDevice(ac.Angle, o, from, y, to, y + 1);
+      underline = InkWhere(*bmp, isAccel, &scan).Count >= (to - from) * 6 / 10;
+    }
+    EXPECT_TRUE(underline) << "char " << i;
   }
-  EXPECT_EQ(inMarked, red.Count) << ac.Text;
+  // Every red pixel belongs to a marked character.
+  EXPECT_EQ(inMarked, red.Count);
   EXPECT_GT(InkOfColour(*bmp, kInkText, 100).Count, 10) << "the rest in the text colour";
 }
 
@@ -498,6 +513,10 @@ const TAccelCase kAccelCases[] = {
     {"ab& c", true, {}, "ab& c"},
     {"abc&", true, {}, "abc&"},
     {"x&&&y", true, {2}, "x&y"},
+    {"&Open &Save", true, {0, 5}, "Open Save", 90},
+    {"a&bc", true, {1}, "abc", 180},
+    {"a&bc", true, {1}, "abc", 270},
+    {"a&&bc", true, {}, "a&bc", 90},
 };
 INSTANTIATE_TEST_SUITE_P(Cases, Accelerators, testing::ValuesIn(kAccelCases));
 

@@ -77,7 +77,7 @@ TEST(TextSheet, DrawsStylesAnglesAndStatesOnOneSheet) {
   ++row;
   label(row, "wrap / cut");
   const char* samples[] = {"Words that wrap inside the box", "One two\tthree", "A line far too long for it",
-                           "Many\r\nlines\r\nthat\r\ndo\r\nnot\r\nfit", "Tab\there &&amp; &Key",
+                           "Many\r\nlines\r\nthat\r\ndo\r\nnot\r\nfit\r\nin\r\nhere", "Tab\there &&amp; &Key",
                            "Wrapped and turned text"};
   for (int col = 0; col < 6; ++col)
     draw(TRect::Bounds((col + 1) * kCell + 4, row * kCell + 4, kCell - 8, kCell - 8), samples[col],

@@ -323,3 +323,32 @@ TEST(TextResources, AnEmptyBoxDrawsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Design-time marks: corners around the text box and the width marker, on
+// the main copy only.
+TEST(TextDesignMarks, CornersFrameTheBoxAndTheMarkerComesOnce) {
+  TTextSets sets;
+  TTextArgs a = Caption(fosNormal);
+  a.DesignFrame = true;
+  auto framed = Drawn(sets, a);
+  const TRect inner = a.Rect.Inflate(-1, -1);
+  for (TPoint p : {inner.TopLeft(), TPoint(inner.Right - 1, inner.Top), TPoint(inner.Left, inner.Bottom - 1),
+                   TPoint(inner.Right - 1, inner.Bottom - 1)})
+    EXPECT_EQ(Hex(PixelOf(*framed, p.X, p.Y)), Hex(kClBlack)) << p.X << ", " << p.Y;
+  EXPECT_EQ(Hex(PixelOf(*framed, (inner.Left + inner.Right) / 2, inner.Top)), Hex(kClWhite)) << "corners only";
+
+  const TKyColor green = KyRGB(0, 128, 0);
+  a.DesignFrame = false;
+  a.MarkChars = 6;
+  TInkArea normal = InkOfColour(*Drawn(sets, a), green, 10);
+  EXPECT_GT(normal.Count, 4);
+  EXPECT_LE(normal.Bounds.Bottom, inner.Top + 6) << "on the top edge";
+  a.Style = fos3D;
+  EXPECT_EQ(InkOfColour(*Drawn(sets, a), green, 10).Count, normal.Count) << "the shadow pass has no marker";
+  a.MarkChars = 0;
+  EXPECT_EQ(InkOfColour(*Drawn(sets, a), green, 10).Count, 0);
+}
+
+}  // namespace

@@ -249,6 +249,35 @@ TSize TCanvas::TextExtent(const std::string& text) {
   return {s.cx, s.cy};
 }
 
+TKyTextMetrics TCanvas::TextMetrics() {
+  RequiredState(stFont);
+  TEXTMETRICA tm{};
+  TKyTextMetrics m;
+  if (!GetTextMetricsA(dc_, &tm)) return m;
+  m.Height = tm.tmHeight;
+  m.Ascent = tm.tmAscent;
+  m.Descent = tm.tmDescent;
+  m.InternalLeading = tm.tmInternalLeading;
+  m.ExternalLeading = tm.tmExternalLeading;
+  m.AveCharWidth = tm.tmAveCharWidth;
+  m.MaxCharWidth = tm.tmMaxCharWidth;
+  m.Weight = tm.tmWeight;
+  m.Overhang = tm.tmOverhang;
+  m.Italic = tm.tmItalic != 0;
+  m.PitchAndFamily = tm.tmPitchAndFamily;
+  return m;
+}
+
+TKyCharABC TCanvas::CharABC(char ch) {
+  RequiredState(stFont);
+  UINT code = static_cast<unsigned char>(ch);
+  ABC abc{};
+  if (GetCharABCWidthsA(dc_, code, code, &abc)) return {abc.abcA, static_cast<int32_t>(abc.abcB), abc.abcC};
+  SIZE s{};
+  GetTextExtentPoint32A(dc_, &ch, 1, &s);
+  return {0, s.cx, 0};
+}
+
 void TCanvas::Draw(int32_t x, int32_t y, TGraphic* graphic) {
   if (!graphic || graphic->Empty()) return;
   KY_CHANGE_SCOPE;

@@ -21,6 +21,31 @@
 
 class TGraphic;
 
+// What GetTextMetrics tells of the selected font, in pixels.
+struct TKyTextMetrics {
+  int32_t Height = 0;
+  int32_t Ascent = 0;
+  int32_t Descent = 0;
+  int32_t InternalLeading = 0;
+  int32_t ExternalLeading = 0;
+  int32_t AveCharWidth = 0;
+  int32_t MaxCharWidth = 0;
+  int32_t Weight = 0;
+  int32_t Overhang = 0;
+  bool Italic = false;
+  // The TMPF_ bits: 1 variable pitch, 2 vector, 4 TrueType, 8 device.
+  uint8_t PitchAndFamily = 0;
+  bool TrueType() const { return (PitchAndFamily & 4) != 0; }
+};
+
+// A glyph's spacing: A before the ink, B the ink, C after it; a negative C
+// is ink reaching past the advance (italics).
+struct TKyCharABC {
+  int32_t A = 0;
+  int32_t B = 0;
+  int32_t C = 0;
+};
+
 // Raster operations of CopyRect (the BitBlt codes).
 using TCopyMode = uint32_t;
 inline constexpr TCopyMode cmBlackness = 0x00000042;
@@ -109,6 +134,11 @@ public:
   TSize TextExtent(const std::string& text);
   int32_t TextWidth(const std::string& text) { return TextExtent(text).cx; }
   int32_t TextHeight(const std::string& text) { return TextExtent(text).cy; }
+  // Of the canvas font as the DC realises it (a substituted face shows here).
+  TKyTextMetrics TextMetrics();
+  // Of the canvas font; for fonts without outlines A and C are 0 and B
+  // the advance.
+  TKyCharABC CharABC(char ch);
 
   // Pictures: at their own size, or stretched into rect.
   void Draw(int32_t x, int32_t y, TGraphic* graphic);

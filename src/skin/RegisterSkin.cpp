@@ -1,0 +1,12 @@
+#include "skin/RegisterSkin.h"
+
+#include "packages/CApplication.h"
+#include "packages/CForm.h"
+#include "skin/Fills.h"
+
+void RegisterSkinClasses() {
+  RegisterApplicationClasses();
+  SetBackgroundPainter([](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
+    PaintBackGround(canvas, rect, set);
+  });
+}

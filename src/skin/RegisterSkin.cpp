@@ -3,9 +3,11 @@
 #include "packages/CApplication.h"
 #include "packages/CForm.h"
 #include "skin/Fills.h"
+#include "skin/KyTimers.h"
 
 void RegisterSkinClasses() {
   RegisterApplicationClasses();
+  RegisterTimerClasses();
   SetBackgroundPainter([](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
     PaintBackGround(canvas, rect, set);
   });

@@ -6,15 +6,24 @@
 
 namespace ky_test {
 
+namespace {
+DWORD gPumpThread = 0;
+}  // namespace
+
 TApplication& App() {
   static TApplication* app = [] {
     RegisterWindowsClasses();
+    gPumpThread = GetCurrentThreadId();
     auto* a = new TApplication(nullptr);
     // Tests see exceptions through their own handler; none may pop up a box.
     a->OnException = [](TObject*, const std::exception& e) { ADD_FAILURE() << "unhandled: " << e.what(); };
     return a;
   }();
   return *app;
+}
+
+void WakePump() {
+  if (gPumpThread) PostThreadMessageA(gPumpThread, WM_NULL, 0, 0);
 }
 
 void Pump() {

@@ -26,6 +26,8 @@ TApplication& App();
 bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000);
 // Handles everything that is waiting now.
 void Pump();
+// From another thread: a waiting PumpUntil looks at its condition again.
+void WakePump();
 
 // Input as the platform delivers it: posted to the window under a client
 // point of the control (a graphic control's parent window), then pumped.

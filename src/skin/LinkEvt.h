@@ -8,6 +8,10 @@
 
 #include "packages/ConfigLink.h"
 
+// The category of skinned controls: after the application configuration,
+// before the form configurations.
+inline constexpr int kLinkControl = 5;
+
 class TKyLinkEvt : public TKyConfigLink {
 public:
   TKyLinkEvt(TComponent* owner, int category) : TKyConfigLink(owner, category) {}

@@ -1,0 +1,189 @@
+// The panel: the windowed base of the skinned controls. One frame (outer
+// and inner bevels, border width, margins), one background (a set, or the
+// parent's when transparent), a privilege that hides or locks the control,
+// a caption from a strings package, an optional skin image with its window
+// region and drop shadow, and one display update that applies all of it.
+//
+//   TKySinglePanel   frame, background, effective state, display update
+//   TKyCustomPanel   + skin image, inner label, caption from a package
+//   TKyPanel         publishes
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "packages/DisplaySets.h"
+#include "packages/PkgImages.h"
+#include "packages/PkgPrivileges.h"
+#include "packages/PkgStrings.h"
+#include "platform/windows/Controls.h"
+#include "skin/LinkEvt.h"
+#include "skin/Placement.h"
+
+class TKyPaintControl;
+
+KY_ENUM(TKyBevelStyle, uint8_t, besNone, besSingle, bes3DTop, bes3DBottom)
+
+// The answer to the background query (library message code 5): which set
+// paints behind a control, and which control owns it.
+struct TKyBackgroundQuery {
+  TKySetBackGround* Set = nullptr;
+  TWinControl* Owner = nullptr;
+  bool NonClient = false;  // the owner's window rectangle is the origin
+};
+
+// Asks control (or, when it does not answer, its parents) which background
+// shows behind it.
+TKyBackgroundQuery QueryBackground(TWinControl* control);
+
+class TKySinglePanel : public TCustomControl {
+  KY_CLASS(TKySinglePanel, TCustomControl)
+public:
+  explicit TKySinglePanel(TComponent* owner);
+  ~TKySinglePanel() override;
+
+  // ---- Frame ----
+  TKyBevelStyle BevelInner() const { return bevelInner_; }
+  void SetBevelInner(TKyBevelStyle value);
+  TKyBevelStyle BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(TKyBevelStyle value);
+  int32_t BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int32_t value);
+  int32_t MarginLeftRight() const { return marginLeftRight_; }
+  void SetMarginLeftRight(int32_t value);
+  int32_t MarginTopBottom() const { return marginTopBottom_; }
+  void SetMarginTopBottom(int32_t value);
+  // What the frame takes from each side.
+  int32_t FrameHorizontal() const;
+  int32_t FrameVertical() const;
+  // The window shrunk by the frame.
+  TRect ClientRect() const override;
+
+  // ---- Look and state ----
+  bool FullRepaint() const { return fullRepaint_; }
+  void SetFullRepaint(bool value) { fullRepaint_ = value; }
+  bool Locked() const { return locked_; }
+  void SetLocked(bool value) { locked_ = value; }
+  bool Shadow() const { return shadow_; }
+  void SetShadow(bool value);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool value);
+  TKySetBackGround* SetBackGround() const { return background_.get(); }
+  TKyPrivilege* Privilege() const { return privilege_.get(); }
+  TKyMemoryLabel* CaptionId() const { return captionId_.get(); }
+  bool DesignCaption() const { return designCaption_; }
+  void SetDesignCaption(bool value) { designCaption_ = value; }
+
+  // The requested states; what shows combines them with the privilege.
+  bool Visible() const { return visibleRequest_; }
+  void SetVisible(bool value);
+  bool Enabled() const { return enabledRequest_; }
+  void SetEnabled(bool value);
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  bool EffectiveEnabled() const;
+  bool EffectiveVisible() const;
+  bool EffectiveReadOnly() const;
+
+  // ---- Placement ----
+  TKyAlignHor AlignHor() const { return alignHor_; }
+  void SetAlignHor(TKyAlignHor value);
+  TKyAlignVer AlignVer() const { return alignVer_; }
+  void SetAlignVer(TKyAlignVer value);
+
+  TKyLinkEvt& Link() { return link_; }
+  // Applies caption, inner label, effective states, region and size.
+  virtual void UpdateDisplay();
+
+  // Painter items registered with this panel.
+  const std::vector<TKyPaintControl*>& PaintItems() const { return paintItems_; }
+
+protected:
+  // Records the placement reference after a display update.
+  virtual void RefreshBounds();
+  virtual void AdjustSize() {}
+  virtual bool HasImageSize() const { return false; }
+  virtual bool HasImageRegion() const { return false; }
+  virtual bool IsFullRepaint() const { return fullRepaint_; }
+  // The window's outline (none here; skins cut it to their image).
+  virtual void ApplyRegion() {}
+  // The look, painted into the pass: background, frame, design caption.
+  void Paint() override;
+  void PaintBackground(TCanvas& canvas, const TRect& rect);
+  void PaintFrame(TCanvas& canvas);
+  void PaintDesignCaption(TCanvas& canvas);
+  // The panel's own part of the display update, for descendants.
+  virtual void ApplyCaption() {}
+  virtual void PlaceInnerLabel() {}
+  bool KeepsFrameInNonClient() const { return nonClientFrame_; }
+  void SetKeepsFrameInNonClient(bool value) { nonClientFrame_ = value; }
+  // Client size kept when the frame changes (the width follows it).
+  bool KeepsClientSize() const { return keepClientSize_; }
+  void SetKeepsClientSize(bool value) { keepClientSize_ = value; }
+
+  void WndProc(TMessage& message) override;
+  void Resize() override;
+  void Loaded() override;
+  // The library message; code 5, 6 and 17 are the panel's.
+  virtual void LibraryMessage(int32_t code, int32_t value, TMessage& message);
+  // The frame changed: new client area, new paint.
+  void FrameChanged(int32_t oldHorizontal);
+
+private:
+  friend class TKyPaintControl;
+  void DisplayChanged();
+
+  TKyLinkEvt link_;
+  bool fullRepaint_ = false;
+  bool locked_ = false;
+  TKyAlignHor alignHor_ = alhLeft;
+  TKyAlignVer alignVer_ = alvTop;
+  TKyBevelStyle bevelInner_ = besNone;
+  TKyBevelStyle bevelOuter_ = bes3DTop;
+  int32_t borderWidth_ = 0;
+  bool shadow_ = false;
+  std::unique_ptr<TKySetBackGround> background_;
+  std::unique_ptr<TKyPrivilege> privilege_;
+  std::unique_ptr<TKyMemoryLabel> captionId_;
+  bool visibleRequest_ = true;
+  bool enabledRequest_ = true;
+  bool readOnly_ = false;
+  bool transparent_ = false;
+  std::vector<TKyPaintControl*> paintItems_;
+  int32_t marginLeftRight_ = 0;
+  int32_t marginTopBottom_ = 0;
+  bool designCaption_ = true;
+  bool nonClientFrame_ = false;
+  bool keepClientSize_ = false;
+  TKyPlacementRef placement_;
+  bool resizing_ = false;
+  TSize lastSize_{-1, -1};
+};
+
+// A light painter item that a panel keeps in its list: bounds, visible and
+// one selected item per panel.
+class TKyPaintControl {
+public:
+  TKyPaintControl() = default;
+  ~TKyPaintControl();
+  TKyPaintControl(const TKyPaintControl&) = delete;
+  TKyPaintControl& operator=(const TKyPaintControl&) = delete;
+
+  TKySinglePanel* Panel() const { return panel_; }
+  void SetPanel(TKySinglePanel* value);
+  TRect Bounds() const { return bounds_; }
+  void SetBounds(const TRect& value) { bounds_ = value; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool value) { visible_ = value; }
+  bool Selected() const { return selected_; }
+  // Selecting one item clears the others of its panel.
+  void SetSelected(bool value);
+
+private:
+  friend class TKySinglePanel;
+  TKySinglePanel* panel_ = nullptr;
+  TRect bounds_;
+  bool visible_ = true;
+  bool selected_ = false;
+};

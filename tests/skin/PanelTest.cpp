@@ -1,0 +1,156 @@
+// The panel: frame thickness and client area, effective states from the
+// privilege, the background it paints (its own, or its parent's when
+// transparent), the frame colours and the background query.
+#include "support/WindowDriver.h"
+
+#include "packages/CApplication.h"
+#include "skin/Fills.h"
+#include "skin/Panel.h"
+#include "skin/RegisterSkin.h"
+
+using namespace ky_test;
+
+namespace {
+
+TKyColor DefaultColorOf(const char* name) {
+  return dynamic_cast<TKySetColor*>(LibraryDefaultSet(name))->Value();
+}
+
+class PanelTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App();
+    RegisterSkinClasses();
+    form.SetBorderStyle(bsNone);
+    form.SetFormClientWidth(200);
+    form.SetFormClientHeight(120);
+    panel = new TKySinglePanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(20, 10, 100, 60);
+  }
+  TForm form{nullptr};
+  TKySinglePanel* panel = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PanelTest, FrameThicknessAndClientArea) {
+  struct TCase {
+    TKyBevelStyle Outer, Inner;
+    int32_t Border, MarginLR, MarginTB;
+    int32_t H, V;
+  };
+  const TCase cases[] = {
+      {bes3DTop, besNone, 5, 0, 0, 1, 1},      // the border counts only with an inner bevel
+      {besNone, besSingle, 2, 3, 0, 6, 3},
+      {bes3DTop, besSingle, 2, 3, 1, 7, 5},
+      {besNone, besNone, 4, 0, 2, 0, 2},
+      {bes3DBottom, bes3DTop, 0, 0, 0, 2, 2},
+  };
+  for (const TCase& c : cases) {
+    panel->SetBevelOuter(c.Outer);
+    panel->SetBevelInner(c.Inner);
+    panel->SetBorderWidth(c.Border);
+    panel->SetMarginLeftRight(c.MarginLR);
+    panel->SetMarginTopBottom(c.MarginTB);
+    EXPECT_EQ(panel->FrameHorizontal(), c.H);
+    EXPECT_EQ(panel->FrameVertical(), c.V);
+    EXPECT_EQ(panel->ClientRect(), (TRect{c.H, c.V, 100 - c.H, 60 - c.V}));
+  }
+}
+
+TEST_F(PanelTest, ThePrivilegeHidesOrLocksTheControl) {
+  TKyCApplication app(nullptr);
+  app.Privileges()->AddItem(1, "shown", 1);
+  app.Privileges()->AddItem(2, "hidden", 0);
+  app.Privileges()->AddItem(3, "full", 2);
+  form.Show();
+  struct TCase {
+    int32_t Privilege;
+    bool Enabled, ReadOnly;
+    bool Visible, EffEnabled, EffReadOnly;
+  };
+  const TCase cases[] = {
+      {3, true, false, true, true, false},   {1, true, false, true, false, true},
+      {2, true, false, false, false, true},  {3, false, false, true, false, true},
+      {3, true, true, true, true, true},     {-1, true, false, true, true, false},
+  };
+  for (const TCase& c : cases) {
+    panel->Privilege()->SetId(c.Privilege);
+    panel->Privilege()->Update();
+    panel->SetEnabled(c.Enabled);
+    panel->SetReadOnly(c.ReadOnly);
+    panel->UpdateDisplay();
+    EXPECT_EQ(panel->EffectiveVisible(), c.Visible) << c.Privilege;
+    EXPECT_EQ(panel->EffectiveEnabled(), c.EffEnabled) << c.Privilege;
+    EXPECT_EQ(panel->EffectiveReadOnly(), c.EffReadOnly) << c.Privilege;
+    // The window shows what is in effect.
+    EXPECT_EQ(IsWindowVisible(panel->Handle()) != 0, c.Visible) << c.Privilege;
+    EXPECT_EQ(IsWindowEnabled(panel->Handle()) != 0, c.EffEnabled) << c.Privilege;
+  }
+  // Designing shows even a hidden control.
+  panel->Privilege()->SetId(2);
+  panel->SetDesigning(true);
+  EXPECT_TRUE(panel->EffectiveVisible());
+  panel->SetDesigning(false);
+}
+
+TEST_F(PanelTest, BackgroundFrameAndTransparency) {
+  TKyCApplication app(nullptr);
+  TKyPkgDisplaySetBackGround* own = app.PkgDisplay()->AddBackGround("sbPanel");
+  own->SetColor(KyRGB(0, 128, 0));
+  // The parent: a horizontal gradient across the whole form.
+  TKySinglePanel* parent = new TKySinglePanel(&form);
+  parent->SetParent(&form);
+  parent->SetBounds(0, 0, 200, 120);
+  parent->SetBevelOuter(besNone);
+  TKyPkgDisplaySetBackGround* fade = app.PkgDisplay()->AddBackGround("sbFade");
+  fade->SetFillKind(4);
+  fade->SetColor1(KyRGB(0, 0, 0));
+  fade->SetColor2(KyRGB(250, 250, 250));
+  parent->SetBackGround()->SetName("sbFade");
+  panel->SetParent(parent);
+  panel->SetBackGround()->SetName("sbPanel");
+  panel->SetBevelOuter(besSingle);
+  form.Show();
+  Pump();
+
+  TSnapshot own1(&form);
+  EXPECT_EQ(own1.Pixel(20 + 50, 10 + 30), KyRGB(0, 128, 0));
+  // A single outer bevel in the box colour.
+  EXPECT_EQ(own1.Pixel(20, 10 + 30), DefaultColorOf("Dft_ColBox"));
+
+  // Transparent: the parent's gradient continues under the panel.
+  panel->SetTransparent(true);
+  panel->SetBevelOuter(besNone);
+  Pump();
+  TSnapshot through(&form);
+  for (int x : {25, 60, 115})
+    EXPECT_EQ(through.Pixel(x, 40), through.Pixel(x, 100)) << x;  // same column inside and below the panel
+  EXPECT_LT(GetRValue(through.Pixel(25, 40)), GetRValue(through.Pixel(115, 40)));
+
+  // The query: a transparent panel passes it on to its parent.
+  TKyBackgroundQuery q = QueryBackground(panel);
+  EXPECT_EQ(q.Set, parent->SetBackGround());
+  EXPECT_EQ(q.Owner, parent);
+  panel->SetTransparent(false);
+  q = QueryBackground(panel);
+  EXPECT_EQ(q.Owner, panel);
+}
+
+TEST(PaintControl, OneSelectedItemPerPanel) {
+  TKySinglePanel a(nullptr), b(nullptr);
+  TKyPaintControl one, two, three;
+  one.SetPanel(&a);
+  two.SetPanel(&a);
+  three.SetPanel(&b);
+  one.SetSelected(true);
+  two.SetSelected(true);
+  three.SetSelected(true);
+  EXPECT_FALSE(one.Selected());
+  EXPECT_TRUE(two.Selected());
+  EXPECT_TRUE(three.Selected());
+  three.SetPanel(&a);
+  EXPECT_EQ(a.PaintItems().size(), 3u);
+  EXPECT_TRUE(b.PaintItems().empty());
+}

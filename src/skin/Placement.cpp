@@ -4,6 +4,52 @@
 
 #include "platform/windows/Controls.h"
 
+namespace {
+
+bool OnLeft(TKyExternalControlLayout l) {
+  return l == eclCornerLeftTop || l == eclCornerLeftBottom || l == eclLeftTop || l == eclLeftCenter ||
+         l == eclLeftBottom;
+}
+bool OnRight(TKyExternalControlLayout l) {
+  return l == eclCornerRightTop || l == eclCornerRightBottom || l == eclRightTop || l == eclRightCenter ||
+         l == eclRightBottom;
+}
+bool OnTop(TKyExternalControlLayout l) {
+  return l == eclCornerLeftTop || l == eclCornerRightTop || l == eclTopLeft || l == eclTopCenter ||
+         l == eclTopRight;
+}
+bool OnBottom(TKyExternalControlLayout l) {
+  return l == eclCornerLeftBottom || l == eclCornerRightBottom || l == eclBottomLeft || l == eclBottomCenter ||
+         l == eclBottomRight;
+}
+
+}  // namespace
+
+TPoint PlaceBeside(const TRect& owner, TSize size, TKyExternalControlLayout layout, int32_t gap) {
+  const int32_t L = owner.Left, T = owner.Top, W = owner.Width(), H = owner.Height();
+  const int32_t w = size.cx, h = size.cy;
+  int32_t x = L, y = T;
+  if (OnLeft(layout)) x = L - w - gap;
+  else if (OnRight(layout)) x = L + W + gap;
+  else if (layout == eclTopCenter || layout == eclBottomCenter) x = L + (W - w) / 2;
+  else if (layout == eclTopRight || layout == eclBottomRight) x = L + W - w;
+  if (OnTop(layout)) y = T - h - gap;
+  else if (OnBottom(layout)) y = T + H + gap;
+  else if (layout == eclLeftCenter || layout == eclRightCenter) y = T + (H - h) / 2;
+  else if (layout == eclLeftBottom || layout == eclRightBottom) y = T + H - h;
+  return {x, y};
+}
+
+TPoint PlaceBesideOnScreen(const TRect& owner, TSize size, TKyExternalControlLayout layout, int32_t gap,
+                           const TRect& screen) {
+  TPoint p = PlaceBeside(owner, size, layout, gap);
+  if (p.X < screen.Left) p.X = OnLeft(layout) ? owner.Right + gap : screen.Left;
+  else if (p.X + size.cx > screen.Right) p.X = OnRight(layout) ? owner.Left - size.cx - gap : screen.Right - size.cx;
+  if (p.Y < screen.Top) p.Y = OnTop(layout) ? owner.Bottom + gap : screen.Top;
+  else if (p.Y + size.cy > screen.Bottom) p.Y = OnBottom(layout) ? owner.Top - size.cy - gap : screen.Bottom - size.cy;
+  return p;
+}
+
 void TKyPlacementRef::Record(const TControl& control) {
   TWinControl* parent = control.Parent();
   Valid = parent != nullptr;

@@ -6,11 +6,27 @@
 #include <cstdint>
 
 #include "platform/classes/TypInfo.h"
+#include "platform/graphics/Geometry.h"
 
 class TControl;
 
 KY_ENUM(TKyAlignHor, uint8_t, alhLeft, alhCentered, alhRight, alhLeftRight, alhZoom, alhZoomLeft, alhZoomRight)
 KY_ENUM(TKyAlignVer, uint8_t, alvTop, alvCentered, alvBottom, alvTopBottom, alvZoom, alvZoomTop, alvZoomBottom)
+
+// Where something sits outside its owner: a corner, or a side and where
+// along it.
+KY_ENUM(TKyExternalControlLayout, uint8_t, eclCornerLeftTop, eclCornerRightTop, eclCornerLeftBottom,
+        eclCornerRightBottom, eclTopLeft, eclTopCenter, eclTopRight, eclBottomLeft, eclBottomCenter, eclBottomRight,
+        eclLeftTop, eclLeftCenter, eclLeftBottom, eclRightTop, eclRightCenter, eclRightBottom)
+
+// The top-left corner of a w x h box placed gap pixels outside owner (in
+// the same coordinates) by layout.
+TPoint PlaceBeside(const TRect& owner, TSize size, TKyExternalControlLayout layout, int32_t gap);
+// The same for drop-down windows, kept on screen: a box that would leave
+// it on the side of the layout flips to the owner's other side, otherwise
+// it is pushed back inside.
+TPoint PlaceBesideOnScreen(const TRect& owner, TSize size, TKyExternalControlLayout layout, int32_t gap,
+                           const TRect& screen);
 
 // The parent's client size and the control's margins at one moment.
 struct TKyPlacementRef {

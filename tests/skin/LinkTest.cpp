@@ -169,3 +169,26 @@ TEST(Placement, NeverMovesAlignedDesignedOrUnrecordedControls) {
   AlignInParent(*child, ref, alhCentered, false, false, alvBottom);
   EXPECT_EQ(child->BoundsRect(), aligned);
 }
+
+TEST(Placement, BesideTheOwnerByEveryLayout) {
+  // Owner at (100, 50), 60 x 20; a 30 x 10 box, 2 pixels away.
+  const TRect owner{100, 50, 160, 70};
+  const std::pair<TKyExternalControlLayout, TPoint> cases[] = {
+      {eclCornerLeftTop, {68, 38}},     {eclCornerRightTop, {162, 38}},  {eclCornerLeftBottom, {68, 72}},
+      {eclCornerRightBottom, {162, 72}}, {eclTopLeft, {100, 38}},        {eclTopCenter, {115, 38}},
+      {eclTopRight, {130, 38}},         {eclBottomLeft, {100, 72}},      {eclBottomCenter, {115, 72}},
+      {eclBottomRight, {130, 72}},      {eclLeftTop, {68, 50}},          {eclLeftCenter, {68, 55}},
+      {eclLeftBottom, {68, 60}},        {eclRightTop, {162, 50}},        {eclRightCenter, {162, 55}},
+      {eclRightBottom, {162, 60}},
+  };
+  for (auto [layout, expected] : cases)
+    EXPECT_EQ(PlaceBeside(owner, {30, 10}, layout, 2), expected) << EnumInfo(eclCornerLeftTop).Name(layout);
+  // Centring truncates toward zero when the box is the larger.
+  EXPECT_EQ(PlaceBeside(owner, {71, 10}, eclTopCenter, 2).X, 100 - 5);
+
+  // Kept on a 400 x 300 screen: flipped to the other side, or pushed in.
+  const TRect screen{0, 0, 400, 300};
+  EXPECT_EQ(PlaceBesideOnScreen({10, 100, 70, 120}, {30, 10}, eclLeftCenter, 2, screen), (TPoint{72, 105}));
+  EXPECT_EQ(PlaceBesideOnScreen({100, 5, 160, 25}, {30, 10}, eclTopLeft, 2, screen), (TPoint{100, 27}));
+  EXPECT_EQ(PlaceBesideOnScreen({380, 100, 400, 120}, {30, 10}, eclTopLeft, 2, screen), (TPoint{370, 88}));
+}

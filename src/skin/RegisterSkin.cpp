@@ -2,10 +2,12 @@
 
 #include "packages/CApplication.h"
 #include "packages/CForm.h"
+#include "skin/Blocks.h"
 #include "skin/Fills.h"
 
 void RegisterSkinClasses() {
   RegisterApplicationClasses();
+  RegisterSkinBlocks();
   SetBackgroundPainter([](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
     PaintBackGround(canvas, rect, set);
   });

@@ -13,10 +13,10 @@
 #include "packages/PkgImages.h"
 #include "packages/PkgStrings.h"
 #include "platform/classes/Collection.h"
+#include "skin/MarkBlocks.h"
 
 class TStrings;
 
-KY_ENUM(TKyCheckState, uint8_t, cksUnChecked, cksGrayed, cksChecked)
 
 // What changed, as reported to the owner.
 inline constexpr int kItemsAll = 0;        // end of a batch: everything

@@ -106,6 +106,12 @@ public:
   // The case letter applied to a string ('u', 'l', 'f').
   std::string ApplyCase(const std::string& text) const;
 
+  // The date and time fields of a date mask in picture order (at most 6).
+  struct TDateField {
+    char Kind;  // 'd', 'm', 'y', 'h', 'n', 's'
+    int Digits;
+  };
+  int DateFields(TDateField* fields) const;
   // The picture with chars in its editable positions, in order; blanks
   // after them.
   std::string FillPicture(const std::string& chars) const;
@@ -115,11 +121,6 @@ private:
   int NextEditable(int from) const;  // at or after from; -1 none
   int PrevEditable(int before) const;  // before 'before'; -1 none
   void DeleteAtEditable(std::string& text, int position) const;
-  struct TDateField {
-    char Kind;  // 'd', 'm', 'y', 'h', 'n', 's'
-    int Digits;
-  };
-  int DateFields(TDateField* fields) const;  // in picture order
   std::array<bool, 256> flags_{};
 };
 

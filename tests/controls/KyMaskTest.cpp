@@ -351,7 +351,7 @@ TEST(MaskParsing, TypedTextsBecomeValuesOfTheType) {
       {SpanishLocale, dtyDateTime, "", 0, "01/02/01__", Variant(kFeb1)},
       {SpanishLocale, dtyDateTime, "", 0, "__/__/____", Variant::Null()},
       {EnglishLocale, dtyString, "ad;#(3)-#(4);_", 0, "ABC-12__", Variant("ABC12")},
-      {EnglishLocale, dtyString, "u", 0, "abc", Variant("ABC")},
+      {EnglishLocale, dtyString, "adwu", 0, "abc d", Variant("ABC D")},
       {EnglishLocale, dtyString, "sadw", 0, "", Variant("")},
   };
   for (const auto& c : cases) {

@@ -60,7 +60,9 @@ TEST(MaskTyping, CharacterClassesOfEachDataType) {
     TKyMaskEditState s = State("", 0);
     EXPECT_EQ(TypeAll(m, s, c.typed), c.accepted);
     // What went in is the text, the decimal point already converted.
-    if (c.type == dtyCurrency && c.decimals == 2) EXPECT_EQ(s.Text, "12,5,-");
+    if (c.type == dtyCurrency && c.decimals == 2) {
+      EXPECT_EQ(s.Text, "12,5,-");
+    }
   }
 }
 

@@ -27,7 +27,7 @@ inline TKyPkgLanguageLocale EnglishLocale() {
   TKyPkgLanguageLocale l = LibraryDefaultLocale();
   l.CenturyLimit = 2029;
   l.DateOrder = 1;
-  l.DateSeparator = std::string(1, '.');  // (a literal trips a false GCC 12 -Wrestrict)
+  l.DateSeparator = "/";
   l.DecimalSeparator = ".";
   l.ThousandSeparator = ",";
   l.CurrencyDecimals = 2;
@@ -53,7 +53,7 @@ inline TKyPkgLanguageLocale SpanishLocale() {
 // Day first with '.' between the date fields.
 inline TKyPkgLanguageLocale GermanLocale() {
   TKyPkgLanguageLocale l = SpanishLocale();
-  l.DateSeparator = std::string(1, '.');  // (a literal trips a false GCC 12 -Wrestrict)
+  l.DateSeparator = std::string(1, '.');  // not a literal: GCC 12 warns falsely (-Wrestrict)
   l.LongDayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
   l.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
   l.LongMonthNames = {"Januar", "Februar", "März",      "April",   "Mai",      "Juni",
@@ -66,7 +66,7 @@ inline TKyPkgLanguageLocale GermanLocale() {
 inline TKyPkgLanguageLocale IsoLocale() {
   TKyPkgLanguageLocale l = EnglishLocale();
   l.DateOrder = 2;
-  l.DateSeparator = std::string(1, '.');  // (a literal trips a false GCC 12 -Wrestrict)
+  l.DateSeparator = "-";
   return l;
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "ControlsTestSupport.h"
-#include "controls/DataTypes.h"
+#include "skin/DataTypes.h"
 
 using namespace ky_test;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "controls/KyMask.h"
+#include "skin/KyMask.h"
 
 using namespace ky_test;
 

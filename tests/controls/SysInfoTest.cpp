@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "ControlsTestSupport.h"
-#include "controls/DataTypes.h"
-#include "controls/SysInfo.h"
+#include "skin/DataTypes.h"
+#include "skin/SysInfo.h"
 #include "platform/os/ProgramInfo.h"
 #include "platform/os/SystemFolders.h"
 #include "support/TempDir.h"

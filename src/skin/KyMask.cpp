@@ -1,4 +1,4 @@
-#include "controls/KyMask.h"
+#include "skin/KyMask.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "controls/SysInfo.h"
+#include "skin/SysInfo.h"
 
-#include "controls/DataTypes.h"
+#include "skin/DataTypes.h"
 #include "packages/CApplication.h"
 #include "packages/PkgStrings.h"
 #include "platform/os/ProgramInfo.h"

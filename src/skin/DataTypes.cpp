@@ -1,4 +1,4 @@
-#include "controls/DataTypes.h"
+#include "skin/DataTypes.h"
 
 #include <charconv>
 #include <cmath>

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "controls/DataTypes.h"
+#include "skin/DataTypes.h"
 #include "packages/PkgLanguage.h"
 #include "platform/classes/Classes.h"
 #include "platform/base/Variant.h"

@@ -195,6 +195,11 @@ void TCanvas::Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, 
   ::Chord(dc_, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
+void TCanvas::DrawFocusRect(const TRect& rect) {
+  RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ::DrawFocusRect(Handle(), &r);
+}
+
 void TCanvas::FillRect(const TRect& rect) {
   KY_CHANGE_SCOPE;
   RequiredState(stBrush);

@@ -119,6 +119,8 @@ public:
   void Chord(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4);
   // With the brush only.
   void FillRect(const TRect& rect);
+  // The dotted rectangle of the keyboard focus (drawn twice, it is gone).
+  void DrawFocusRect(const TRect& rect);
   void FrameRect(const TRect& rect);
   void FillRegion(HRGN region);
   void FrameRegion(HRGN region, int32_t width, int32_t height);

@@ -3,6 +3,7 @@
 #include "platform/os/WinApi.h"
 #include <objbase.h>
 #include <objidl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -109,4 +110,9 @@ void CreateShellLink(const std::string& linkFile, const std::string& target, con
   TComRef<IPersistFile> file;
   Check(link->QueryInterface(IID_IPersistFile, file.Out()), "QueryInterface(IPersistFile)", linkFile);
   Check(file->Save(Wide(linkFile).c_str(), TRUE), "IPersistFile::Save", linkFile);
+}
+
+bool ShellOpen(const std::string& target, HWND parent) {
+  auto result = reinterpret_cast<intptr_t>(ShellExecuteA(parent, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }

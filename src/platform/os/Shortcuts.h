@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/os/WinTypes.h"
+
 // Initialises COM (apartment-threaded) for the calling thread for its
 // lifetime. Raises EOSError when COM cannot be initialised at all.
 class TComInit {
@@ -27,3 +29,9 @@ void WriteInternetShortcut(const std::string& fileName, const std::string& addre
 // carrying its HRESULT (also in the message, in hex); the link is then not
 // written.
 void CreateShellLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);
+
+// Asks the shell to "open" target (a document, program, web address or
+// "mailto:" address), shown normally, with parent as the owner window of
+// anything the shell shows. The shell's answer is not an error here: true
+// when it accepted.
+bool ShellOpen(const std::string& target, HWND parent);

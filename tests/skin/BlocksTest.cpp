@@ -240,10 +240,68 @@ TEST_F(BlocksTest, PublishedDefaults) {
   // The pens: clear by default, solid for the configuration's main pen.
   EXPECT_EQ(TKyButtonShape().Pen()->Style(), pesClear);
   EXPECT_EQ(TKyCfgMainPen().Style(), pesSolid);
-  // A property a class does not publish is not there to be stored.
-  EXPECT_EQ(TKyMemoText::StaticClass().FindProperty("Angle"), nullptr);
-  EXPECT_EQ(TKyEditText::StaticClass().FindProperty("SetColLight"), nullptr);
-  EXPECT_EQ(TKyRadioImage::StaticClass().FindProperty("Grayed"), nullptr);
+}
+
+// The published names of every class, inherited ones first: what a form
+// may store and nothing more.
+TEST_F(BlocksTest, PublishedProperties) {
+  const std::map<std::string, std::string> expected = {
+      {"TKyMemoText", "SetFont SetColText WordWrap"},
+      {"TKyLabelText", "SetFont SetColText Visible Width WordWrap Angle FontStyle Spacing3D Layout ShowAccelChar "
+                       "SetColLight SetColShadow SetColAccelChar SetColSelected SetColPositives SetColNegatives "
+                       "SetBGSelected SetBGPositives SetBGNegatives"},
+      {"TKyEditText", "SetFont SetColText WordWrap SetColPositives SetColNegatives SetColDisabled SetBGPositives "
+                      "SetBGNegatives SetBGDisabled"},
+      {"TKyButtonText", "SetFont SetColText Visible Width Alignment Layout Angle Spacing3D FontStyle SetColLight "
+                        "SetColShadow SetColAccelChar"},
+      {"TKySmallText", "SetFont SetColText Width Alignment Layout Angle Spacing3D FontStyle SetColLight SetColShadow "
+                       "SetColAccelChar SetColSelected SetBGSelected"},
+      {"TKyBoxText", "SetFont SetColText Caption Width Alignment Layout Spacing3D FontStyle SetColLight SetColShadow "
+                     "SetColAccelChar"},
+      {"TKyGroupTexts", "SetFont SetColText Visible WordWrap Width Alignment Layout Angle Spacing3D FontStyle "
+                        "SetColLight SetColShadow SetColSelected SetBGSelected"},
+      {"TKyRadioGroupTexts", "SetFont SetColText Visible WordWrap Width Alignment Layout Angle Spacing3D FontStyle "
+                             "SetColLight SetColShadow SetColAccelChar"},
+      {"TKyCheckText", "SetFont SetColText UnChecked Grayed Checked UnCheckedId GrayedId CheckedId SetColUnChecked "
+                       "SetColGrayed SetColChecked Box"},
+      {"TKyTabsTexts", "SetFont SetColText Visible Width Alignment Layout Angle Spacing3D FontStyle SetColLight "
+                       "SetColShadow SetColAccelChar"},
+      {"TKyBrush", "SetBackGround Style"},
+      {"TKyCheckShape", "Shape Reflection Orientation Width Height BorderStyle SetBGGrayed SetBGChecked "
+                        "SetBGUnChecked Pen"},
+      {"TKyRadioShape", "Shape Reflection Orientation Width Height BorderStyle SetBGChecked SetBGUnChecked Pen"},
+      {"TKyButtonShape", "Shape Reflection Orientation BorderStyle BorderWidth Brush Pen MarginLeftRight "
+                         "MarginTopBottom"},
+      {"TKyBitBtnShape", "Shape Reflection Orientation BorderStyle SetBackGround Pen"},
+      {"TKyFullShape", "Shape Reflection Orientation Visible BorderStyle BorderWidth Down Brush Pen"},
+      {"TKyStaticImage", "Width Height Stretch Transparent Image"},
+      {"TKyEditImage", "Width Height Stretch Transparent Image Visible"},
+      {"TKyDownImage", "Width Height Stretch Transparent Image"},
+      {"TKySpeedDownImage", "Width Height Stretch Transparent Image"},
+      {"TKyGroupImages", "Width Height Stretch Transparent Layout Spacing Visible"},
+      {"TKyCheckImage", "Width Height Stretch Transparent UnChecked Grayed Checked"},
+      {"TKyRadioImage", "Width Height Stretch Transparent UnChecked Checked"},
+      {"TKyFullImage", "Width Height Stretch Transparent Visible Image Layout Spacing"},
+      {"TKySingleCheck", "Style Image Text Shape"},
+      {"TKyGroupChecks", "Style Image Text Shape Layout Spacing"},
+      {"TKySingleRadio", "Style Image Shape"},
+      {"TKyGroupRadios", "Style Image Shape Layout Spacing"},
+      {"TKyButtonRepeats", "Active StartTime NextTime"},
+      {"TKyEditBtns", "Buttons ExtLayout ExtSpacing Width Height Spacing Shape Flat Image1 Image2 Key1 Key2 Hint1 "
+                      "Hint2 CaptionId1 CaptionId2 Margin"},
+  };
+  ASSERT_EQ(expected.size(), ConcreteBlocks().size());
+  for (const TClassInfo* c : ConcreteBlocks()) {
+    std::string names;
+    for (const TPropInfo* p : c->Properties()) names += (names.empty() ? "" : " ") + p->Name;
+    auto it = expected.find(c->Name());
+    ASSERT_NE(it, expected.end()) << c->Name();
+    EXPECT_EQ(names, it->second) << c->Name();
+  }
+  // The pens the shapes own.
+  std::string pen;
+  for (const TPropInfo* p : TKyPen::StaticClass().Properties()) pen += p->Name + " ";
+  EXPECT_EQ(pen, "SetColor Style Width ");
 }
 
 // ---- Streaming ---------------------------------------------------------------------

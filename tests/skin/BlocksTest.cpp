@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -145,6 +146,13 @@ public:
     return blocks_[I].get();
   }
   const std::vector<std::unique_ptr<TKyBlock>>& Blocks() const { return blocks_; }
+  // The block of exactly class B.
+  template <class B>
+  B* Held() const {
+    for (const auto& b : blocks_)
+      if (&b->ClassType() == &B::StaticClass()) return static_cast<B*>(b.get());
+    throw std::logic_error("no " + B::StaticClass().Name() + " held");
+  }
 
 private:
   template <size_t... I>
@@ -326,6 +334,15 @@ TEST_F(BlocksTest, EveryValueStreamsThroughTheTextForm) {
   for (size_t i = 0; i < kHeldCount; ++i)
     EXPECT_EQ(Dump(*read->Blocks()[i]), Dump(*held->Blocks()[i])) << read->Blocks()[i]->ClassName();
   EXPECT_EQ(FormBinaryToText(WriteComponentBytes(&copy)), text);
+
+  // Against the form it came from, only what differs is written.
+  auto* label = read->Held<TKyLabelText>();
+  label->SetAngle(label->Angle() + 90);
+  read->Held<TKyEditBtns>()->Shape()->Pen()->SetColor()->SetName("scOther");
+  EXPECT_EQ(FormBinaryToText(WriteComponentBytes(&copy, &root)),
+            "inherited FmBlocks: TComponent\n  inherited Holder: TTstBlockHolder\n"
+            "    LabelText.Angle = " + std::to_string(label->Angle()) + "\n"
+            "    EditBtns.Shape.Pen.SetColor.Name = 'scOther'\n  end\nend\n");
 }
 
 // ---- Change calls ------------------------------------------------------------------

@@ -23,7 +23,7 @@
 class TKyBlock : public TPersistent {
   KY_CLASS(TKyBlock, TPersistent)
 public:
-  // The class registry makes blocks by class name with their owner.
+  // Lets a class description make a block with its owner (CreateInstance).
   using TCreateArg = TPersistent*;
 
   // Set by the owning control; called with the block as sender.

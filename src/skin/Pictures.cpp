@@ -1,6 +1,5 @@
 #include "skin/Pictures.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -86,7 +85,9 @@ void TKyPicture::WriteData(TStream& stream) {
   if (!graphic) return;
   if (storesClass_) {
     const std::string& name = graphic->ClassName();
-    uint8_t len = static_cast<uint8_t>(std::min<size_t>(name.size(), kMaxClassName));
+    // A longer name would read back as an empty picture.
+    if (name.size() > kMaxClassName) throw EInvalidGraphic("Picture class name too long: " + name);
+    uint8_t len = static_cast<uint8_t>(name.size());
     stream.WriteBuffer(&len, 1);
     stream.WriteBuffer(name.data(), len);
   }

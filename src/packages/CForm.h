@@ -128,6 +128,10 @@ public:
   void SetMaskDateYear(TKyDateYear value) { maskDateYear_ = value; }
   int32_t MaskDateYearFix() const { return maskDateYearFix_; }
   void SetMaskDateYearFix(int32_t value) { maskDateYearFix_ = value; }
+  // A run-time switch: while set, the data controls of the form take
+  // values without their OnValidate (a program filling a form).
+  bool ValidationSuppressed() const { return validationSuppressed_; }
+  void SetValidationSuppressed(bool value) { validationSuppressed_ = value; }
 
   TNotifyEvent OnInitExec;
   TNotifyEvent OnFormDestroy;
@@ -204,6 +208,7 @@ private:
   int32_t maskDecimals_ = 0;
   TKyDateYear maskDateYear_ = dyeYear4;
   int32_t maskDateYearFix_ = 0;
+  bool validationSuppressed_ = false;
 
   TNormalLayout normal_;
   TWindowState stateToRestore_ = wsNormal;

@@ -110,6 +110,12 @@ Variant TKyBasicLabel::ResolveValue(const Variant& given) const {
 
 void TKyBasicLabel::SetValue(const Variant& value) {
   Variant resolved = ResolveValue(value);
+  if (resolved.IsClear()) {
+    // No value stays no value, whatever the type.
+    value_ = Variant::Null();
+    if (!IsBusy()) UpdateDisplay();
+    return;
+  }
   try {
     value_ = ConvertValue(resolved, dataType_);
   } catch (const Exception&) {

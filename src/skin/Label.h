@@ -213,7 +213,11 @@ public:
 protected:
   void DoClick() override;
   TKyILabel* OwnILabel() const override { return iLabel_.get(); }
+
+public:
   void SetParent(TWinControl* parent) override;
+
+protected:
   void Resize() override;
   void VisibleChanging() override;
 

@@ -5,6 +5,11 @@
 #include "platform/graphics/Canvas.h"
 #include "skin/Fills.h"
 #include "skin/Shapes.h"
+#include "packages/CForm.h"
+#include "platform/classes/FormStream.h"
+#include "platform/graphics/Region.h"
+#include "platform/base/SysUtils.h"
+#include "skin/Label.h"
 #include "skin/TextDraw.h"
 
 namespace {
@@ -320,6 +325,222 @@ void TKySinglePanel::Resize() {
   TCustomControl::Resize();
 }
 
+// ---- Value ----
+
+void TKySinglePanel::SetValue(const Variant& value) {
+  Variant converted = ConvertValue(value, dataType_);
+  if (converted == value_) return;
+  Variant previous = value_;
+  value_ = converted;
+  TKyCForm* config = nullptr;
+  for (TComponent* c = Owner(); c && !config; c = c->Owner()) config = TKyCForm::FindOn(c);
+  if (OnValidate && !IsLoading() && !(config && config->ValidationSuppressed())) {
+    try {
+      OnValidate(this);
+    } catch (...) {
+      value_ = previous;
+      throw;
+    }
+  }
+  if (!link_.IsBusy()) ValueChanged();
+}
+
+void TKySinglePanel::SetDataType(TKyDataType value) {
+  if (value == dataType_) return;
+  dataType_ = value;
+  if (!value_.IsClear()) value_ = ConvertValue(value_, dataType_);
+}
+
+void TKySinglePanel::DefineProperties(TFiler& filer) {
+  TCustomControl::DefineProperties(filer);
+  if (!HasValue()) return;
+  filer.DefineProperty(
+      "xValue",
+      [this](TReader& r) {
+        std::string text = r.ReadString();
+        value_ = SameText(text, "{NULL}") ? Variant::Null() : InvariantTextToValue(text, dataType_);
+      },
+      [this](TWriter& w) { w.WriteString(value_.IsClear() ? "{NULL}" : ValueToInvariantText(value_)); },
+      !value_.IsEmpty());
+}
+
+// ---- TKyPanelSkin ----
+
+TKyPanelSkin::TKyPanelSkin(TPersistent* owner) : owner_(owner), image_(std::make_unique<TKyMemoryImage>(this)) {
+  image_->OnChange = [this](TKyMemoryImage*) { Changed(); };
+}
+
+void TKyPanelSkin::Publish(TPublisher<TKyPanelSkin>& p) {
+  using S = TKyPanelSkin;
+  p.Property("Image", &S::Image);
+  p.Property("WinRgn", &S::WinRgn, &S::SetWinRgn).Default(true);
+  p.Property("Shadow", &S::Shadow, &S::SetShadow).Default(false);
+  p.Property("SmoothSh", &S::SmoothSh, &S::SetSmoothSh).Default(70);
+  p.Property("MarginSh", &S::MarginSh, &S::SetMarginSh).Default(5);
+}
+
+void TKyPanelSkin::SetWinRgn(bool value) {
+  if (value == winRgn_) return;
+  winRgn_ = value;
+  Changed();
+}
+void TKyPanelSkin::SetShadow(bool value) {
+  if (value == shadow_) return;
+  shadow_ = value;
+  Changed();
+}
+void TKyPanelSkin::SetSmoothSh(int32_t value) {
+  if (value == smoothSh_) return;
+  smoothSh_ = value;
+  Changed();
+}
+void TKyPanelSkin::SetMarginSh(int32_t value) {
+  if (value == marginSh_ || value < 0) return;
+  marginSh_ = value;
+  Changed();
+}
+
+void TKyPanelSkin::Assign(const TPersistent* source) {
+  auto* src = dynamic_cast<const TKyPanelSkin*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  auto notify = std::exchange(OnChange, nullptr);
+  image_->Assign(src->image_.get());
+  winRgn_ = src->winRgn_;
+  shadow_ = src->shadow_;
+  smoothSh_ = src->smoothSh_;
+  marginSh_ = src->marginSh_;
+  OnChange = std::move(notify);
+  Changed();
+}
+
+// ---- TKyCustomPanel ----
+
+TKyCustomPanel::TKyCustomPanel(TComponent* owner)
+    : TKySinglePanel(owner), skin_(std::make_unique<TKyPanelSkin>(this)), innerLabel_(new TKySingleLabel(this)) {
+  skin_->OnChange = [this] {
+    if (!Link().IsBusy() && HandleAllocated()) UpdateDisplay();
+  };
+  iLabel_ = std::make_unique<TKyPanelILabel>(this, innerLabel_);
+  iLabel_->OnChange = [this](TKyILabel*) {
+    if (!Link().IsBusy()) PlaceInnerLabel();
+  };
+}
+
+TKyCustomPanel::~TKyCustomPanel() = default;
+
+bool TKyCustomPanel::HasImageSize() const { return skin_->Image()->Resolve() != nullptr; }
+
+bool TKyCustomPanel::HasImageRegion() const {
+  return skin_->WinRgn() && !skin_->Image()->WindowRegionData().empty();
+}
+
+bool TKyCustomPanel::IsFullRepaint() const { return TKySinglePanel::IsFullRepaint() || HasImageSize(); }
+
+void TKyCustomPanel::AdjustSize() {
+  if (TKyPkgImagesImage* pic = skin_->Image()->Resolve())
+    if (pic->Width() > 0 && pic->Height() > 0 && (Width() != pic->Width() || Height() != pic->Height()))
+      SetBounds(Left(), Top(), pic->Width(), pic->Height());
+}
+
+void TKyCustomPanel::ApplyRegion() {
+  if (!HandleAllocated()) return;
+  if (HasImageRegion())
+    skin_->Image()->ApplyRegion(this);
+  else
+    ClearWindowRegion(Handle(), true);
+}
+
+void TKyCustomPanel::ApplyCaption() {
+  if (!CaptionId()->Resolve()) return;
+  innerLabel_->SetValue(Variant(CaptionId()->Caption()));
+  SetHint(CaptionId()->Hint());
+}
+
+void TKyCustomPanel::PlaceInnerLabel() {
+  iLabel_->Update();
+  innerLabel_->SetEnabled(!EffectiveReadOnly());
+}
+
+void TKyCustomPanel::SetParent(TWinControl* parent) {
+  TKySinglePanel::SetParent(parent);
+  if (!IsDestroying()) iLabel_->Update();
+}
+
+void TKyCustomPanel::Paint() {
+  TKyMemoryImage* image = skin_->Image();
+  std::unique_ptr<TGraphic> picture;
+  try {
+    picture = image->Graphic();
+  } catch (const Exception&) {
+    // A picture that does not decode: the plain panel.
+  }
+  if (!picture) {
+    TKySinglePanel::Paint();
+    return;
+  }
+  TCanvas& canvas = *Canvas();
+  TRect all{0, 0, Width(), Height()};
+  PaintBackground(canvas, all);
+  if (skin_->Shadow()) {
+    // The outline moved down and right, stepped back towards the image,
+    // each step lighter: darkest nearest the image.
+    std::unique_ptr<TRegion> outline = image->WindowRegion();
+    TRegion shape = outline ? std::move(*outline) : TRegion::Rect({0, 0, picture->Width(), picture->Height()});
+    int32_t depth = skin_->MarginSh();
+    TKyColor back = SetBackGround()->Value();
+    int32_t strength = std::clamp(skin_->SmoothSh(), 0, 255);
+    shape.Offset(2 * depth, 2 * depth);
+    for (int32_t step = 0; step < depth; ++step) {
+      // From the background towards a shade of strength.
+      int32_t t = depth > 1 ? (step + 1) * 255 / depth : 255;
+      auto mix = [&](int shift) {
+        int32_t b = (back >> shift) & 0xFF;
+        int32_t dark = b * (255 - strength) / 255;
+        return static_cast<uint8_t>(b + (dark - b) * t / 255);
+      };
+      canvas.Brush()->SetColor(KyRGB(mix(0), mix(8), mix(16)));
+      canvas.FillRegion(shape.Handle());
+      shape.Offset(-1, -1);
+    }
+  }
+  canvas.Draw(0, 0, picture.get());
+  PaintDesignCaption(canvas);
+}
+
+void TKyPanel::Publish(TPublisher<TKyPanel>& p) {
+  using P = TKyPanel;
+  p.Property("Left", &P::Left, &P::SetLeft);
+  p.Property("Top", &P::Top, &P::SetTop);
+  p.Property("Width", &P::Width, &P::SetWidth);
+  p.Property("Height", &P::Height, &P::SetHeight);
+  p.Property("Align", &P::Align, &P::SetAlign).Default(alNone);
+  p.Property("AlignHor", &P::AlignHor, &P::SetAlignHor).Default(alhLeft);
+  p.Property("AlignVer", &P::AlignVer, &P::SetAlignVer).Default(alvTop);
+  p.Property("BevelInner", &P::BevelInner, &P::SetBevelInner).Default(besNone);
+  p.Property("BevelOuter", &P::BevelOuter, &P::SetBevelOuter).Default(bes3DTop);
+  p.Property("BorderWidth", &P::BorderWidth, &P::SetBorderWidth).Default(0);
+  p.Property("MarginLeftRight", &P::MarginLeftRight, &P::SetMarginLeftRight).Default(0);
+  p.Property("MarginTopBottom", &P::MarginTopBottom, &P::SetMarginTopBottom).Default(0);
+  p.Property("FullRepaint", &P::FullRepaint, &P::SetFullRepaint).Default(false);
+  p.Property("Locked", &P::Locked, &P::SetLocked).Default(false);
+  p.Property("Shadow", &P::Shadow, &P::SetShadow).Default(false);
+  p.Property("Transparent", &P::Transparent, &P::SetTransparent).Default(false);
+  p.Property("SetBackGround", &P::SetBackGround);
+  p.Property("Privilege", &P::Privilege);
+  p.Property("CaptionId", &P::CaptionId);
+  p.Property("Skin", &P::Skin);
+  p.Property("ILabel", &P::ILabel);
+  p.Property("Visible", &P::Visible, &P::SetVisible).Default(true);
+  p.Property("Enabled", &P::Enabled, &P::SetEnabled).Default(true);
+  p.Property("Hint", &P::Hint, &P::SetHint);
+  p.Property("TabOrder", &P::TabOrder, &P::SetTabOrder).Default(-1);
+  p.Event("OnClick", &P::OnClick);
+  p.Event("OnResize", &P::OnResize);
+}
+
 // ---- TKyPaintControl ----
 
 TKyPaintControl::~TKyPaintControl() { SetPanel(nullptr); }
@@ -341,3 +562,5 @@ void TKyPaintControl::SetSelected(bool value) {
     for (TKyPaintControl* other : panel_->paintItems_)
       if (other != this) other->selected_ = false;
 }
+
+void RegisterPanelClasses() { RegisterClasses({&TKyPanel::StaticClass()}); }

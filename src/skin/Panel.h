@@ -18,10 +18,14 @@
 #include "packages/PkgPrivileges.h"
 #include "packages/PkgStrings.h"
 #include "platform/windows/Controls.h"
+#include "platform/base/Variant.h"
+#include "skin/DataTypes.h"
 #include "skin/LinkEvt.h"
 #include "skin/Placement.h"
 
 class TKyPaintControl;
+class TKyILabel;
+class TKySingleLabel;
 
 KY_ENUM(TKyBevelStyle, uint8_t, besNone, besSingle, bes3DTop, bes3DBottom)
 
@@ -92,6 +96,16 @@ public:
   TKyAlignVer AlignVer() const { return alignVer_; }
   void SetAlignVer(TKyAlignVer value);
 
+  // ---- Value (published by the data controls) ----
+  Variant Value() const { return value_; }
+  // An equal value changes nothing; otherwise the value is stored converted
+  // to DataType and OnValidate runs; when it raises, the previous value
+  // comes back and the exception goes on.
+  void SetValue(const Variant& value);
+  TKyDataType DataType() const { return dataType_; }
+  void SetDataType(TKyDataType value);
+  TNotifyEvent OnValidate;
+
   TKyLinkEvt& Link() { return link_; }
   // Applies caption, inner label, effective states, region and size.
   virtual void UpdateDisplay();
@@ -125,6 +139,12 @@ protected:
   void WndProc(TMessage& message) override;
   void Resize() override;
   void Loaded() override;
+  // Streams Value as "xValue" ("{NULL}" for no value) when the class
+  // publishes it.
+  virtual bool HasValue() const { return false; }
+  void DefineProperties(TFiler& filer) override;
+  // The value stands: descendants show it.
+  virtual void ValueChanged() { Invalidate(); }
   // The library message; code 5, 6 and 17 are the panel's.
   virtual void LibraryMessage(int32_t code, int32_t value, TMessage& message);
   // The frame changed: new client area, new paint.
@@ -158,7 +178,81 @@ private:
   bool keepClientSize_ = false;
   TKyPlacementRef placement_;
   bool resizing_ = false;
+  Variant value_;
+  TKyDataType dataType_ = dtyString;
   TSize lastSize_{-1, -1};
+};
+
+KY_ENUM(TKyTextBoxBorderStyle, uint8_t, bbsNone, bbsSingle, bbs3DTop, bbs3DBottom, bbs3DDoubleTop, bbs3DDoubleBottom)
+
+// The skin image of a panel: its picture as the body, its outline as the
+// window, a soft drop shadow.
+class TKyPanelSkin : public TPersistent {
+  KY_CLASS(TKyPanelSkin, TPersistent)
+public:
+  explicit TKyPanelSkin(TPersistent* owner = nullptr);
+  static void Publish(TPublisher<TKyPanelSkin>& p);
+  TKyMemoryImage* Image() const { return image_.get(); }
+  bool WinRgn() const { return winRgn_; }
+  void SetWinRgn(bool value);
+  bool Shadow() const { return shadow_; }
+  void SetShadow(bool value);
+  int32_t SmoothSh() const { return smoothSh_; }
+  void SetSmoothSh(int32_t value);
+  int32_t MarginSh() const { return marginSh_; }
+  void SetMarginSh(int32_t value);
+  std::function<void()> OnChange;
+  void Assign(const TPersistent* source) override;
+
+protected:
+  TPersistent* GetOwner() const override { return owner_; }
+
+private:
+  void Changed() {
+    if (OnChange) OnChange();
+  }
+  TPersistent* owner_;
+  std::unique_ptr<TKyMemoryImage> image_;
+  bool winRgn_ = true;
+  bool shadow_ = false;
+  int32_t smoothSh_ = 70;
+  int32_t marginSh_ = 5;
+};
+
+class TKyCustomPanel : public TKySinglePanel {
+  KY_CLASS(TKyCustomPanel, TKySinglePanel)
+public:
+  explicit TKyCustomPanel(TComponent* owner);
+  ~TKyCustomPanel() override;
+
+  TKyPanelSkin* Skin() const { return skin_.get(); }
+  TKyILabel* ILabel() const { return iLabel_.get(); }
+  TKySingleLabel* InnerLabel() const { return innerLabel_; }
+
+protected:
+  void Paint() override;
+  void AdjustSize() override;
+  bool HasImageSize() const override;
+  bool HasImageRegion() const override;
+  bool IsFullRepaint() const override;
+  void ApplyRegion() override;
+  void ApplyCaption() override;
+  void PlaceInnerLabel() override;
+
+public:
+  void SetParent(TWinControl* parent) override;
+
+private:
+  std::unique_ptr<TKyPanelSkin> skin_;
+  TKySingleLabel* innerLabel_;  // owned as a component
+  std::unique_ptr<TKyILabel> iLabel_;
+};
+
+class TKyPanel : public TKyCustomPanel {
+  KY_CLASS(TKyPanel, TKyCustomPanel)
+public:
+  using TKyCustomPanel::TKyCustomPanel;
+  static void Publish(TPublisher<TKyPanel>& p);
 };
 
 // A light painter item that a panel keeps in its list: bounds, visible and
@@ -187,3 +281,5 @@ private:
   bool visible_ = true;
   bool selected_ = false;
 };
+
+void RegisterPanelClasses();

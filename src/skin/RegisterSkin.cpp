@@ -5,11 +5,15 @@
 #include "skin/Blocks.h"
 #include "skin/Fills.h"
 #include "skin/KyTimers.h"
+#include "skin/Label.h"
+#include "skin/Panel.h"
 
 void RegisterSkinClasses() {
   RegisterApplicationClasses();
   RegisterTimerClasses();
   RegisterSkinBlocks();
+  RegisterLabelClasses();
+  RegisterPanelClasses();
   SetBackgroundPainter([](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
     PaintBackGround(canvas, rect, set);
   });

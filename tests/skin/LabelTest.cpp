@@ -1,0 +1,235 @@
+// The label: values from references and system sources, masks, "xValue"
+// streaming, the click, painting by pixel, and inner labels beside their
+// owners. The panel's value protocol with OnValidate and roll-back.
+#include "support/WindowDriver.h"
+
+#include "packages/CApplication.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
+#include "skin/Label.h"
+#include "skin/Panel.h"
+#include "skin/RegisterSkin.h"
+
+using namespace ky_test;
+
+namespace {
+
+// A panel that publishes the value protocol, as the data controls do.
+class TTstValuePanel : public TKyCustomPanel {
+  KY_CLASS(TTstValuePanel, TKyCustomPanel)
+public:
+  using TKyCustomPanel::TKyCustomPanel;
+  static void Publish(TPublisher<TTstValuePanel>& p) {
+    p.Property("DataType", &TTstValuePanel::DataType, &TTstValuePanel::SetDataType).Default(dtyString);
+  }
+  int shown = 0;
+
+protected:
+  bool HasValue() const override { return true; }
+  void ValueChanged() override { ++shown; }
+};
+
+class LabelTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App();
+    RegisterSkinClasses();
+    RegisterClasses({&TTstValuePanel::StaticClass()});
+    form.SetBorderStyle(bsNone);
+    form.SetFormClientWidth(300);
+    form.SetFormClientHeight(160);
+    form.SetColor(kClWhite);
+  }
+  TForm form{nullptr};
+};
+
+}  // namespace
+
+TEST_F(LabelTest, ValuesComeFromReferencesOrSystemSourcesBeforeWhatIsAssigned) {
+  TKyCApplication app(nullptr);
+  app.PkgLanguage()->UserStrings().AddMessage(6, "The process has finished successfully.");
+  app.PkgLanguage()->UserStrings().AddLabel(3, "License:");
+  TKyLabel label(&form);
+  label.SetValue(Variant("plain"));
+  EXPECT_EQ(label.ShownText(), "plain");
+  label.MessageId()->SetReference("User", 6);
+  label.SetValue(Variant("anything"));
+  EXPECT_EQ(label.Value().AsString(), "The process has finished successfully.");
+  // A label reference comes first.
+  label.ValueId()->SetReference("User", 3);
+  EXPECT_EQ(label.ShownText(), "License:");
+  // A system source overrides them all.
+  label.SetTypeInfo(timCapsLock);
+  label.SetValue(Variant("X"));
+  EXPECT_EQ(label.Value().AsString(), SystemValue(timCapsLock).AsString());
+  EXPECT_NE(label.Value().AsString(), "X");
+}
+
+TEST_F(LabelTest, MasksFormatTheValueOfItsDataType) {
+  TKyLabel label(&form);
+  label.SetDataType(dtyDouble);
+  label.Mask()->SetTake(mtaNone);
+  label.Mask()->SetDecimals(2);
+  label.SetValue(Variant(1234.5));
+  EXPECT_EQ(label.ShownText(), "1,234.50");
+  // A text that is no number of the type is kept as it stands.
+  label.SetDataType(dtyString);
+  label.SetValue(Variant("abc"));
+  EXPECT_EQ(label.ShownText(), "abc");
+  label.SetPasswordLook(true);
+  EXPECT_EQ(label.ShownText(), "***");
+}
+
+TEST_F(LabelTest, NullValuesGoThroughTheFormAsNull) {
+  TForm root(nullptr);
+  root.SetName("FrNull");
+  auto* label = new TKyLabel(&root);
+  label->SetName("LaNull");
+  label->SetParent(&root);
+  label->SetValue(Variant::Null());
+  std::string text = FormBinaryToText(WriteComponentBytes(&root));
+  EXPECT_NE(text.find("xValue = '{NULL}'"), std::string::npos) << text;
+  for (const char* stored : {"{NULL}", "{null}"}) {
+    std::string lower = text;
+    lower.replace(lower.find("{NULL}"), 6, stored);
+    TForm copy(nullptr);
+    ReadComponentBytes(FormTextToBinary(lower), &copy);
+    auto* read = copy.Find<TKyLabel>("LaNull");
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(read->Value().IsNull()) << stored;
+  }
+  label->SetValue(Variant("2.5"));
+  text = FormBinaryToText(WriteComponentBytes(&root));
+  EXPECT_NE(text.find("xValue = '2.5'"), std::string::npos) << text;
+}
+
+TEST_F(LabelTest, AClickRunsOnlyWhenEnabledAndFocusesTheOwner) {
+  auto* box = new TKyPanel(&form);
+  box->SetParent(&form);
+  box->SetBounds(150, 20, 100, 40);
+  box->SetTabStop(true);
+  auto* label = new TKyLabel(&form);
+  label->SetParent(&form);
+  label->SetBounds(10, 20, 80, 20);
+  label->SetFocusControl(box);
+  label->SetValue(Variant("Click me"));
+  int clicks = 0;
+  label->OnClick = [&](TObject*) { ++clicks; };
+  form.Show();
+  Pump();
+  PostClick(label, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(PumpUntil([&] { return box->Focused(); }));
+  label->SetEnabled(false);
+  PostClick(label, 5, 5);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(LabelTest, PaintsItsTextInItsSetColourAndTheSignColours) {
+  TKyCApplication app(nullptr);
+  app.PkgDisplay()->AddColor("scBlue")->SetColor(KyRGB(0, 0, 200));
+  app.PkgDisplay()->AddColor("scRed")->SetColor(KyRGB(200, 0, 0));
+  auto* label = new TKyLabel(&form);
+  label->SetParent(&form);
+  label->SetBounds(10, 10, 100, 30);
+  label->Text()->SetColText()->SetName("scBlue");
+  label->Text()->SetColNegatives()->SetName("scRed");
+  label->SetDataType(dtyInteger);
+  label->SetValue(Variant(8888));
+  form.Show();
+  Pump();
+  auto count = [&](TKyColor colour) {
+    TSnapshot shot(&form);
+    int n = 0;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 150; ++x) n += shot.Pixel(x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(count(KyRGB(0, 0, 200)), 10);
+  EXPECT_EQ(count(KyRGB(200, 0, 0)), 0);
+  label->SetValue(Variant(-8888));
+  Pump();
+  EXPECT_GT(count(KyRGB(200, 0, 0)), 10);
+  EXPECT_EQ(count(KyRGB(0, 0, 200)), 0);
+  // Auto-sized to the text, never below 8 x 15.
+  EXPECT_GE(label->Width(), 8);
+  EXPECT_GE(label->Height(), 15);
+  label->SetValue(Variant::Null());
+  EXPECT_GE(label->Width(), 8);
+  EXPECT_GE(label->Height(), 15);
+}
+
+TEST_F(LabelTest, InnerLabelsSitBesideTheirOwner) {
+  TKyCApplication app(nullptr);
+  app.PkgLanguage()->UserStrings().AddLabel(12, "Products", "Installed products");
+  auto* panel = new TKyPanel(&form);
+  panel->SetParent(&form);
+  panel->SetBounds(100, 60, 120, 40);
+  panel->CaptionId()->SetReference("User", 12);
+  panel->UpdateDisplay();
+  TKySingleLabel* inner = panel->InnerLabel();
+  // Hidden until asked for (panels default to a hidden label on top).
+  EXPECT_EQ(inner->Parent(), nullptr);
+  panel->ILabel()->SetVisible(true);
+  ASSERT_EQ(inner->Parent(), &form);
+  EXPECT_EQ(inner->ShownText(), "Products");
+  EXPECT_EQ(panel->Hint(), "Installed products");
+  EXPECT_EQ(inner->Left(), 100);
+  EXPECT_EQ(inner->Top(), 60 - inner->Height() - 2);
+
+  // A right-hand inner label: spacing to the right, centred vertically.
+  TKySingleLabel side(&form);
+  TKyRightILabel right(panel, &side);
+  right.OnChange = [](TKyILabel* l) { l->Update(); };  // as an owner does
+  right.SetCaption("kg");
+  right.SetExtSpacing(6);
+  right.Update();
+  EXPECT_EQ(side.Left(), 100 + 120 + 6);
+  EXPECT_EQ(side.Top(), 60 + (40 - side.Height()) / 2);
+  // It follows its owner.
+  panel->SetBounds(50, 60, 120, 40);
+  right.Place();
+  EXPECT_EQ(side.Left(), 50 + 120 + 6);
+  // Its alignment lives in the control's mask text.
+  right.Text()->SetAlignment(aliRight);
+  EXPECT_EQ(side.Mask()->Text(), ">");
+  EXPECT_EQ(right.Text()->Alignment(), aliRight);
+  right.SetVisible(false);
+  EXPECT_EQ(side.Parent(), nullptr);
+}
+
+TEST_F(LabelTest, PanelValuesValidateAndRollBack) {
+  TTstValuePanel panel(nullptr);
+  panel.SetDataType(dtyInteger);
+  int validations = 0;
+  panel.OnValidate = [&](TObject*) {
+    ++validations;
+    if (panel.Value().AsInteger() > 10) throw Exception("Too many");
+  };
+  panel.SetValue(Variant("7"));
+  panel.SetValue(Variant(7));
+  EXPECT_EQ(validations, 1);
+  EXPECT_EQ(panel.Value().AsInteger(), 7);
+  EXPECT_THROW(panel.SetValue(Variant(11)), Exception);
+  EXPECT_EQ(panel.Value().AsInteger(), 7);
+  EXPECT_EQ(validations, 2);
+
+  // "xValue" through the form, and "{NULL}".
+  TForm root(nullptr);
+  root.SetName("FrCount");
+  auto* stored = new TTstValuePanel(&root);
+  stored->SetName("EdCount");
+  stored->SetParent(&root);
+  stored->SetDataType(dtyInteger);
+  stored->SetValue(Variant(42));
+  std::string text = FormBinaryToText(WriteComponentBytes(&root));
+  EXPECT_NE(text.find("xValue = '42'"), std::string::npos) << text;
+  TForm copy(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &copy);
+  auto* read = copy.Find<TTstValuePanel>("EdCount");
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Value().AsInteger(), 42);
+  stored->SetValue(Variant::Null());
+  text = FormBinaryToText(WriteComponentBytes(&root));
+  EXPECT_NE(text.find("xValue = '{NULL}'"), std::string::npos) << text;
+}

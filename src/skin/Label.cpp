@@ -90,7 +90,7 @@ bool TKyBasicLabel::IsBusy() const {
 }
 
 void TKyBasicLabel::EndUpdate() {
-  if (updateCount_ > 0 && --updateCount_ == 0) UpdateDisplay();
+  if (updateCount_ > 0 && --updateCount_ == 0 && !IsBusy()) UpdateDisplay();
 }
 
 void TKyBasicLabel::Changed() {
@@ -167,12 +167,14 @@ void TKyBasicLabel::MaskChanged(TKyMask&) {
 
 void TKyBasicLabel::RefreshFromConfig() {
   if (IsDestroying()) return;
+  // One display update for the whole refresh.
+  BeginUpdate();
   privilege_->Update();
   TControl::SetVisible(EffectiveVisible());
   TControl::SetEnabled(EffectiveEnabled());
   if (captionId_->Resolve()) SetHint(captionId_->Hint());
   SetValue(value_);
-  if (!IsBusy()) UpdateDisplay();
+  EndUpdate();
 }
 
 // ---- Display ----

@@ -115,7 +115,7 @@ public:
   // Re-reads the value from its references, formats, sizes and repaints.
   void RefreshFromConfig();
   // Formats the value through the mask, sizes and repaints (unless busy).
-  void UpdateDisplay();
+  virtual void UpdateDisplay();
   // The size the content needs (text, margins, shape border, image).
   TSize MeasureContent();
   // Batches changes: the display follows once at the last EndUpdate.

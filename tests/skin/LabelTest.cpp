@@ -233,3 +233,51 @@ TEST_F(LabelTest, PanelValuesValidateAndRollBack) {
   text = FormBinaryToText(WriteComponentBytes(&root));
   EXPECT_NE(text.find("xValue = '{NULL}'"), std::string::npos) << text;
 }
+
+namespace {
+
+// Counts its display updates.
+class TTstCountingLabel : public TKyLabel {
+  KY_CLASS(TTstCountingLabel, TKyLabel)
+public:
+  using TKyLabel::TKyLabel;
+  int updates = 0;
+  void UpdateDisplay() override {
+    ++updates;
+    TKyLabel::UpdateDisplay();
+  }
+};
+
+}  // namespace
+
+TEST_F(LabelTest, LoadingEndsWithOneDisplayUpdateAndADeepChangeWithOne) {
+  RegisterClasses({&TTstCountingLabel::StaticClass()});
+  TForm read(nullptr);
+  ReadComponentBytes(FormTextToBinary(R"(object FrCount: TForm
+  object LaCount: TTstCountingLabel
+    Left = 4
+    Top = 8
+    DataType = dtyInteger
+    Text.FontStyle = fos3D
+    Text.Angle = 90
+    Text.SetColText.Name = 'sc5'
+    Shape.Visible = True
+    Shape.Shape = shaRoundRect
+    MarginLeftRight = 3
+    MarginTopBottom = 2
+    Shadow = True
+    xValue = '12'
+  end
+end
+)"),
+                     &read);
+  auto* label = read.Find<TTstCountingLabel>("LaCount");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->updates, 1);
+  EXPECT_EQ(label->Value().AsInteger(), 12);
+  label->updates = 0;
+  label->Text()->SetColShadow()->SetName("sc6");
+  EXPECT_EQ(label->updates, 1);
+  label->Text()->SetColShadow()->SetName("sc6");
+  EXPECT_EQ(label->updates, 1);
+}

@@ -541,6 +541,138 @@ void TKyPanel::Publish(TPublisher<TKyPanel>& p) {
   p.Event("OnResize", &P::OnResize);
 }
 
+// ---- TKyCustomGroupBox ----
+
+TKyCustomGroupBox::TKyCustomGroupBox(TComponent* owner)
+    : TKySinglePanel(owner), title_(std::make_unique<TKyBoxText>(this)), pen_(std::make_unique<TKyPen>(this)) {
+  SetBevelOuter(besNone);
+  title_->OnChange = [this](TObject*) {
+    if (!Link().IsBusy()) Invalidate();
+  };
+  pen_->OnChange = [this] {
+    if (!Link().IsBusy()) Invalidate();
+  };
+}
+
+TKyCustomGroupBox::~TKyCustomGroupBox() = default;
+
+void TKyCustomGroupBox::SetBorderStyle(TKyTextBoxBorderStyle value) {
+  if (value == borderStyle_) return;
+  borderStyle_ = value;
+  if (!Link().IsBusy()) Invalidate();
+}
+
+namespace {
+
+bool TitleOnTop(TKyTextBoxLayout l) { return l <= tblTopRight; }
+bool TitleOnBottom(TKyTextBoxLayout l) { return l >= tblBottomLeft && l <= tblBottomRight; }
+bool TitleOnLeft(TKyTextBoxLayout l) { return l >= tblLeftTop && l <= tblLeftBottom; }
+
+}  // namespace
+
+TRect TKyCustomGroupBox::TitleRect() {
+  TRect client = ClientRect();
+  TRect measured;
+  if (!title_->Caption().empty()) {
+    DrawStyledText(nullptr, TRect{0, 0, 10000, 10000}, title_->FontStyle(), measured, false, 0, false, 0, true,
+                   false, layTop, aliLeft, false, true, title_->Spacing3D(), title_->Width(), false, true,
+                   title_->SetColAccelChar(), title_->SetColShadow(), title_->SetColText(), title_->SetFont(),
+                   title_->Caption());
+  }
+  int32_t w = measured.Width(), h = measured.Height();
+  TKyTextBoxLayout l = title_->Layout();
+  // Along the line: start, centre or end, 8 pixels in from the corners.
+  auto along = [&](int32_t from, int32_t to, int32_t size, int which) {
+    if (which == 0) return from + 8;
+    if (which == 1) return from + (to - from - size) / 2;
+    return to - 8 - size;
+  };
+  int which = static_cast<int>(l) % 3;
+  if (TitleOnTop(l)) {
+    int32_t x = along(client.Left, client.Right, w, which);
+    return {x, client.Top, x + w, client.Top + h};
+  }
+  if (TitleOnBottom(l)) {
+    int32_t x = along(client.Left, client.Right, w, which);
+    return {x, client.Bottom - h, x + w, client.Bottom};
+  }
+  int32_t y = along(client.Top, client.Bottom, h, which);
+  if (TitleOnLeft(l)) return {client.Left, y, client.Left + w, y + h};
+  return {client.Right - w, y, client.Right, y + h};
+}
+
+TRect TKyCustomGroupBox::FrameRect() {
+  TRect r = ClientRect();
+  TRect t = TitleRect();
+  TKyTextBoxLayout l = title_->Layout();
+  // The frame line runs through the middle of the title.
+  if (TitleOnTop(l)) r.Top += t.Height() / 2;
+  else if (TitleOnBottom(l)) r.Bottom -= t.Height() / 2;
+  else if (TitleOnLeft(l)) r.Left += t.Width() / 2;
+  else r.Right -= t.Width() / 2;
+  return r;
+}
+
+void TKyCustomGroupBox::Paint() {
+  TCanvas& canvas = *Canvas();
+  TRect all{0, 0, Width(), Height()};
+  TRect title = TitleRect();
+  TRect frame = FrameRect();
+  {
+    TClipRecall clip(canvas);
+    if (Transparent() && !SetBackGround()->Name().empty()) canvas.ExcludeClipRect(title);
+    PaintBackground(canvas, all);
+  }
+  {
+    TClipRecall clip(canvas);
+    // The frame line stops 3 pixels before and after the title.
+    TKyTextBoxLayout l = title_->Layout();
+    TRect gap = title;
+    if (TitleOnTop(l) || TitleOnBottom(l)) {
+      gap.Left -= 3;
+      gap.Right += 3;
+    } else {
+      gap.Top -= 3;
+      gap.Bottom += 3;
+    }
+    if (!title_->Caption().empty()) canvas.ExcludeClipRect(gap);
+    auto etched = [&](const TRect& r, bool downFirst) {
+      TKyColor light = dynamic_cast<TKySetColor*>(LibraryDefaultSet("Dft_3DLight"))->Value();
+      TKyColor shadow = dynamic_cast<TKySetColor*>(LibraryDefaultSet("Dft_3DShadow"))->Value();
+      if (r.Width() < 3 || r.Height() < 3) return;
+      Frame3DRect(canvas, {r.Left, r.Top, r.Right - 1, r.Bottom - 1}, light, downFirst, shadow);
+      Frame3DRect(canvas, {r.Left + 1, r.Top + 1, r.Right, r.Bottom}, light, !downFirst, shadow);
+    };
+    switch (borderStyle_) {
+      case bbsNone:
+        break;
+      case bbsSingle:
+        if (frame.Width() >= 1 && frame.Height() >= 1)
+          PaintShape(canvas, frame, spmOutline, pen_->Width(), pen_->SetColor()->Value(),
+                     pen_->Style() == pesClear ? pesSolid : pen_->Style(), kClBlack, brsClear, false, shaRectangle,
+                     sorDefault);
+        break;
+      case bbs3DTop:
+      case bbs3DBottom:
+        etched(frame, borderStyle_ == bbs3DBottom);
+        break;
+      case bbs3DDoubleTop:
+      case bbs3DDoubleBottom:
+        etched(frame, borderStyle_ == bbs3DDoubleBottom);
+        etched({frame.Left + 3, frame.Top + 3, frame.Right - 3, frame.Bottom - 3}, borderStyle_ == bbs3DDoubleBottom);
+        break;
+    }
+  }
+  if (!title_->Caption().empty()) {
+    TRect out;
+    DrawStyledText(&canvas, title, title_->FontStyle(), out, false, 0, false, 0, true, false, layTop,
+                   title_->Alignment(), false, !EffectiveReadOnly(), title_->Spacing3D(), title_->Width(), false,
+                   false, title_->SetColAccelChar(), title_->SetColShadow(), title_->SetColText(), title_->SetFont(),
+                   title_->Caption());
+  }
+  PaintDesignCaption(canvas);
+}
+
 // ---- TKyPaintControl ----
 
 TKyPaintControl::~TKyPaintControl() { SetPanel(nullptr); }

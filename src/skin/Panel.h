@@ -22,6 +22,7 @@
 #include "skin/DataTypes.h"
 #include "skin/LinkEvt.h"
 #include "skin/Placement.h"
+#include "skin/TextBlocks.h"
 
 class TKyPaintControl;
 class TKyILabel;
@@ -253,6 +254,32 @@ class TKyPanel : public TKyCustomPanel {
 public:
   using TKyCustomPanel::TKyCustomPanel;
   static void Publish(TPublisher<TKyPanel>& p);
+};
+
+// A framed group with a title on its frame line (the base of the radio
+// group).
+class TKyCustomGroupBox : public TKySinglePanel {
+  KY_CLASS(TKyCustomGroupBox, TKySinglePanel)
+public:
+  explicit TKyCustomGroupBox(TComponent* owner);
+  ~TKyCustomGroupBox() override;
+
+  TKyBoxText* Title() const { return title_.get(); }
+  TKyPen* Pen() const { return pen_.get(); }
+  TKyTextBoxBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TKyTextBoxBorderStyle value);
+
+  // Where the title goes and the frame line it sits on (client coordinates).
+  TRect TitleRect();
+  TRect FrameRect();
+
+protected:
+  void Paint() override;
+
+private:
+  std::unique_ptr<TKyBoxText> title_;
+  std::unique_ptr<TKyPen> pen_;
+  TKyTextBoxBorderStyle borderStyle_ = bbs3DBottom;
 };
 
 // A light painter item that a panel keeps in its list: bounds, visible and

@@ -4,6 +4,7 @@
 #include "support/WindowDriver.h"
 
 #include "packages/CApplication.h"
+#include "platform/graphics/Graphics.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/RegisterSkin.h"
@@ -153,4 +154,40 @@ TEST(PaintControl, OneSelectedItemPerPanel) {
   three.SetPanel(&a);
   EXPECT_EQ(a.PaintItems().size(), 3u);
   EXPECT_TRUE(b.PaintItems().empty());
+}
+
+TEST_F(PanelTest, AGroupBoxDrawsItsFrameThroughTheMiddleOfItsTitle) {
+  auto* group = new TKyCustomGroupBox(&form);
+  group->SetParent(&form);
+  group->SetBounds(10, 10, 180, 100);
+  group->Title()->SetCaption("Language");
+  form.Show();
+  Pump();
+  TRect title = group->TitleRect();
+  TRect frame = group->FrameRect();
+  ASSERT_GT(title.Height(), 4);
+  EXPECT_EQ(frame.Top, title.Top + title.Height() / 2);
+  EXPECT_EQ(frame.Left, 0);
+
+  TKyColor light = ColorToRGB(DefaultColorOf("Dft_3DLight")), shadow = ColorToRGB(DefaultColorOf("Dft_3DShadow"));
+  TSnapshot shot(&form);
+  // The etched line: shadow then light one pixel further in, on the left
+  // edge; broken where the title is.
+  EXPECT_EQ(shot.Pixel(10 + frame.Left, 10 + frame.Top + 20), shadow);
+  EXPECT_EQ(shot.Pixel(10 + frame.Left + 1, 10 + frame.Top + 20), light);
+  EXPECT_EQ(shot.Pixel(10 + title.Left - 5, 10 + frame.Top), shadow);
+  int lineInTitle = 0;
+  for (int x = title.Left - 2; x < title.Right + 2; ++x)
+    lineInTitle += shot.Pixel(10 + x, 10 + frame.Top) == shadow && shot.Pixel(10 + x, 10 + frame.Top + 1) == light;
+  EXPECT_EQ(lineInTitle, 0);
+
+  // Bottom and side layouts move the line to that side.
+  group->Title()->SetLayout(tblBottomCenter);
+  EXPECT_EQ(group->FrameRect().Bottom, group->ClientRect().Bottom - group->TitleRect().Height() / 2);
+  group->Title()->SetLayout(tblLeftCenter);
+  EXPECT_EQ(group->FrameRect().Left, group->TitleRect().Width() / 2);
+  group->SetBorderStyle(bbsNone);
+  Pump();
+  TSnapshot none(&form);
+  EXPECT_NE(none.Pixel(10 + group->FrameRect().Left, 10 + 5), shadow);
 }

@@ -13,12 +13,6 @@ using namespace ky_test;
 
 namespace {
 
-std::string BesideProgram(const std::string& name) {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, n);
-  return dir.substr(0, dir.find_last_of("\\/") + 1) + name;
-}
 
 TEST(ContactSheet, AllShapesAndBackGrounds) {
   const int cellW = 46, cellH = 30, shapeW = 40, shapeH = 24, label = 24;

@@ -140,4 +140,12 @@ public:
   TKyPkgDisplay* display;
 };
 
+// A file beside the test program (pictures made for looking at).
+inline std::string BesideProgram(const std::string& name) {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of("\\/") + 1) + name;
+}
+
 }  // namespace ky_test

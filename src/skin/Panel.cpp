@@ -82,13 +82,16 @@ int32_t TKySinglePanel::FrameVertical() const {
 
 TRect TKySinglePanel::ClientRect() const {
   TRect r = TCustomControl::ClientRect();
-  if (nonClientFrame_) return r;
+  if (nonClientFrame_)
+    return {r.Left + marginLeftRight_, r.Top + marginTopBottom_, std::max(r.Left, r.Right - marginLeftRight_),
+            std::max(r.Top, r.Bottom - marginTopBottom_)};
   int32_t h = FrameHorizontal(), v = FrameVertical();
   return {r.Left + h, r.Top + v, std::max(r.Left + h, r.Right - h), std::max(r.Top + v, r.Bottom - v)};
 }
 
-void TKySinglePanel::FrameChanged(int32_t oldHorizontal) {
+void TKySinglePanel::FrameThicknessChanged(int32_t oldHorizontal) {
   if (keepClientSize_ && !IsLoading()) SetWidth(Width() + 2 * (FrameHorizontal() - oldHorizontal));
+  if (nonClientFrame_) FrameChanged();
   if (link_.IsBusy()) return;
   RequestAlign();
   Invalidate();
@@ -98,35 +101,35 @@ void TKySinglePanel::SetBevelInner(TKyBevelStyle value) {
   if (value == bevelInner_) return;
   int32_t old = FrameHorizontal();
   bevelInner_ = value;
-  FrameChanged(old);
+  FrameThicknessChanged(old);
 }
 
 void TKySinglePanel::SetBevelOuter(TKyBevelStyle value) {
   if (value == bevelOuter_) return;
   int32_t old = FrameHorizontal();
   bevelOuter_ = value;
-  FrameChanged(old);
+  FrameThicknessChanged(old);
 }
 
 void TKySinglePanel::SetBorderWidth(int32_t value) {
   if (value == borderWidth_ || value < 0) return;
   int32_t old = FrameHorizontal();
   borderWidth_ = value;
-  FrameChanged(old);
+  FrameThicknessChanged(old);
 }
 
 void TKySinglePanel::SetMarginLeftRight(int32_t value) {
   if (value == marginLeftRight_ || value < 0) return;
   int32_t old = FrameHorizontal();
   marginLeftRight_ = value;
-  FrameChanged(old);
+  FrameThicknessChanged(old);
 }
 
 void TKySinglePanel::SetMarginTopBottom(int32_t value) {
   if (value == marginTopBottom_ || value < 0) return;
   int32_t old = FrameHorizontal();
   marginTopBottom_ = value;
-  FrameChanged(old);
+  FrameThicknessChanged(old);
 }
 
 // ---- State ----
@@ -196,6 +199,7 @@ void TKySinglePanel::UpdateDisplay() {
   PlaceInnerLabel();
   TControl::SetEnabled(EffectiveEnabled());
   TControl::SetVisible(EffectiveVisible());
+  if (nonClientFrame_) FrameChanged();
   ApplyRegion();
   Invalidate();
   AdjustSize();
@@ -236,7 +240,30 @@ void TKySinglePanel::PaintBackground(TCanvas& canvas, const TRect& rect) {
 
 void TKySinglePanel::PaintFrame(TCanvas& canvas) {
   if (nonClientFrame_) return;
-  TRect r{0, 0, Width(), Height()};
+  DrawFrame(canvas, TRect{0, 0, Width(), Height()});
+}
+
+void TKySinglePanel::SetKeepsFrameInNonClient(bool value) {
+  if (value == nonClientFrame_) return;
+  nonClientFrame_ = value;
+  FrameChanged();
+  Invalidate();
+}
+
+TRect TKySinglePanel::NonClientInsets() const {
+  if (!nonClientFrame_) return {};
+  int32_t h = FrameHorizontal() - marginLeftRight_, v = FrameVertical() - marginTopBottom_;
+  return {h, v, h, v};
+}
+
+void TKySinglePanel::PaintNonClient(TCanvas& canvas, const TRect& window) {
+  // The band between the bevels shows the panel's own colour.
+  canvas.Brush()->SetColor(background_->Value());
+  canvas.FillRect(window);
+  DrawFrame(canvas, window);
+}
+
+void TKySinglePanel::DrawFrame(TCanvas& canvas, TRect r) {
   DrawBevel(canvas, r, bevelOuter_, "Dft_3DMLight");
   if (bevelOuter_ != besNone) r = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
   if (bevelInner_ != besNone) {

@@ -132,7 +132,11 @@ protected:
   virtual void ApplyCaption() {}
   virtual void PlaceInnerLabel() {}
   bool KeepsFrameInNonClient() const { return nonClientFrame_; }
-  void SetKeepsFrameInNonClient(bool value) { nonClientFrame_ = value; }
+  void SetKeepsFrameInNonClient(bool value);
+  TRect NonClientInsets() const override;
+  void PaintNonClient(TCanvas& canvas, const TRect& window) override;
+  // The bevels on rect (the window, or the client area when they are in it).
+  void DrawFrame(TCanvas& canvas, TRect rect);
   // Client size kept when the frame changes (the width follows it).
   bool KeepsClientSize() const { return keepClientSize_; }
   void SetKeepsClientSize(bool value) { keepClientSize_ = value; }
@@ -149,7 +153,7 @@ protected:
   // The library message; code 5, 6 and 17 are the panel's.
   virtual void LibraryMessage(int32_t code, int32_t value, TMessage& message);
   // The frame changed: new client area, new paint.
-  void FrameChanged(int32_t oldHorizontal);
+  void FrameThicknessChanged(int32_t oldHorizontal);
 
 private:
   friend class TKyPaintControl;

@@ -191,3 +191,37 @@ TEST_F(PanelTest, AGroupBoxDrawsItsFrameThroughTheMiddleOfItsTitle) {
   TSnapshot none(&form);
   EXPECT_NE(none.Pixel(10 + group->FrameRect().Left, 10 + 5), shadow);
 }
+
+namespace {
+
+// A panel whose frame lives in the non-client area, as list boxes keep it.
+class TTstFramedPanel : public TKySinglePanel {
+  KY_CLASS(TTstFramedPanel, TKySinglePanel)
+public:
+  explicit TTstFramedPanel(TComponent* owner) : TKySinglePanel(owner) { SetKeepsFrameInNonClient(true); }
+};
+
+}  // namespace
+
+TEST_F(PanelTest, AFrameInTheNonClientAreaLeavesTheWholeClientToTheControl) {
+  auto* framed = new TTstFramedPanel(&form);
+  framed->SetParent(&form);
+  framed->SetBounds(10, 10, 100, 60);
+  framed->SetBevelOuter(besSingle);
+  framed->SetBevelInner(bes3DTop);
+  framed->SetBorderWidth(2);
+  framed->SetMarginLeftRight(3);
+  form.Show();
+  Pump();
+  RECT client;
+  GetClientRect(framed->Handle(), &client);
+  // Outer 1, border 2, inner 1 on each side; the margins stay inside.
+  EXPECT_EQ(client.right, 100 - 2 * 4);
+  EXPECT_EQ(client.bottom, 60 - 2 * 4);
+  EXPECT_EQ(framed->ClientRect(), (TRect{3, 0, 100 - 8 - 3, 60 - 8}));
+  // The outer bevel in the box colour on the window's own DC.
+  HDC dc = GetWindowDC(framed->Handle());
+  EXPECT_EQ(static_cast<TKyColor>(GetPixel(dc, 0, 30)), ColorToRGB(DefaultColorOf("Dft_ColBox")));
+  EXPECT_EQ(static_cast<TKyColor>(GetPixel(dc, 3, 30)), ColorToRGB(DefaultColorOf("Dft_3DLight")));
+  ReleaseDC(framed->Handle(), dc);
+}

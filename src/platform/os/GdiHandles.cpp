@@ -10,7 +10,8 @@ void DestroyIco(HICON h) { DestroyIcon(h); }
 void DeleteEnhMetaFile(HENHMETAFILE h) { ::DeleteEnhMetaFile(h); }
 }  // namespace ky_handle
 
-TWindowDc::TWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+TWindowDc::TWindowDc(HWND window, bool wholeWindow)
+    : window_(window), dc_(wholeWindow ? GetWindowDC(window) : GetDC(window)) {}
 TWindowDc::~TWindowDc() {
   if (dc_) ReleaseDC(window_, dc_);
 }

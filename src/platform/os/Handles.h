@@ -98,10 +98,11 @@ using TKernelHandle = TOwnedHandle<HANDLE, TKernelHandleTraits>;
 using TFindHandle = TOwnedHandle<HANDLE, TFindHandleTraits>;
 using TRegKeyHandle = TOwnedHandle<void*, TRegKeyTraits>;
 
-// A window's DC (GetDC), released to its window on every way out.
+// A window's DC (GetDC, or GetWindowDC for the whole window with its
+// frame), released to its window on every way out.
 class TWindowDc {
 public:
-  explicit TWindowDc(HWND window);
+  explicit TWindowDc(HWND window, bool wholeWindow = false);
   ~TWindowDc();
   TWindowDc(const TWindowDc&) = delete;
   TWindowDc& operator=(const TWindowDc&) = delete;

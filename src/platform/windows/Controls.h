@@ -402,6 +402,12 @@ protected:
   // Whether WM_PAINT goes through the double-buffered paint pass; platform
   // classes (EDIT, BUTTON) paint themselves.
   virtual bool OwnsPainting() const { return true; }
+  // A frame of the library's own in the non-client area: how much it takes
+  // from each side (none by default), and its painting on the window's
+  // canvas (window coordinates). FrameChanged makes the platform ask again.
+  virtual TRect NonClientInsets() const { return {}; }
+  virtual void PaintNonClient(TCanvas& /*canvas*/, const TRect& /*window*/) {}
+  void FrameChanged();
   virtual void AlignControls(TControl* control, TRect& rect);
   virtual void KeyDown(uint16_t& key, TShiftState shift);
   virtual void KeyUp(uint16_t& key, TShiftState shift);

@@ -515,6 +515,12 @@ void TWinControl::ScaleControls(int32_t m, int32_t d) {
   }
 }
 
+void TWinControl::FrameChanged() {
+  if (handle_)
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 bool TWinControl::PostToWindow(uint32_t msg, WPARAM wParam, LPARAM lParam) {
   return handle_ && PostMessageA(handle_, msg, wParam, lParam);
 }
@@ -955,6 +961,40 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_WINDOWPOSCHANGED:
       WMWindowPosChanged(m);
       return;
+    case WM_NCCALCSIZE: {
+      TRect in = NonClientInsets();
+      if (!OwnsPainting() || (in.Left | in.Top | in.Right | in.Bottom) == 0) break;
+      DefWndProc(m);
+      auto* r = reinterpret_cast<RECT*>(m.LParam);  // first rectangle in both forms
+      r->left += in.Left;
+      r->top += in.Top;
+      r->right = std::max(r->left, r->right - in.Right);
+      r->bottom = std::max(r->top, r->bottom - in.Bottom);
+      return;
+    }
+    case WM_NCPAINT: {
+      TRect in = NonClientInsets();
+      if (!OwnsPainting() || (in.Left | in.Top | in.Right | in.Bottom) == 0) break;
+      DefWndProc(m);
+      TWindowDc dc(handle_, true);
+      if (!dc.Get()) return;
+      RECT wr;
+      GetWindowRect(handle_, &wr);
+      TRect window{0, 0, wr.right - wr.left, wr.bottom - wr.top};
+      // Only the frame: the client area paints itself.
+      ::ExcludeClipRect(dc.Get(), in.Left, in.Top, window.Right - in.Right, window.Bottom - in.Bottom);
+      TCanvas canvas;
+      canvas.SetHandle(dc.Get());
+      try {
+        PaintNonClient(canvas, window);
+      } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
+      }
+      canvas.SetHandle(nullptr);
+      m.Result = 0;
+      return;
+    }
     case WM_MOUSELEAVE:
       if (MouseControl() && (MouseControl() == this || ContainsControl(MouseControl()))) {
         POINT p;

@@ -144,6 +144,9 @@ protected:
   void WndProc(TMessage& message) override;
   void Resize() override;
   void Loaded() override;
+  // The value as it is, without conversion or validation (for controls
+  // that run their own protocol).
+  void StoreValue(const Variant& value) { value_ = value; }
   // Streams Value as "xValue" ("{NULL}" for no value) when the class
   // publishes it.
   virtual bool HasValue() const { return false; }

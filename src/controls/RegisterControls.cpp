@@ -1,0 +1,9 @@
+#include "controls/RegisterControls.h"
+
+#include "controls/KyPageControl.h"
+#include "skin/RegisterSkin.h"
+
+void RegisterControlClasses() {
+  RegisterSkinClasses();
+  RegisterPageControlClasses();
+}

@@ -1,0 +1,212 @@
+// The page control: pages chosen by Value, OnShowPage, validation vetoes,
+// tabs by click, keys and accelerators, hidden tabs, scrolling a strip that
+// overflows, and the form text of tabs and sheets.
+#include "support/WindowDriver.h"
+
+#include "controls/KyPageControl.h"
+#include "controls/RegisterControls.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
+#include "platform/graphics/Bitmap.h"
+
+using namespace ky_test;
+
+namespace {
+
+class PageControlTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App();
+    RegisterControlClasses();
+    form.SetBorderStyle(bsNone);
+    form.SetFormClientWidth(400);
+    form.SetFormClientHeight(240);
+    pages = new TKyPageControl(&form);
+    pages->SetParent(&form);
+    pages->SetBounds(10, 10, 380, 220);
+  }
+  // Tabs with these descriptions and page ids; sheets 0..maxPage.
+  void MakeTabs(const std::vector<std::pair<std::string, int>>& tabs, int sheetsUpTo) {
+    for (auto& [caption, page] : tabs) {
+      TKyTabControl* t = pages->Tabs()->Add();
+      t->SetDescription(caption);
+      t->SetPageId(page);
+    }
+    for (int i = 0; i <= sheetsUpTo; ++i) {
+      auto* s = new TKyTabSheet(&form);
+      s->SetPageId(i);
+      s->SetParent(pages);
+    }
+    pages->RebuildLayout();
+  }
+  TKyTabSheet* Shown() const {
+    TKyTabSheet* found = nullptr;
+    for (TKyTabSheet* s : pages->Sheets())
+      if (s->TControl::Visible()) {
+        EXPECT_EQ(found, nullptr) << "two sheets show";
+        found = s;
+      }
+    return found;
+  }
+  TForm form{nullptr};
+  TKyPageControl* pages = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PageControlTest, ValueChoosesTheTabAndTheTabsPageIdTheSheet) {
+  MakeTabs({{"Language", 0}, {"Delphis", 1}, {"Licence", 3}, {"Group", 4}, {"Folder", 5}}, 5);
+  int shows = 0;
+  pages->OnShowPage = [&](TObject*) { ++shows; };
+  pages->SetValue(Variant(4));
+  ASSERT_EQ(pages->ActiveTab(), pages->Tabs()->Items(4));
+  ASSERT_NE(Shown(), nullptr);
+  EXPECT_EQ(Shown()->PageId(), 5);  // the tab's page, not the fifth sheet
+  EXPECT_EQ(shows, 1);
+  // The same value again: nothing happens.
+  pages->SetValue(Variant("4"));
+  EXPECT_EQ(shows, 1);
+  // No tab has this value: no tab, no sheet.
+  pages->SetValue(Variant(17));
+  EXPECT_EQ(pages->ActiveTab(), nullptr);
+  EXPECT_EQ(Shown(), nullptr);
+  // Values compare without regard to case.
+  pages->SetDataType(dtyString);
+  pages->Tabs()->Items(2)->SetValue("Licence");
+  pages->SetValue(Variant("LICENCE"));
+  EXPECT_EQ(pages->ActiveTab(), pages->Tabs()->Items(2));
+  EXPECT_EQ(Shown()->PageId(), 3);
+  EXPECT_THROW(pages->SetDataType(dtyBinary), Exception);
+  EXPECT_EQ(pages->DataType(), dtyString);
+}
+
+TEST_F(PageControlTest, AValidationThatRaisesKeepsTheValueAndThePage) {
+  MakeTabs({{"One", 0}, {"Two", 1}, {"Three", 2}}, 2);
+  pages->SetValue(Variant(1));
+  pages->OnValidate = [&](TObject*) {
+    if (pages->Value().AsInteger() == 2) throw Exception("Accept the licence first.");
+  };
+  EXPECT_THROW(pages->SetValue(Variant(2)), Exception);
+  EXPECT_EQ(pages->Value().AsInteger(), 1);
+  EXPECT_EQ(pages->ActiveTab(), pages->Tabs()->Items(1));
+  EXPECT_EQ(Shown()->PageId(), 1);
+}
+
+TEST_F(PageControlTest, ClicksKeysAndAcceleratorsGoThroughValue) {
+  MakeTabs({{"&Alpha", 0}, {"&Beta", 1}, {"&Gamma", 2}}, 2);
+  pages->SetValue(Variant(0));
+  form.Show();
+  Pump();
+  TRect second = pages->TabRect(pages->Tabs()->Items(1));
+  PostClick(pages, second.Left + second.Width() / 2, second.Top + second.Height() / 2);
+  EXPECT_EQ(pages->Value().AsInteger(), 1);
+  EXPECT_TRUE(PumpUntil([&] { return pages->Focused(); }));
+  PostKey(pages, VK_RIGHT);
+  EXPECT_EQ(pages->Value().AsInteger(), 2);
+  PostKey(pages, VK_RIGHT);  // the last tab: nowhere to go
+  EXPECT_EQ(pages->Value().AsInteger(), 2);
+  PostKey(pages, VK_LEFT);
+  EXPECT_EQ(pages->Value().AsInteger(), 1);
+  // A disabled tab is passed over.
+  pages->Tabs()->Items(0)->SetEnabled(false);
+  PostKey(pages, VK_LEFT);
+  EXPECT_EQ(pages->Value().AsInteger(), 1);
+  // An accelerator.
+  EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'g'), 1);
+  EXPECT_EQ(pages->Value().AsInteger(), 2);
+
+  // Hidden tabs: neither clicks nor accelerators change the page.
+  pages->SetTabsVisible(false);
+  PostClick(pages, second.Left + 2, second.Top + 2);
+  EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'b'), 0);
+  EXPECT_EQ(pages->Value().AsInteger(), 2);
+  EXPECT_EQ(pages->PageRect().Top, 1);  // no strip, only the border
+}
+
+TEST_F(PageControlTest, AStripThatOverflowsScrollsByWholeTabs) {
+  std::vector<std::pair<std::string, int>> many;
+  for (int i = 0; i < 12; ++i) many.push_back({"Page number " + std::to_string(i), i});
+  MakeTabs(many, 11);
+  ASSERT_TRUE(pages->Overflows());
+  EXPECT_EQ(pages->ScrollOffset(), 0);
+  pages->ScrollNext();
+  int32_t second = pages->Tabs()->Items(1)->Bounds().Left;
+  EXPECT_EQ(pages->ScrollOffset(), 2 - second);
+  pages->ScrollPrevious();
+  EXPECT_EQ(pages->ScrollOffset(), 0);
+  // Choosing the last tab brings it into view; the offset is never positive.
+  pages->SetValue(Variant(11));
+  TRect last = pages->TabRect(pages->Tabs()->Items(11));
+  EXPECT_LE(last.Right, pages->ClientRect().Right + 2);
+  EXPECT_LT(pages->ScrollOffset(), 0);
+  // Several lines instead: no scrolling, every tab inside.
+  pages->SetMultiLine(true);
+  EXPECT_FALSE(pages->Overflows());
+  for (TKyTabControl* tab : pages->ShownTabs()) EXPECT_LE(pages->TabRect(tab).Right, pages->ClientRect().Right + 2);
+}
+
+TEST_F(PageControlTest, TabsSheetsAndTheValueGoThroughTheFormText) {
+  TForm root(nullptr);
+  root.SetName("FrPages");
+  auto* pc = new TKyPageControl(&root);
+  pc->SetName("PageControl");
+  pc->SetParent(&root);
+  pc->SetStyle(pcsButton);
+  pc->SetTabsVisible(false);
+  TKyTabControl* t = pc->Tabs()->Add();
+  t->SetDescription("Idioma");
+  t->SetPageId(0);
+  auto* sheet = new TKyTabSheet(&root);
+  sheet->SetName("KyTabSheet1");
+  sheet->SetPageId(0);
+  sheet->SetParent(pc);
+  pc->SetValue(Variant(0));
+  std::string text = FormBinaryToText(WriteComponentBytes(&root));
+  for (const char* expected : {"Style = pcsButton", "TabsVisible = False", "Description = 'Idioma'", "PageId = 0",
+                               "object KyTabSheet1: TKyTabSheet", "xValue = '0'"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+
+  TForm copy(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &copy);
+  auto* read = copy.Find<TKyPageControl>("PageControl");
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Value().AsInteger(), 0);
+  ASSERT_EQ(read->Sheets().size(), 1u);
+  EXPECT_TRUE(read->Sheets()[0]->TControl::Visible());
+
+  // "{null}" in any case reads back as no value.
+  std::string nulls = text;
+  nulls.replace(nulls.find("xValue = '0'"), 12, "xValue = '{nuLL}'");
+  TForm none(nullptr);
+  ReadComponentBytes(FormTextToBinary(nulls), &none);
+  EXPECT_TRUE(none.Find<TKyPageControl>("PageControl")->Value().IsNull());
+}
+
+// A picture of folder and button tabs, for looking at
+// (controls_pages_sheet.bmp beside the test program).
+TEST_F(PageControlTest, PictureOfFolderAndButtonTabs) {
+  MakeTabs({{"&General", 0}, {"Folders", 1}, {"Shortcuts", 2}}, 2);
+  auto* buttons = new TKyPageControl(&form);
+  buttons->SetParent(&form);
+  buttons->SetBounds(10, 130, 380, 100);
+  buttons->SetStyle(pcsButton);
+  buttons->SetTabsPosition(tapBottom);
+  for (const char* c : {"Back", "Next", "Finish"}) buttons->Tabs()->Add()->SetDescription(c);
+  buttons->RebuildLayout();
+  buttons->SetValue(Variant(1));
+  pages->SetBounds(10, 10, 380, 110);
+  pages->SetValue(Variant(0));
+  form.Show();
+  Pump();
+  TSnapshot shot(&form);
+  TBitmap sheet(shot.Width(), shot.Height(), pf24bit);
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) sheet.Canvas()->SetPixels(x, y, shot.Pixel(x, y));
+  char path[MAX_PATH];
+  std::string dir(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+  std::string file = dir.substr(0, dir.find_last_of("\\/") + 1) + "controls_pages_sheet.bmp";
+  sheet.SaveToFile(file);
+  TBitmap back;
+  back.LoadFromFile(file);
+  EXPECT_EQ(back.Width(), 400);
+}

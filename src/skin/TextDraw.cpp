@@ -74,6 +74,10 @@ struct TWord {
 
 struct TLine {
   std::vector<TWord> Words;
+  // The line as one string (each gap as its spaces) and its marks: drawn
+  // and measured whole, so that the platform spaces it as it spaces text.
+  std::string Chars;
+  std::vector<bool> Accel;
   int32_t WordsWidth = 0;
   int32_t SpacesWidth = 0;
   int32_t Overhang = 0;
@@ -218,13 +222,34 @@ private:
       line.SpacesWidth += gap;
       line.WordsWidth += w.Width;
       line.Overhang = w.Overhang;
+      size_t spaces = spaceWidth_ > 0 ? static_cast<size_t>(gap / spaceWidth_) : 0;
+      line.Chars.append(spaces, ' ');
+      line.Accel.insert(line.Accel.end(), spaces, false);
+      line.Chars += w.Chars;
+      line.Accel.insert(line.Accel.end(), w.Accel.begin(), w.Accel.end());
       line.Words.push_back(std::move(w));
       gap = 0;
     }
+    // The width the platform gives the whole line, not the sum of its words.
+    if (!line.Words.empty()) line.WordsWidth = RunWidth(line.Chars) - line.SpacesWidth;
     return line;
   }
 
   void DrawLine(const TLine& line, int32_t x, int32_t y, int32_t frameW, bool truncated) {
+    if (!truncated) {
+      // Whole runs between accelerators, each placed by the width of the
+      // line before it.
+      size_t i = 0;
+      while (i < line.Chars.size()) {
+        size_t j = i + 1;
+        if (!line.Accel[i])
+          while (j < line.Chars.size() && !line.Accel[j]) ++j;
+        int32_t at = i == 0 ? 0 : RunWidth(line.Chars.substr(0, i));
+        DrawRun(line.Chars.substr(i, j - i), x + at, y, line.Accel[i]);
+        i = j;
+      }
+      return;
+    }
     int32_t limit = frameW - ellipsisWidth_;
     int32_t inkEnd = x;
     for (const TWord& w : line.Words) {

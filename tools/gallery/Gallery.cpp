@@ -1,0 +1,56 @@
+// gallery: every skinned control of the library on one form read from its
+// text form (TFrGallery.kfm), with its look from Gallery.dis beside the
+// program.
+//
+//   gallery              shows the form until it is closed
+//   gallery shot FILE    paints the form's client area into a BMP file
+#include <cstdio>
+#include <string>
+
+#include "controls/RegisterControls.h"
+#include "packages/CApplication.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/base/FileNames.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/ProgramInfo.h"
+#include "platform/windows/Application.h"
+
+class TFrGallery : public TForm {
+  KY_CLASS(TFrGallery, TForm)
+public:
+  using TForm::TForm;
+};
+
+int main(int argc, char** argv) {
+  std::string mode = argc > 1 ? argv[1] : "";
+  if (!mode.empty() && !(mode == "shot" && argc == 3)) {
+    std::fprintf(stderr, "usage: gallery [shot FILE.bmp]\n");
+    return 2;
+  }
+  try {
+    RegisterControlClasses();
+    RegisterClasses({&TFrGallery::StaticClass()});
+    TApplication app;
+    // The look comes with the program: its display package beside it.
+    std::string display = ExtractFilePath(ProgramFileName()) + "Gallery.dis";
+    TFrGallery* form = nullptr;
+    app.CreateForm(form);
+    if (TKyCApplication* config = FirstApplication()) {
+      if (FileExists(display)) config->PkgDisplay()->LoadFromFile(display);
+    }
+    if (mode == "shot") {
+      form->Show();
+      app.ProcessMessages();
+      TBitmap picture(form->ClientWidth(), form->ClientHeight(), pf24bit);
+      form->PaintTo(picture.Canvas()->Handle(), 0, 0);
+      picture.SaveToFile(argv[2]);
+      std::printf("%s\n", argv[2]);
+      return 0;
+    }
+    app.Run();
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "gallery: %s\n", e.what());
+    return 1;
+  }
+}

@@ -1,0 +1,4 @@
+// Registers every control class of the library (and the skin's first).
+#pragma once
+
+void RegisterControlClasses();

@@ -38,8 +38,9 @@ TKySetupKey SetupKeyOf(TKyEditButton button) {
   return skRelation;
 }
 
-// The "System" message of a calculator result longer than the edit takes.
-constexpr int kMsgValueTooLong = 10;
+// A calculator result longer than the edit takes is no number it can hold
+// ("System" has no message of its own for it).
+constexpr int kMsgValueTooLong = 7;
 // Between the image and the text.
 constexpr int32_t kImageSpacing = 2;
 

@@ -547,7 +547,7 @@ void TKyCustomEdit::PaintFrame(TCanvas& canvas, const TRect& window) {
     case ebs3D:
       // Sunken outside, the box colour inside.
       Frame3DRect(canvas, r, shadow, false, light);
-      r.Inflate(-1, -1);
+      r = r.Inflate(-1, -1);
       Frame3DRect(canvas, r, box, false, box);
       break;
     case ebsLine:

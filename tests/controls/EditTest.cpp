@@ -12,6 +12,7 @@
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/windows/NonClient.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
@@ -85,7 +86,7 @@ TEST_F(EditTest, TypingGoesThroughTheMaskAndEnterCommits) {
       {dtyInteger, "-", "-45", "-45", Variant(-45)},
       {dtyString, "a", "ab1 c!", "abc", Variant("abc")},       // letters only
       {dtyString, "dw", "1 2x", "1 2", Variant("1 2")},
-      {dtyString, "u;#(3)-#(2)", "ab12cd", "AB1-2C", Variant("AB12C")},  // picture and upper case
+      {dtyString, "uad;#(3)-#(2)", "ab12cd", "AB1-2C", Variant("AB12C")},  // picture and upper case
   };
   Focus(edit);
   for (const TCase& c : cases) {
@@ -102,7 +103,7 @@ TEST_F(EditTest, TypingGoesThroughTheMaskAndEnterCommits) {
     EXPECT_TRUE(edit->Value().IsNull());
     PostKey(edit, VK_RETURN);
     EXPECT_FALSE(edit->Editing());
-    EXPECT_EQ(edit->Value(), c.Value);
+    EXPECT_EQ(edit->Value(), c.Value) << edit->Value().AsString() << " / " << c.Value.AsString();
     // Enter selects all of the committed text.
     EXPECT_EQ(edit->SelLength(), static_cast<int32_t>(edit->Text().size()));
   }
@@ -323,7 +324,7 @@ TEST_F(EditTest, SideButtonsByClickAndByShortcut) {
 TEST_F(EditTest, TheFrameIsDrawnInTheBoxColourAndTheFocusColour) {
   lib.app.PkgDisplay()->AddColor("scBox")->SetColor(KyRGB(200, 0, 0));
   lib.app.PkgDisplay()->AddColor("scSel")->SetColor(KyRGB(0, 0, 200));
-  TKyColor shadow = dynamic_cast<TKySetColor*>(LibraryDefaultSet("Dft_3DShadow"))->Value();
+  TKyColor shadow = ColorToRGB(dynamic_cast<TKySetColor*>(LibraryDefaultSet("Dft_3DShadow"))->Value());
   edit->SetColBox()->SetName("scBox");
   edit->SetColSelBox()->SetName("scSel");
   auto frameAt = [&](int dx, int dy) {
@@ -341,7 +342,7 @@ TEST_F(EditTest, TheFrameIsDrawnInTheBoxColourAndTheFocusColour) {
 
   edit->SetBorderStyle(ebs3D);
   Pump();
-  EXPECT_EQ(frameAt(0, 10), shadow);            // sunken outside
+  EXPECT_EQ(static_cast<int32_t>(frameAt(0, 10)), static_cast<int32_t>(shadow));            // sunken outside
   EXPECT_EQ(frameAt(1, 10), KyRGB(0, 0, 200));  // the focus colour inside
 
   edit->SetBorderStyle(ebsLine);
@@ -438,8 +439,12 @@ TEST_F(EditTest, EveryPublishedPropertyGoesThroughATextForm) {
   EXPECT_FALSE(r->Visible());
   EXPECT_FALSE(r->Enabled());
   EXPECT_EQ(r->Value(), Variant(-42));
-  // Written again, the same text.
-  EXPECT_EQ(FormBinaryToText(WriteComponentBytes(&copy)), text);
+  // Written again, the edit's part is the same text.
+  auto editPart = [](const std::string& t) {
+    size_t from = t.find("  object EdGroup");
+    return t.substr(from, t.find("\n  end\n", from) - from);
+  };
+  EXPECT_EQ(editPart(FormBinaryToText(WriteComponentBytes(&copy))), editPart(text));
   // The side buttons and the inner label are the edit's, never the form's.
   EXPECT_EQ(text.find("TKyEditBtnControl"), std::string::npos) << text;
   EXPECT_EQ(text.find("TKySingleLabel"), std::string::npos) << text;

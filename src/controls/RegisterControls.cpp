@@ -1,9 +1,11 @@
 #include "controls/RegisterControls.h"
 
 #include "controls/KyPageControl.h"
+#include "controls/KyEdit.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
   RegisterSkinClasses();
   RegisterPageControlClasses();
+  RegisterEditClasses();
 }

@@ -601,7 +601,7 @@ void TWinControl::PaintTo(HDC dc, int32_t x, int32_t y) {
     int frameX = origin.x - wr.left, frameY = origin.y - wr.top;
     int s2 = SaveDC(dc);
     ::IntersectClipRect(dc, x, y, x + client.right, y + client.bottom);
-    if (frameX > 0 || frameY > 0) {
+    if (frameX > 0 || frameY > 0 || wr.right - wr.left != cr.right || wr.bottom - wr.top != cr.bottom) {
       int s3 = SaveDC(dc);
       OffsetViewportOrgEx(dc, x + w->Left(), y + w->Top(), nullptr);
       SendMessageA(w->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);

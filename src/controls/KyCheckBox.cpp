@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/graphics/Graphic.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/os/LocaleInfo.h"
 #include "skin/DataTypes.h"
@@ -154,9 +155,8 @@ TSize TKyCustomCheckBox::MarkSize() const {
         std::string t = MarkText(text, s);
         if (t.empty()) continue;
         TRect out;
-        DrawStyledText(nullptr, TRect{0, 0, 1000, 1000}, text.FontStyle(), out, false, 0, false, text.Angle(), false,
-                       false, layTop, aliLeft, false, true, text.Spacing3D(), 0, false, true, text.SetColAccelChar(),
-                       text.SetColShadow(), MarkColour(text, s), text.SetFont(), t);
+        DrawStyledText(nullptr, TRect{0, 0, 1000, 1000}, fosNormal, out, false, 0, false, 0, false, false, layTop,
+                       aliLeft, false, true, 1, 0, false, true, nullptr, nullptr, MarkColour(text, s), text.SetFont(), t);
         w = std::max(w, out.Width());
         h = std::max(h, out.Height());
       }
@@ -191,9 +191,8 @@ void TKyCustomCheckBox::PaintMark(TCanvas& canvas, const TRect& box, TKyCheckSta
     TRect out;
     std::string t = MarkText(text, s);
     if (!t.empty())
-      DrawStyledText(&canvas, box, text.FontStyle(), out, false, 0, false, text.Angle(), false, false, layCenter,
-                     aliCenter, false, enabled, text.Spacing3D(), 0, false, false, text.SetColAccelChar(),
-                     text.SetColShadow(), MarkColour(text, s), text.SetFont(), t);
+      DrawStyledText(&canvas, box, fosNormal, out, false, 0, false, 0, false, false, layCenter, aliCenter, false,
+                     enabled, 1, 0, false, false, nullptr, nullptr, MarkColour(text, s), text.SetFont(), t);
     return;
   }
   if (check.Style() == cksImage) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/KyCheckBox.h"
+#include "platform/graphics/Graphic.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/os/LocaleInfo.h"
 #include "skin/Shapes.h"

@@ -224,7 +224,12 @@ void TKyCustomRadioGroup::RebuildElements() {
     if (items_->Items(i)->Visible()) shown.push_back(items_->Items(i));
   if (sorted_)
     std::stable_sort(shown.begin(), shown.end(), [](TKyItem* a, TKyItem* b) {
-      return AnsiCompareText(a->Description(), b->Description()) < 0;
+      // By what the user reads: the accelerator marks do not count.
+      auto plain = [](std::string t) {
+        std::erase(t, '&');
+        return t;
+      };
+      return AnsiCompareText(plain(a->Description()), plain(b->Description())) < 0;
     });
   for (TKyItem* item : shown) elements_.push_back(std::make_unique<TElement>(this, item));
   LayoutElements();

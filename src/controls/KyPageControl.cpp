@@ -262,29 +262,6 @@ TKyCustomPageControl::~TKyCustomPageControl() {
   active_ = hot_ = nullptr;
 }
 
-bool TKyCustomPageControl::EventsSuppressed() const {
-  for (TComponent* c = Owner(); c; c = c->Owner())
-    if (TKyCForm* config = TKyCForm::FindOn(c)) return config->ValidationSuppressed();
-  return false;
-}
-
-void TKyCustomPageControl::StartEdit() {
-  if (editStarted_) return;
-  editStarted_ = true;
-  if (OnStartEdit && !EventsSuppressed() && !IsLoading()) OnStartEdit(this);
-}
-
-bool TKyCustomPageControl::CanModify() {
-  bool allow = !EffectiveReadOnly();
-  if (allow && OnCanModify) OnCanModify(this, allow);
-  return allow;
-}
-
-void TKyCustomPageControl::DoExit() {
-  editStarted_ = false;
-  TKyCustomPanel::DoExit();
-}
-
 // ---- Value ----
 
 TKyTabControl* TKyCustomPageControl::MatchingTab(const Variant& value) const {
@@ -316,11 +293,6 @@ void TKyCustomPageControl::SetValue(const Variant& value) {
     StoreValue(previous);
     throw;
   }
-}
-
-void TKyCustomPageControl::SetDataType(TKyDataType value) {
-  if (value == dtyBinary || value == dtyMemo) RaiseMessage(Name(), kSystemPkg, 1);
-  TKySinglePanel::SetDataType(value);
 }
 
 void TKyCustomPageControl::SelectTab(TKyTabControl* tab) {
@@ -810,9 +782,6 @@ void TKyCustomPageControl::WndProc(TMessage& m) {
       }
       break;
     }
-    case CM_EXIT:
-      editStarted_ = false;
-      break;
   }
   TKyCustomPanel::WndProc(m);
 }

@@ -27,9 +27,6 @@ KY_ENUM(TKyPageControlStyle, uint8_t, pcsNormal, pcsButton)
 KY_ENUM(TKyPageControlMode, uint8_t, pmoPages, pmoTabs)
 KY_ENUM(TKyTabsPosition, uint8_t, tapTop, tapBottom, tapLeft, tapRight)
 
-// (Sender, var Allow)
-using TKyNotifyCanModify = TEvent<void(TObject* sender, bool& allow)>;
-
 class TKyTabControl : public TKyCollectionItem {
   KY_CLASS(TKyTabControl, TKyCollectionItem)
 public:
@@ -160,8 +157,7 @@ public:
   Variant Value() const { return TKySinglePanel::Value(); }
   void SetValue(const Variant& value);
   TKyDataType DataType() const { return TKySinglePanel::DataType(); }
-  // Binary and memo values cannot name a page ("System" message 1).
-  void SetDataType(TKyDataType value);
+  void SetDataType(TKyDataType value) { TKySinglePanel::SetDataType(value); }
 
   // ---- Tabs and pages ----
   TKyTabsControl* Tabs() const { return tabs_.get(); }
@@ -207,8 +203,6 @@ public:
 
   TNotifyEvent OnChange;
   TNotifyEvent OnShowPage;
-  TNotifyEvent OnStartEdit;
-  TKyNotifyCanModify OnCanModify;
 
   // Rebuilds the tab rectangles, the strip and the page area.
   void RebuildLayout();
@@ -221,7 +215,8 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
   void MouseMove(TShiftState shift, int32_t x, int32_t y) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
-  void DoExit() override;
+  // Binary and memo values cannot name a page.
+  bool ScalarValueOnly() const override { return true; }
   void LibraryMessage(int32_t code, int32_t value, TMessage& message) override;
   bool HasValue() const override { return true; }
 
@@ -236,9 +231,6 @@ private:
   void Activate(TKyTabControl* tab);
   void ShowPageOf(TKyTabControl* tab);
   TKyTabControl* MatchingTab(const Variant& value) const;
-  bool EventsSuppressed() const;
-  void StartEdit();
-  bool CanModify();
   void SelectTab(TKyTabControl* tab);
   int32_t Enlargement() const { return style_ == pcsNormal ? 2 : 0; }
   bool Horizontal() const { return tabsPosition_ == tapTop || tabsPosition_ == tapBottom; }
@@ -271,7 +263,6 @@ private:
   int32_t offset_ = 0;
   bool overflow_ = false;
   bool settingValue_ = false;
-  bool editStarted_ = false;
   TSize lastSize_{-1, -1};
 };
 

@@ -2,10 +2,14 @@
 
 #include "controls/KyPageControl.h"
 #include "controls/KyEdit.h"
+#include "controls/KyCheckBox.h"
+#include "controls/KyRadioGroup.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
   RegisterSkinClasses();
   RegisterPageControlClasses();
   RegisterEditClasses();
+  RegisterCheckClasses();
+  RegisterRadioGroupClasses();
 }

@@ -438,6 +438,13 @@ void TKyBasicLabel::DoClick() {
   if (focusControl_ && focusControl_->CanFocus()) focusControl_->SetFocus();
 }
 
+void TKySingleLabel::DoClick() {
+  if (!EffectiveEnabled()) return;
+  TKyBasicLabel::DoClick();
+  if (TWinControl* owner = FocusControl(); owner && KyMessageMaster() != 0)
+    owner->Perform(KyMessageMaster(), kMmInnerLabelClick, 0);
+}
+
 void TKyBasicLabel::Resize() {
   TGraphicControl::Resize();
   if (TKyILabel* own = OwnILabel()) own->Place();

@@ -197,6 +197,8 @@ public:
 
 protected:
   bool IsInnerLabel() const override { return true; }
+  // Also tells the owner (a check box advances on it).
+  void DoClick() override;
 };
 
 class TKyCustomLabel : public TKyBasicLabel {

@@ -6,6 +6,7 @@
 #include "skin/Fills.h"
 #include "skin/Shapes.h"
 #include "packages/CForm.h"
+#include "packages/MessageService.h"
 #include "platform/classes/FormStream.h"
 #include "platform/graphics/Region.h"
 #include "platform/base/SysUtils.h"
@@ -354,14 +355,44 @@ void TKySinglePanel::Resize() {
 
 // ---- Value ----
 
-void TKySinglePanel::SetValue(const Variant& value) {
-  Variant converted = ConvertValue(value, dataType_);
-  if (converted == value_) return;
-  Variant previous = value_;
-  value_ = converted;
+bool TKySinglePanel::EventsSuppressed() const {
   TKyCForm* config = nullptr;
   for (TComponent* c = Owner(); c && !config; c = c->Owner()) config = TKyCForm::FindOn(c);
-  if (OnValidate && !IsLoading() && !(config && config->ValidationSuppressed())) {
+  return config && config->ValidationSuppressed();
+}
+
+bool TKySinglePanel::CanModify() {
+  if (EffectiveReadOnly()) return false;
+  bool allow = true;
+  if (OnCanModify) OnCanModify(this, allow);
+  return allow;
+}
+
+void TKySinglePanel::StartEdit() {
+  if (editing_ || IsLoading()) return;
+  editing_ = true;
+  if (OnStartEdit && !EventsSuppressed()) OnStartEdit(this);
+}
+
+void TKySinglePanel::DoExit() {
+  editing_ = false;
+  TCustomControl::DoExit();
+}
+
+void TKySinglePanel::SetValue(const Variant& value) {
+  // A handler that sets the value again must not start a second round.
+  if (settingValue_) return;
+  Variant converted = ConvertValue(value, dataType_);
+  if (converted == value_) return;
+  settingValue_ = true;
+  struct TGuard {
+    bool& flag;
+    ~TGuard() { flag = false; }
+  } guard{settingValue_};
+  StartEdit();
+  Variant previous = value_;
+  value_ = converted;
+  if (OnValidate && !IsLoading() && !EventsSuppressed()) {
     try {
       OnValidate(this);
     } catch (...) {
@@ -374,8 +405,10 @@ void TKySinglePanel::SetValue(const Variant& value) {
 
 void TKySinglePanel::SetDataType(TKyDataType value) {
   if (value == dataType_) return;
+  if (ScalarValueOnly() && !IsScalarDataType(value)) RaiseMessage(Name(), "System", 1);
   dataType_ = value;
   if (!value_.IsClear()) value_ = ConvertValue(value_, dataType_);
+  if (!link_.IsBusy()) ValueChanged();
 }
 
 void TKySinglePanel::DefineProperties(TFiler& filer) {
@@ -450,7 +483,11 @@ TKyCustomPanel::TKyCustomPanel(TComponent* owner)
   skin_->OnChange = [this] {
     if (!Link().IsBusy() && HandleAllocated()) UpdateDisplay();
   };
-  iLabel_ = std::make_unique<TKyPanelILabel>(this, innerLabel_);
+  UseILabel(std::make_unique<TKyPanelILabel>(this, innerLabel_));
+}
+
+void TKyCustomPanel::UseILabel(std::unique_ptr<TKyILabel> label) {
+  iLabel_ = std::move(label);
   iLabel_->OnChange = [this](TKyILabel*) {
     if (!Link().IsBusy()) PlaceInnerLabel();
   };

@@ -106,6 +106,15 @@ public:
   TKyDataType DataType() const { return dataType_; }
   void SetDataType(TKyDataType value);
   TNotifyEvent OnValidate;
+  // The first value change after the control was entered.
+  TNotifyEvent OnStartEdit;
+  // Asked before the user changes the value; Allow starts true.
+  using TCanModifyEvent = TEvent<void(TObject* sender, bool& allow)>;
+  TCanModifyEvent OnCanModify;
+  // Whether the user may change the value now: not read-only and no
+  // OnCanModify handler refusing.
+  bool CanModify();
+  bool EditingStarted() const { return editing_; }
 
   TKyLinkEvt& Link() { return link_; }
   // Applies caption, inner label, effective states, region and size.
@@ -153,6 +162,13 @@ protected:
   void DefineProperties(TFiler& filer) override;
   // The value stands: descendants show it.
   virtual void ValueChanged() { Invalidate(); }
+  // Controls that hold one selectable value refuse binary and memo types.
+  virtual bool ScalarValueOnly() const { return false; }
+  // Raises OnStartEdit once per entry into the control.
+  void StartEdit();
+  // Whether the form's configuration has events and validation switched off.
+  bool EventsSuppressed() const;
+  void DoExit() override;
   // The library message; code 5, 6 and 17 are the panel's.
   virtual void LibraryMessage(int32_t code, int32_t value, TMessage& message);
   // The frame changed: new client area, new paint.
@@ -188,6 +204,8 @@ private:
   bool resizing_ = false;
   Variant value_;
   TKyDataType dataType_ = dtyString;
+  bool editing_ = false;
+  bool settingValue_ = false;
   TSize lastSize_{-1, -1};
 };
 
@@ -246,6 +264,9 @@ protected:
   void ApplyRegion() override;
   void ApplyCaption() override;
   void PlaceInnerLabel() override;
+  // Descendants whose caption sits elsewhere by default bring their own
+  // inner-label settings (same control, other defaults).
+  void UseILabel(std::unique_ptr<TKyILabel> label);
 
 public:
   void SetParent(TWinControl* parent) override;

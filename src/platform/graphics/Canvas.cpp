@@ -348,9 +348,11 @@ void TCanvas::IntersectClipRegion(HRGN region) { ExtSelectClipRgn(Handle(), regi
 void TCanvas::ResetClip() { SelectClipRgn(Handle(), nullptr); }
 
 TPoint TCanvas::WindowOrigin() {
-  POINT p{};
-  GetWindowOrgEx(Handle(), &p);
-  return {p.x, p.y};
+  // Both origins count: paint passes move the viewport for each child.
+  POINT window{}, viewport{};
+  GetWindowOrgEx(Handle(), &window);
+  GetViewportOrgEx(Handle(), &viewport);
+  return {window.x - viewport.x, window.y - viewport.y};
 }
 
 TClipRecall::TClipRecall(TCanvas& canvas) : canvas_(canvas), saved_(CreateRectRgn(0, 0, 0, 0)) {

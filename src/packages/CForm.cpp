@@ -516,6 +516,16 @@ bool TKyCForm::ChildKey(uint16_t key, TWinControl* control) {
 }
 
 void TKyCForm::WndProc(TMessage& m) {
+  if (m.Msg == KyMessageMaster() && m.Msg != 0 && static_cast<int32_t>(m.WParam) == kMmBackgroundQuery &&
+      !transparent_) {
+    // Transparent controls directly on the form show its background.
+    if (auto* query = reinterpret_cast<TKyBackgroundQuery*>(m.LParam)) {
+      query->Set = background_.get();
+      query->Owner = form_;
+      m.Result = 1;
+      return;
+    }
+  }
   switch (m.Msg) {
     case WM_ERASEBKGND:
       if (m.LParam == kEraseInPaintPass && !transparent_) {

@@ -80,3 +80,14 @@ inline constexpr int32_t kMmInnerLabelClick = 26;   // an inner label was clicke
 
 // The message number, registered once (Windows builds).
 uint32_t KyMessageMaster();
+
+class TKySetBackGround;
+class TWinControl;
+
+// The answer to the background query (code 5): which set paints behind a
+// control, and which control owns it.
+struct TKyBackgroundQuery {
+  TKySetBackGround* Set = nullptr;
+  TWinControl* Owner = nullptr;
+  bool NonClient = false;  // the owner's window rectangle is the origin
+};

@@ -30,14 +30,6 @@ class TKySingleLabel;
 
 KY_ENUM(TKyBevelStyle, uint8_t, besNone, besSingle, bes3DTop, bes3DBottom)
 
-// The answer to the background query (library message code 5): which set
-// paints behind a control, and which control owns it.
-struct TKyBackgroundQuery {
-  TKySetBackGround* Set = nullptr;
-  TWinControl* Owner = nullptr;
-  bool NonClient = false;  // the owner's window rectangle is the origin
-};
-
 // Asks control (or, when it does not answer, its parents) which background
 // shows behind it.
 TKyBackgroundQuery QueryBackground(TWinControl* control);

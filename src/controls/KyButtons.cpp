@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kSystemPkg = "System";
+constexpr const char* kLibraryPkg = "System";
 
 TKyColor LibraryColor(const char* name) {
   auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
@@ -459,8 +459,8 @@ void TKyCustomSpeedButton::SetDefaultAction(TKyDefaultAction value) {
     SetBounds(Left(), Top(), 18, 18);
     SetAlignHor(alhCentered);
     text_->SetVisible(false);
-    image_->Image()->SetReference(kSystemPkg, images[i]);
-    captionId_->SetReference(kSystemPkg, captions[i]);
+    image_->Image()->SetReference(kLibraryPkg, images[i]);
+    captionId_->SetReference(kLibraryPkg, captions[i]);
     EndUpdate();
   }
 }
@@ -829,8 +829,8 @@ void TKyCustomSpeedButton::PaintPart(TCanvas& canvas, const TRect& rect, bool ma
     int32_t x = rect.Left + shift, y = rect.Top + (rect.Height() - picture->Height()) / 2 + shift;
     bool pressedWithoutOwn = pressed && !Present(images->ImageDown());
     if (showShadow && (!pressed || pressedWithoutOwn)) {
-      TRegion region = image->WindowRegion() ? *image->WindowRegion()
-                                             : TRegion::Rect(TRect::Bounds(0, 0, picture->Width(), picture->Height()));
+      std::unique_ptr<TRegion> own = image->WindowRegion();
+      TRegion region = own ? std::move(*own) : TRegion::Rect(TRect::Bounds(0, 0, picture->Width(), picture->Height()));
       region.Offset(x + 2, y + 2);
       canvas.Brush()->SetColor(shadowColour);
       canvas.Brush()->SetStyle(bsSolid);
@@ -979,8 +979,8 @@ void TKyCustomBitBtn::SetKind(TKyButtonKind value) {
   if (info.Default) SetDefault(true);
   if (info.Cancel) SetCancel(true);
   SetModalResult(info.ModalResult);
-  captionId_->SetReference(kSystemPkg, info.CaptionId);
-  image_->Image()->SetReference(kSystemPkg, info.ImageId);
+  captionId_->SetReference(kLibraryPkg, info.CaptionId);
+  image_->Image()->SetReference(kLibraryPkg, info.ImageId);
 }
 
 void TKyCustomBitBtn::SetStyle(TKyButtonStyle value) {

@@ -1083,7 +1083,8 @@ void TKyCustomBitBtn::WndProc(TMessage& m) {
         }
       } end{canvas_.get()};
       pressed_ = item.State.Contains(odSelected);
-      PaintButton(*canvas_, item.Rect, pressed_, Focused());
+      // The whole button, whatever part the platform asks for.
+      PaintButton(*canvas_, TRect(0, 0, Width(), Height()), pressed_, Focused());
       m.Result = 1;
       return;
     }

@@ -4,6 +4,7 @@
 #include "controls/KyEdit.h"
 #include "controls/KyCheckBox.h"
 #include "controls/KyRadioGroup.h"
+#include "controls/KyButtons.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -12,4 +13,5 @@ void RegisterControlClasses() {
   RegisterEditClasses();
   RegisterCheckClasses();
   RegisterRadioGroupClasses();
+  RegisterButtonClasses();
 }

@@ -854,6 +854,9 @@ struct TMessage {
 #ifndef DLGC_STATIC
 #define DLGC_STATIC 0x0100
 #endif
+#ifndef BM_SETSTYLE
+#define BM_SETSTYLE 0x00F4
+#endif
 #ifndef DLGC_BUTTON
 #define DLGC_BUTTON 0x2000
 #endif

@@ -411,6 +411,17 @@ void TButton::WndProc(TMessage& m) {
   TWinControl::WndProc(m);
 }
 
+TOwnerDrawItem OwnerDrawItemOf(const TMessage& m) {
+  auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+  TOwnerDrawItem item;
+  item.DC = dis->hDC;
+  item.Rect = {dis->rcItem.left, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom};
+  if (dis->itemState & ODS_SELECTED) item.State.Include(odSelected);
+  if (dis->itemState & ODS_FOCUS) item.State.Include(odFocused);
+  if (dis->itemState & ODS_DISABLED) item.State.Include(odDisabled);
+  return item;
+}
+
 // ---- TCustomListBox ----
 
 TCustomListBox::TCustomListBox(TComponent* owner)

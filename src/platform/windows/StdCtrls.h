@@ -176,6 +176,18 @@ private:
 KY_ENUM(TListBoxStyle, uint8_t, lbStandard, lbOwnerDrawFixed)
 KY_ENUM(TOwnerDrawStateItem, uint8_t, odSelected, odGrayed, odDisabled, odChecked, odFocused)
 using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+// What an owner-drawn item's WM_DRAWITEM (reflected as CN_DRAWITEM) asks
+// to draw: the DC, the item's rectangle and its state.
+struct TOwnerDrawItem {
+  HDC DC = nullptr;
+  TRect Rect;
+  TOwnerDrawState State;
+};
+TOwnerDrawItem OwnerDrawItemOf(const TMessage& message);
+// The button types BM_SETSTYLE and the creation parameters use.
+inline constexpr uint32_t kButtonStyleMask = 0x0F;
+inline constexpr uint32_t kButtonDefPush = 0x01;
+inline constexpr uint32_t kButtonOwnerDraw = 0x0B;
 using TDrawItemEvent = TEvent<void(TWinControl* control, int index, const TRect& rect, TOwnerDrawState state)>;
 
 // The LISTBOX window; owner-drawn items paint on Canvas in DrawItem.

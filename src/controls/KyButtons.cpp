@@ -1073,18 +1073,8 @@ void TKyCustomBitBtn::WndProc(TMessage& m) {
       return;
     case CN_DRAWITEM: {
       TOwnerDrawItem item = OwnerDrawItemOf(m);
-      canvas_->Lock();
-      canvas_->SetPaintHandle(item.DC);
-      struct TEnd {
-        TControlCanvas* c;
-        ~TEnd() {
-          c->SetPaintHandle(nullptr);
-          c->Unlock();
-        }
-      } end{canvas_.get()};
       pressed_ = item.State.Contains(odSelected);
-      // The whole button, whatever part the platform asks for.
-      PaintButton(*canvas_, TRect(0, 0, Width(), Height()), pressed_, Focused());
+      PrintClient(item.DC);
       m.Result = 1;
       return;
     }
@@ -1259,4 +1249,18 @@ void TKyBitBtn::Publish(TPublisher<TKyBitBtn>& p) {
 
 void RegisterButtonClasses() {
   RegisterClasses({&TKySpeedButton::StaticClass(), &TKyBitBtn::StaticClass()});
+}
+
+void TKyCustomBitBtn::PrintClient(HDC dc) {
+  canvas_->Lock();
+  canvas_->SetPaintHandle(dc);
+  struct TEnd {
+    TControlCanvas* c;
+    ~TEnd() {
+      c->SetPaintHandle(nullptr);
+      c->Unlock();
+    }
+  } end{canvas_.get()};
+  // The whole button, whatever part the platform asks for.
+  PaintButton(*canvas_, TRect(0, 0, Width(), Height()), pressed_, Focused());
 }

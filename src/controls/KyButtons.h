@@ -432,6 +432,8 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void WndProc(TMessage& message) override;
+  // Pictures of the form show the button as it paints itself.
+  void PrintClient(HDC dc) override;
   void Loaded() override;
   void DoClick() override;
   bool Busy() const;

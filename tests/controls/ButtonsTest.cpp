@@ -456,9 +456,7 @@ TEST_F(ButtonsTest, EachStatePaintsItsOwnBackground) {
   EXPECT_EQ(centre(), up);
 }
 
-// Open: the snapshot shows the form, not the button, right of x 80 (under
-// investigation); kept disabled rather than weakened.
-TEST_F(ButtonsTest, DISABLED_ABitButtonPaintsItsBackgroundAndItsFocusMark) {
+TEST_F(ButtonsTest, ABitButtonPaintsItsBackgroundAndItsFocusMark) {
   TKyCApplication app(nullptr);
   const TKyColor face = KyRGB(0, 120, 200), focusColour = KyRGB(250, 0, 250);
   app.PkgDisplay()->AddBackGround("bbFace")->SetColor(face);

@@ -1,12 +1,15 @@
 // gallery: every skinned control of the library on one form read from its
-// text form (TFrGallery.kfm), with its look from Gallery.dis beside the
-// program.
+// text form (TFrGallery.kfm), with its look from Gallery.dis and the
+// library's texts from System.pst beside the program.
 //
 //   gallery              shows the form until it is closed
-//   gallery shot FILE    paints the form's client area into a BMP file
+//   gallery shot FILE [PAGE]   paints the form's client area into a BMP
+//                              file, with the page control on PAGE
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "controls/KyPageControl.h"
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "platform/graphics/Bitmap.h"
@@ -23,8 +26,8 @@ public:
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if (!mode.empty() && !(mode == "shot" && argc == 3)) {
-    std::fprintf(stderr, "usage: gallery [shot FILE.bmp]\n");
+  if (!mode.empty() && !(mode == "shot" && (argc == 3 || argc == 4))) {
+    std::fprintf(stderr, "usage: gallery [shot FILE.bmp [PAGE]]\n");
     return 2;
   }
   try {
@@ -35,10 +38,15 @@ int main(int argc, char** argv) {
     std::string display = ExtractFilePath(ProgramFileName()) + "Gallery.dis";
     TFrGallery* form = nullptr;
     app.CreateForm(form);
+    // The library's own texts (button kinds, messages) beside it too.
+    std::string system = ExtractFilePath(ProgramFileName()) + "System.pst";
     if (TKyCApplication* config = FirstApplication()) {
+      if (FileExists(system)) config->PkgLanguage()->SystemStrings().LoadFromFile(system);
       if (FileExists(display)) config->PkgDisplay()->LoadFromFile(display);
     }
     if (mode == "shot") {
+      if (argc == 4)
+        if (auto* pages = form->Find<TKyPageControl>("PageControl")) pages->SetValue(Variant(std::atoi(argv[3])));
       form->Show();
       app.ProcessMessages();
       TBitmap picture(form->ClientWidth(), form->ClientHeight(), pf24bit);

@@ -406,6 +406,9 @@ protected:
   // from each side (none by default), and its painting on the window's
   // canvas (window coordinates). FrameChanged makes the platform ask again.
   virtual TRect NonClientInsets() const { return {}; }
+  // A window the platform paints, painted into dc for PaintTo (pictures of
+  // forms): WM_PRINTCLIENT, which owner-drawn controls answer themselves.
+  virtual void PrintClient(HDC dc);
   virtual void PaintNonClient(TCanvas& /*canvas*/, const TRect& /*window*/) {}
   void FrameChanged();
   virtual void AlignControls(TControl* control, TRect& rect);

@@ -515,6 +515,10 @@ void TWinControl::ScaleControls(int32_t m, int32_t d) {
   }
 }
 
+void TWinControl::PrintClient(HDC dc) {
+  SendMessageA(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+}
+
 void TWinControl::FrameChanged() {
   if (handle_)
     SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
@@ -586,7 +590,7 @@ void TWinControl::PaintTo(HDC dc, int32_t x, int32_t y) {
     PaintWindow(dc);
     PaintControls(dc, nullptr);
   } else {
-    SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    PrintClient(dc);
   }
   RestoreDC(dc, saved);
   for (TControl* c : controls_) {

@@ -221,6 +221,64 @@ void TKyTabSheet::SetParent(TWinControl* parent) {
   if (auto* pc = dynamic_cast<TKyCustomPageControl*>(parent); pc && pc != control_) pc->Attach(this);
 }
 
+// ---- TKyScrollButtons ----
+
+TKyScrollButtons::TKyScrollButtons(TPersistent* owner)
+    : owner_(owner),
+      background_(std::make_unique<TKySetBackGround>(
+          this, "", dynamic_cast<TKySetBackGround*>(LibraryDefaultSet("Dft_BackGround")))),
+      pen_(std::make_unique<TKyPen>(this)),
+      up_(std::make_unique<TKyButtonShape>(this)),
+      down_(std::make_unique<TKyButtonShape>(this)),
+      left_(std::make_unique<TKyButtonShape>(this)),
+      right_(std::make_unique<TKyButtonShape>(this)) {
+  background_->OnChange = [this](TKySetObject*) { Changed(); };
+  pen_->OnChange = [this] { Changed(); };
+  for (TKyButtonShape* s : {up_.get(), down_.get(), left_.get(), right_.get()})
+    s->OnChange = [this](TObject*) { Changed(); };
+}
+
+void TKyScrollButtons::Publish(TPublisher<TKyScrollButtons>& p) {
+  using S = TKyScrollButtons;
+  p.Property("BorderStyle", &S::BorderStyle, &S::SetBorderStyle).Default(bos3D);
+  p.Property("SetBackGround", &S::SetBackGround);
+  p.Property("Pen", &S::Pen);
+  p.Property("DefaultDraw", &S::DefaultDraw, &S::SetDefaultDraw).Default(true);
+  p.Property("Flat", &S::Flat, &S::SetFlat).Default(false);
+  p.Property("Width", &S::Width, &S::SetWidth).Default(14);
+  p.Property("Height", &S::Height, &S::SetHeight).Default(14);
+  p.Property("ButtonUp", &S::ButtonUp);
+  p.Property("ButtonDown", &S::ButtonDown);
+  p.Property("ButtonLeft", &S::ButtonLeft);
+  p.Property("ButtonRight", &S::ButtonRight);
+}
+
+#define KY_SB_SETTER(Name, field, Type) \
+  void TKyScrollButtons::Set##Name(Type value) { \
+    if (value == field) return;                \
+    field = value;                             \
+    Changed();                                 \
+  }
+KY_SB_SETTER(BorderStyle, border_, TKyBorderStyle)
+KY_SB_SETTER(DefaultDraw, defaultDraw_, bool)
+KY_SB_SETTER(Flat, flat_, bool)
+KY_SB_SETTER(Width, width_, int32_t)
+KY_SB_SETTER(Height, height_, int32_t)
+#undef KY_SB_SETTER
+
+// ---- TKySB ----
+
+TKySB::TKySB(TKyCustomPageControl* control, bool next) : TKySpeedButton(control), control_(control), next_(next) {
+  Repeats()->SetActive(true);
+  // Each click, held ones included, moves the strip by one tab.
+  OnClick = [this](TObject*) {
+    if (next_)
+      control_->ScrollNext();
+    else
+      control_->ScrollPrevious();
+  };
+}
+
 // ---- TKyTabsButtons ----
 
 TKyTabsButtons::TKyTabsButtons(TPersistent* owner) : TKyBasicShape(owner), pen_(MakePen()) {}
@@ -242,7 +300,8 @@ TKyCustomPageControl::TKyCustomPageControl(TComponent* owner)
           this, "", dynamic_cast<TKySetBackGround*>(LibraryDefaultSet("Dft_BackGround")))),
       images_(std::make_unique<TKyGroupImages>(this)),
       texts_(std::make_unique<TKyTabsTexts>(this)),
-      buttons_(std::make_unique<TKyTabsButtons>(this)) {
+      buttons_(std::make_unique<TKyTabsButtons>(this)),
+      scrollButtons_(std::make_unique<TKyScrollButtons>(this)) {
   SetBounds(0, 0, 289, 193);
   SetTabStop(true);
   SetBevelOuter(besNone);
@@ -254,10 +313,14 @@ TKyCustomPageControl::TKyCustomPageControl(TComponent* owner)
   texts_->OnChange = relayout;
   buttons_->OnChange = relayout;
   bgTabs_->OnChange = [this](TKySetObject*) { Invalidate(); };
+  scrollButtons_->OnChange = [this] {
+    if (!Link().IsBusy()) RebuildLayout();
+  };
 }
 
 TKyCustomPageControl::~TKyCustomPageControl() {
   Destroying();
+  FreeScrollButtons();
   for (TKyTabSheet* s : sheets_) s->control_ = nullptr;
   active_ = hot_ = nullptr;
 }
@@ -395,7 +458,61 @@ TSize TKyCustomPageControl::TabContentSize(TKyTabControl* tab) {
   return {w, h};
 }
 
+void TKyCustomPageControl::FreeScrollButtons() {
+  delete previous_;
+  delete next_;
+  previous_ = next_ = nullptr;
+}
+
+void TKyCustomPageControl::MakeScrollButtons(int32_t stripThick) {
+  const TKyScrollButtons& sb = *scrollButtons_;
+  TRect client = ClientRect();
+  int32_t w = sb.Width(), h = sb.Height();
+  previous_ = new TKySB(this, false);
+  next_ = new TKySB(this, true);
+  // Side by side at the far end of the strip, 2 pixels from its edge.
+  TRect slots[2];
+  switch (tabsPosition_) {
+    case tapTop:
+      slots[0] = TRect::Bounds(client.Right - 2 - 2 * w, client.Top + (stripThick - h) / 2, w, h);
+      slots[1] = TRect::Bounds(client.Right - 2 - w, client.Top + (stripThick - h) / 2, w, h);
+      break;
+    case tapBottom:
+      slots[0] = TRect::Bounds(client.Right - 2 - 2 * w, client.Bottom - stripThick + (stripThick - h) / 2, w, h);
+      slots[1] = TRect::Bounds(client.Right - 2 - w, client.Bottom - stripThick + (stripThick - h) / 2, w, h);
+      break;
+    case tapLeft:
+      slots[0] = TRect::Bounds(client.Left + (stripThick - w) / 2, client.Bottom - 2 - 2 * h, w, h);
+      slots[1] = TRect::Bounds(client.Left + (stripThick - w) / 2, client.Bottom - 2 - h, w, h);
+      break;
+    case tapRight:
+      slots[0] = TRect::Bounds(client.Right - stripThick + (stripThick - w) / 2, client.Bottom - 2 - 2 * h, w, h);
+      slots[1] = TRect::Bounds(client.Right - stripThick + (stripThick - w) / 2, client.Bottom - 2 - h, w, h);
+      break;
+  }
+  TKySB* pair[2] = {previous_, next_};
+  for (int i = 0; i < 2; ++i) {
+    TKySB* b = pair[i];
+    b->SetParent(this);
+    b->SetBounds(slots[i].Left, slots[i].Top, slots[i].Width(), slots[i].Height());
+    b->SetFlat(sb.Flat());
+    b->SetBorderStyle(sb.BorderStyle());
+    b->SetBackGround()->Assign(sb.SetBackGround());
+    b->Shape()->Pen()->Assign(sb.Pen());
+    const TKyButtonShape* arrow = Horizontal() ? (i == 0 ? sb.ButtonLeft() : sb.ButtonRight())
+                                               : (i == 0 ? sb.ButtonUp() : sb.ButtonDown());
+    b->Shape()->SetShape(arrow->Shape());
+    b->Shape()->SetOrientation(arrow->Orientation());
+    b->Shape()->SetReflection(arrow->Reflection());
+    b->Image()->SetVisible(sb.DefaultDraw());
+    // The library's own arrows: 73/74 across, 71/72 down.
+    int32_t id = Horizontal() ? (i == 0 ? 73 : 74) : (i == 0 ? 71 : 72);
+    if (sb.DefaultDraw()) b->Image()->Image()->SetReference(kSystemPkg, id);
+  }
+}
+
 void TKyCustomPageControl::RebuildLayout() {
+  FreeScrollButtons();
   shown_.clear();
   for (int i = 0; i < tabs_->Count(); ++i)
     if (tabs_->Items(i)->Shown()) shown_.push_back(tabs_->Items(i));
@@ -498,8 +615,10 @@ void TKyCustomPageControl::RebuildLayout() {
     } else {
       int32_t t = 0;
       for (int32_t v : thick) t = std::max(t, v);
-      rowThick.assign(1, t);
       overflow_ = total > available;
+      // The strip is at least as thick as its scroll buttons.
+      if (overflow_) t = std::max(t, Horizontal() ? scrollButtons_->Height() : scrollButtons_->Width());
+      rowThick.assign(1, t);
     }
     int32_t stripThick = 0;
     for (int32_t t : rowThick) stripThick += t;
@@ -533,6 +652,7 @@ void TKyCustomPageControl::RebuildLayout() {
       shown_[i]->row_ = r;
     }
     int32_t strip = stripThick - grow;
+    if (overflow_) MakeScrollButtons(stripThick);
     switch (tabsPosition_) {
       case tapTop:
         stripRect_ = {client.Left, client.Top, client.Right, client.Top + stripThick};
@@ -903,6 +1023,7 @@ void TKyPageControl::Publish(TPublisher<TKyPageControl>& p) {
   p.Property("Images", &P::Images);
   p.Property("Texts", &P::Texts);
   p.Property("Buttons", &P::Buttons);
+  p.Property("ScrollButtons", &P::ScrollButtons);
   p.Property("Transparent", &P::Transparent, &P::SetTransparent).Default(false);
   p.Property("MarginTabLeftRight", &P::MarginTabLeftRight, &P::SetMarginTabLeftRight).Default(0);
   p.Property("MarginTabTopBottom", &P::MarginTabTopBottom, &P::SetMarginTabTopBottom).Default(0);

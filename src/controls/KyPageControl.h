@@ -20,6 +20,7 @@
 #include "skin/Panel.h"
 #include "skin/ShapeBlocks.h"
 #include "skin/TextBlocks.h"
+#include "controls/KyButtons.h"
 
 class TKyCustomPageControl;
 
@@ -123,6 +124,61 @@ private:
   TKyCustomPageControl* control_ = nullptr;
 };
 
+// The look of the two scroll buttons of a tab strip that overflows.
+class TKyScrollButtons : public TPersistent {
+  KY_CLASS(TKyScrollButtons, TPersistent)
+public:
+  explicit TKyScrollButtons(TPersistent* owner = nullptr);
+  static void Publish(TPublisher<TKyScrollButtons>& p);
+  TKyBorderStyle BorderStyle() const { return border_; }
+  void SetBorderStyle(TKyBorderStyle value);
+  TKySetBackGround* SetBackGround() const { return background_.get(); }
+  TKyPen* Pen() const { return pen_.get(); }
+  bool DefaultDraw() const { return defaultDraw_; }
+  void SetDefaultDraw(bool value);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool value);
+  int32_t Width() const { return width_; }
+  void SetWidth(int32_t value);
+  int32_t Height() const { return height_; }
+  void SetHeight(int32_t value);
+  TKyButtonShape* ButtonUp() const { return up_.get(); }
+  TKyButtonShape* ButtonDown() const { return down_.get(); }
+  TKyButtonShape* ButtonLeft() const { return left_.get(); }
+  TKyButtonShape* ButtonRight() const { return right_.get(); }
+  std::function<void()> OnChange;
+
+protected:
+  TPersistent* GetOwner() const override { return owner_; }
+
+private:
+  void Changed() {
+    if (OnChange) OnChange();
+  }
+  TPersistent* owner_;
+  TKyBorderStyle border_ = bos3D;
+  std::unique_ptr<TKySetBackGround> background_;
+  std::unique_ptr<TKyPen> pen_;
+  bool defaultDraw_ = true;
+  bool flat_ = false;
+  int32_t width_ = 14;
+  int32_t height_ = 14;
+  std::unique_ptr<TKyButtonShape> up_, down_, left_, right_;
+};
+
+// A scroll button of the tab strip: a repeating speed button that moves
+// the strip by one tab.
+class TKySB : public TKySpeedButton {
+  KY_CLASS(TKySB, TKySpeedButton)
+public:
+  TKySB(TKyCustomPageControl* control, bool next);
+  bool Next() const { return next_; }
+
+private:
+  TKyCustomPageControl* control_;
+  bool next_;
+};
+
 // The shape of the tabs in button style.
 class TKyTabsButtons : public TKyBasicShape {
   KY_CLASS(TKyTabsButtons, TKyBasicShape)
@@ -200,6 +256,10 @@ public:
   TKyGroupImages* Images() const { return images_.get(); }
   TKyTabsTexts* Texts() const { return texts_.get(); }
   TKyTabsButtons* Buttons() const { return buttons_.get(); }
+  TKyScrollButtons* ScrollButtons() const { return scrollButtons_.get(); }
+  // The two scroll buttons while the strip overflows, else nullptr.
+  TKySB* PreviousButton() const { return previous_; }
+  TKySB* NextButton() const { return next_; }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnShowPage;
@@ -257,6 +317,11 @@ private:
   std::unique_ptr<TKyGroupImages> images_;
   std::unique_ptr<TKyTabsTexts> texts_;
   std::unique_ptr<TKyTabsButtons> buttons_;
+  std::unique_ptr<TKyScrollButtons> scrollButtons_;
+  TKySB* previous_ = nullptr;
+  TKySB* next_ = nullptr;
+  void FreeScrollButtons();
+  void MakeScrollButtons(int32_t stripThick);
   TRect pageRect_;
   TRect stripRect_;
   int rows_ = 1;

@@ -134,6 +134,21 @@ TEST_F(PageControlTest, AStripThatOverflowsScrollsByWholeTabs) {
   EXPECT_EQ(pages->ScrollOffset(), 2 - second);
   pages->ScrollPrevious();
   EXPECT_EQ(pages->ScrollOffset(), 0);
+  // The two scroll buttons at the strip's far end do the same on a click.
+  ASSERT_NE(pages->NextButton(), nullptr);
+  ASSERT_NE(pages->PreviousButton(), nullptr);
+  TKySB* next = pages->NextButton();
+  EXPECT_EQ(next->Left() + next->Width(), pages->ClientRect().Right - 2);
+  EXPECT_EQ(pages->PreviousButton()->Left() + pages->PreviousButton()->Width(), next->Left());
+  EXPECT_TRUE(next->Repeats()->Active());
+  form.Show();
+  Pump();
+  next = pages->NextButton();  // the layout was made again for the window
+  ASSERT_NE(next, nullptr);
+  PostClick(next, 5, 5);
+  EXPECT_EQ(pages->ScrollOffset(), 2 - second);
+  PostClick(pages->PreviousButton(), 5, 5);
+  EXPECT_EQ(pages->ScrollOffset(), 0);
   // Choosing the last tab brings it into view; the offset is never positive.
   pages->SetValue(Variant(11));
   TRect last = pages->TabRect(pages->Tabs()->Items(11));
@@ -142,6 +157,7 @@ TEST_F(PageControlTest, AStripThatOverflowsScrollsByWholeTabs) {
   // Several lines instead: no scrolling, every tab inside.
   pages->SetMultiLine(true);
   EXPECT_FALSE(pages->Overflows());
+  EXPECT_EQ(pages->NextButton(), nullptr);
   for (TKyTabControl* tab : pages->ShownTabs()) EXPECT_LE(pages->TabRect(tab).Right, pages->ClientRect().Right + 2);
 }
 

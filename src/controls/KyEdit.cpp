@@ -103,15 +103,37 @@ std::string TKyEditBtnControl::Glyph() const {
 void TKyEditBtnControl::Paint() {
   TCanvas& canvas = *Canvas();
   TRect r{0, 0, Width(), Height()};
+  TKyEditBtns* buttons = edit_->Buttons();
+  TKyButtonShape* shape = buttons->Shape();
+  // The body in the shape with its brush; the bevel unless flat and up.
   canvas.Brush()->SetColor(DefaultColor("Dft_3DMLight"));
   canvas.FillRect(r);
-  if (!edit_->Buttons()->Flat() || down_)
+  if (!shape->Brush()->SetBackGround()->Name().empty())
+    PaintShapeBackGround(canvas, r, *shape->Brush()->SetBackGround(), shape->Shape(), shape->Orientation(),
+                         shape->Reflection());
+  if (!buttons->Flat() || down_)
     Frame3DRect(canvas, r, DefaultColor("Dft_3DLight"), down_, DefaultColor("Dft_3DShadow"));
+  int32_t shift = down_ ? 1 : 0;
+  // The custom buttons show their own picture when they have one.
+  TKyMemoryImage* image = kind_ == edbCustom1 ? buttons->Image1() : kind_ == edbCustom2 ? buttons->Image2() : nullptr;
+  std::unique_ptr<TGraphic> picture;
+  if (image) {
+    try {
+      picture = image->Graphic();
+    } catch (const Exception&) {
+      // A picture that does not decode: the letter instead.
+    }
+  }
+  if (picture && !picture->Empty()) {
+    int32_t margin = buttons->Margin();
+    int32_t x = margin < 0 ? (r.Width() - picture->Width()) / 2 : margin;
+    canvas.Draw(x + shift, (r.Height() - picture->Height()) / 2 + shift, picture.get());
+    return;
+  }
   std::string glyph = Glyph();
   canvas.Font()->SetColor(Enabled() ? DefaultColor("Dft_ColText") : DefaultColor("Dft_ColShadow"));
   canvas.Brush()->SetStyle(bsClear);
   TSize size = canvas.TextExtent(glyph);
-  int32_t shift = down_ ? 1 : 0;
   canvas.TextOut((r.Width() - size.cx) / 2 + shift, (r.Height() - size.cy) / 2 + shift, glyph);
 }
 

@@ -12,6 +12,8 @@
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
+#include "platform/base/Stream.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/windows/NonClient.h"
 #include "platform/classes/FormStream.h"
@@ -448,4 +450,26 @@ TEST_F(EditTest, EveryPublishedPropertyGoesThroughATextForm) {
   // The side buttons and the inner label are the edit's, never the form's.
   EXPECT_EQ(text.find("TKyEditBtnControl"), std::string::npos) << text;
   EXPECT_EQ(text.find("TKySingleLabel"), std::string::npos) << text;
+}
+
+TEST_F(EditTest, ACustomSideButtonShowsItsPicture) {
+  // A 10 x 10 red picture in the application's images.
+  TBitmap red(10, 10, pf24bit);
+  red.Canvas()->Brush()->SetColor(KyRGB(220, 0, 0));
+  red.Canvas()->FillRect({0, 0, 10, 10});
+  TMemoryStream bytes;
+  red.SaveToStream(bytes);
+  lib.app.PkgDisplay()->UserImages().AddImage(5)->SetPicture("TBitmap", bytes.Data(), 10, 10);
+  edit->Buttons()->SetButtons({edbCustom1, edbCustom2});
+  edit->Buttons()->Image1()->SetReference("User", 5);
+  Pump();
+  TKyEditBtnControl* custom1 = edit->ButtonControl(edbCustom1);
+  TKyEditBtnControl* custom2 = edit->ButtonControl(edbCustom2);
+  ASSERT_NE(custom1, nullptr);
+  ASSERT_NE(custom2, nullptr);
+  TSnapshot shot(&form);
+  auto centre = [&](TControl* c) { return shot.Pixel(c->Left() + c->Width() / 2, c->Top() + c->Height() / 2); };
+  EXPECT_EQ(centre(custom1), KyRGB(220, 0, 0));
+  // Without a picture, its letter on the button's face.
+  EXPECT_NE(centre(custom2), KyRGB(220, 0, 0));
 }

@@ -217,6 +217,11 @@ TSize TKyBasicLabel::MeasureContent() {
                  text_->Layout(), alignment, false, true, text_->Spacing3D(), text_->Width(), false, true,
                  text_->SetColAccelChar(), text_->SetColShadow(), text_->SetColText(), text_->SetFont(), shown_);
   int32_t w = out.Width() + 2 * marginLeftRight_, h = out.Height() + 2 * marginTopBottom_;
+  // Room for the owner's focus frame, so that focusing never cuts the text.
+  if (focusOwner_) {
+    w += 4;
+    h += 4;
+  }
   if (shape_->Visible() && shape_->BorderStyle() != bosNone) {
     w += 2 * std::max(1, shape_->BorderWidth());
     h += 2 * std::max(1, shape_->BorderWidth());
@@ -360,8 +365,10 @@ void TKyBasicLabel::SetHighlighted(bool value) {
 }
 
 void TKyBasicLabel::SetMarksFocusOf(TWinControl* owner) {
+  if (owner == focusOwner_) return;
   focusOwner_ = owner;
-  Invalidate();
+  // The focus frame takes 2 pixels on each side: the size follows.
+  Changed();
 }
 
 void TKyBasicLabel::SetShadow(bool value) {

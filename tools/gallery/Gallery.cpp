@@ -49,6 +49,13 @@ int main(int argc, char** argv) {
         if (auto* pages = form->Find<TKyPageControl>("PageControl")) pages->SetValue(Variant(std::atoi(argv[3])));
       form->Show();
       app.ProcessMessages();
+      // The first edit of the page shows the focused look.
+      for (const char* name : {"EdFolder", "EdChecked", "BtOk"})
+        if (auto* control = form->Find<TWinControl>(name); control && control->CanFocus()) {
+          form->FocusControl(control);
+          break;
+        }
+      app.ProcessMessages();
       TBitmap picture(form->ClientWidth(), form->ClientHeight(), pf24bit);
       form->PaintTo(picture.Canvas()->Handle(), 0, 0);
       picture.SaveToFile(argv[2]);

@@ -281,3 +281,16 @@ end
   label->Text()->SetColShadow()->SetName("sc6");
   EXPECT_EQ(label->updates, 1);
 }
+
+TEST_F(LabelTest, AnInnerLabelThatMarksTheFocusKeepsRoomForTheFrame) {
+  auto* owner = new TKyPanel(&form);
+  owner->SetParent(&form);
+  TKySingleLabel inner(&form);
+  inner.SetValue(Variant("Checked"));
+  int32_t w = inner.Width(), textHeight = inner.MeasureContent().cy;
+  inner.SetMarksFocusOf(owner);
+  EXPECT_EQ(inner.Width(), w + 4);
+  EXPECT_EQ(inner.Height(), std::max<int32_t>(15, textHeight + 4));
+  inner.SetMarksFocusOf(nullptr);
+  EXPECT_EQ(inner.Width(), w);
+}

@@ -91,13 +91,18 @@ bool TryExactCurrency(const std::string& text, TCurrency& value) {
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  unsigned __int128 ticks = 0;
-  const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + 1;
+  // 2^63 ticks: one past the largest amount, which a negative one reaches.
+  // Each step is checked before it is taken, so 64 bits hold every value.
+  uint64_t ticks = 0;
+  const uint64_t limit = static_cast<uint64_t>(INT64_MAX) + 1;
+  auto push = [&](unsigned d) {
+    if (ticks > (limit - d) / 10) return false;
+    ticks = ticks * 10 + d;
+    return true;
+  };
   size_t digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
-    ticks = ticks * 10 + static_cast<unsigned>(text[i] - '0');
-    if (ticks > limit) return false;
-  }
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+    if (!push(static_cast<unsigned>(text[i] - '0'))) return false;
   int decimals = 0;
   int roundDigit = -1;
   bool sticky = false;
@@ -105,7 +110,7 @@ bool TryExactCurrency(const std::string& text, TCurrency& value) {
     for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
       unsigned d = static_cast<unsigned>(text[i] - '0');
       if (decimals < 4) {
-        ticks = ticks * 10 + d;
+        if (!push(d)) return false;
         ++decimals;
       } else if (roundDigit < 0) {
         roundDigit = static_cast<int>(d);
@@ -115,10 +120,11 @@ bool TryExactCurrency(const std::string& text, TCurrency& value) {
     }
   }
   if (i != text.size() || digits == 0) return false;
-  for (; decimals < 4; ++decimals) ticks *= 10;
+  for (; decimals < 4; ++decimals)
+    if (!push(0)) return false;
   if (roundDigit > 5 || (roundDigit == 5 && (sticky || (ticks & 1)))) ++ticks;
   if (ticks > limit || (!negative && ticks == limit)) return false;
-  value.Ticks = negative ? static_cast<int64_t>(0 - static_cast<uint64_t>(ticks)) : static_cast<int64_t>(ticks);
+  value.Ticks = negative ? static_cast<int64_t>(0 - ticks) : static_cast<int64_t>(ticks);
   return true;
 }
 

@@ -19,11 +19,6 @@ bool SameValueText(const std::string& a, const std::string& b) { return AnsiComp
 
 namespace {
 
-TKyColor DefaultColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 // The literal mark text of a state, or the strings-package label when linked.
 std::string MarkText(TKyCheckText& text, TKyCheckState s) {
   TKyMemoryLabel* id = s == cksChecked ? text.CheckedId() : s == cksGrayed ? text.GrayedId() : text.UnCheckedId();
@@ -186,8 +181,8 @@ void TKyCustomCheckBox::PaintMark(TCanvas& canvas, const TRect& box, TKyCheckSta
   if (check.Style() == cksText) {
     TKyCheckText& text = *check.Text();
     if (text.Box())
-      Frame3DRect(canvas, box, DefaultColor(enabled ? "Dft_3DLight" : "Dft_3DMLight"), true,
-                  DefaultColor("Dft_3DShadow"));
+      Frame3DRect(canvas, box, LibraryDefaultColor(enabled ? "Dft_3DLight" : "Dft_3DMLight"), true,
+                  LibraryDefaultColor("Dft_3DShadow"));
     TRect out;
     std::string t = MarkText(text, s);
     if (!t.empty())

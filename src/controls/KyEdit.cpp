@@ -21,11 +21,6 @@
 
 namespace {
 
-TKyColor DefaultColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 TKySetupKey SetupKeyOf(TKyEditButton button) {
   switch (button) {
     case edbRelation: return skRelation;
@@ -106,13 +101,13 @@ void TKyEditBtnControl::Paint() {
   TKyEditBtns* buttons = edit_->Buttons();
   TKyButtonShape* shape = buttons->Shape();
   // The body in the shape with its brush; the bevel unless flat and up.
-  canvas.Brush()->SetColor(DefaultColor("Dft_3DMLight"));
+  canvas.Brush()->SetColor(LibraryDefaultColor("Dft_3DMLight"));
   canvas.FillRect(r);
   if (!shape->Brush()->SetBackGround()->Name().empty())
     PaintShapeBackGround(canvas, r, *shape->Brush()->SetBackGround(), shape->Shape(), shape->Orientation(),
                          shape->Reflection());
   if (!buttons->Flat() || down_)
-    Frame3DRect(canvas, r, DefaultColor("Dft_3DLight"), down_, DefaultColor("Dft_3DShadow"));
+    Frame3DRect(canvas, r, LibraryDefaultColor("Dft_3DLight"), down_, LibraryDefaultColor("Dft_3DShadow"));
   int32_t shift = down_ ? 1 : 0;
   // The custom buttons show their own picture when they have one.
   TKyMemoryImage* image = kind_ == edbCustom1 ? buttons->Image1() : kind_ == edbCustom2 ? buttons->Image2() : nullptr;
@@ -131,7 +126,7 @@ void TKyEditBtnControl::Paint() {
     return;
   }
   std::string glyph = Glyph();
-  canvas.Font()->SetColor(Enabled() ? DefaultColor("Dft_ColText") : DefaultColor("Dft_ColShadow"));
+  canvas.Font()->SetColor(Enabled() ? LibraryDefaultColor("Dft_ColText") : LibraryDefaultColor("Dft_ColShadow"));
   canvas.Brush()->SetStyle(bsClear);
   TSize size = canvas.TextExtent(glyph);
   canvas.TextOut((r.Width() - size.cx) / 2 + shift, (r.Height() - size.cy) / 2 + shift, glyph);
@@ -558,7 +553,7 @@ void TKyCustomEdit::PaintFrame(TCanvas& canvas, const TRect& window) {
   canvas.Brush()->SetColor(back);
   canvas.FillRect(window);
   TKyColor box = FrameColor();
-  TKyColor light = DefaultColor("Dft_3DLight"), shadow = DefaultColor("Dft_3DShadow");
+  TKyColor light = LibraryDefaultColor("Dft_3DLight"), shadow = LibraryDefaultColor("Dft_3DShadow");
   TRect r = window;
   switch (borderStyle_) {
     case ebsNone:

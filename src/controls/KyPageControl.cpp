@@ -16,11 +16,6 @@
 
 namespace {
 
-TKyColor DefaultColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 // The accelerator character of a caption ("&Next" -> 'N'), or 0.
 char AccelOf(const std::string& text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -926,7 +921,7 @@ void TKyCustomPageControl::PaintTab(TCanvas& canvas, TKyTabControl* tab) {
   TRect r = TabRect(tab);
   bool active = tab == active_;
   TKySetBackGround& back = tab->SetBackGround()->Resolve() ? *tab->SetBackGround() : *bgTabs_;
-  TKyColor light = DefaultColor("Dft_3DLight"), shadow = DefaultColor("Dft_3DShadow");
+  TKyColor light = LibraryDefaultColor("Dft_3DLight"), shadow = LibraryDefaultColor("Dft_3DShadow");
   if (style_ == pcsButton) {
     PaintShapeBackGround(canvas, r, back, buttons_->Shape(), buttons_->Orientation(), buttons_->Reflection());
     if (buttons_->BorderStyle() == bos3D && !(buttons_->Flat() && tab != hot_ && !active))
@@ -985,7 +980,7 @@ void TKyCustomPageControl::Paint() {
   if (pageBack) PaintBackGround(canvas, pageRect_, *pageBack);
   if (borderStyle_ != bosNone)
     Frame3DRect(canvas, {pageRect_.Left - 1, pageRect_.Top - 1, pageRect_.Right + 1, pageRect_.Bottom + 1},
-                DefaultColor("Dft_3DLight"), false, DefaultColor("Dft_3DShadow"));
+                LibraryDefaultColor("Dft_3DLight"), false, LibraryDefaultColor("Dft_3DShadow"));
   if (tabsVisible_) {
     TClipRecall clip(canvas);
     canvas.IntersectClipRect(stripRect_);

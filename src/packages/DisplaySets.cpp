@@ -350,3 +350,8 @@ TKyFontData& LibraryDefaultFont() { return DftFont().DefaultValue(); }
 bool LibraryDefaultFontScaled() { return DefaultFontScaled(); }
 
 void SetLibraryDefaultFontScaled(bool value) { DefaultFontScaled() = value; }
+
+TKyColor LibraryDefaultColor(const std::string& name) {
+  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
+  return set ? set->Value() : kClBlack;
+}

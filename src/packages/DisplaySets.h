@@ -173,6 +173,9 @@ private:
 const std::vector<TKySetObject*>& LibraryDefaultSets();
 // By name, ignoring case; nullptr when none.
 TKySetObject* LibraryDefaultSet(const std::string& name);
+// The colour a library colour set ("Dft_3DShadow") shows now, through the
+// display package; black for a name that is no colour set.
+TKyColor LibraryDefaultColor(const std::string& name);
 TKyDefaultSetFont& DftFont();
 TKyDefaultSetColor& DftColBox();
 TKyDefaultSetBackGround& DftBackGround();

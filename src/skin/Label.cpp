@@ -18,11 +18,6 @@ constexpr int32_t kMinWidth = 8;
 constexpr int32_t kMinHeight = 15;
 constexpr const char* kNullText = "{NULL}";
 
-TKyColor DefaultSetColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 // A value's sign for the sign colours: numbers by value, other values as
 // the platform compares them with zero (text that is not a number: none).
 int SignOf(const Variant& v) {
@@ -278,7 +273,7 @@ void TKyBasicLabel::Paint() {
     TRect body = rect;
     if (shadow_ && !selected_) {
       body = {rect.Left, rect.Top, rect.Right - 2, rect.Bottom - 2};
-      TKyColor dark = DefaultSetColor("Dft_3DShadow");
+      TKyColor dark = LibraryDefaultColor("Dft_3DShadow");
       PaintShape(canvas, {rect.Left + 2, rect.Top + 2, rect.Right, rect.Bottom}, spmFilled, 1, dark, pesClear, dark,
                  brsSolid, shape_->Reflection(), shape_->Shape(), shape_->Orientation());
     }

@@ -15,24 +15,19 @@
 
 namespace {
 
-TKyColor DefaultColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 // The colours of one bevel: light (top, left) and shadow (bottom, right).
 void DrawBevel(TCanvas& canvas, const TRect& rect, TKyBevelStyle style, const char* light) {
   switch (style) {
     case besNone:
       return;
     case besSingle:
-      Frame3DRect(canvas, rect, DefaultColor("Dft_ColBox"), false, DefaultColor("Dft_ColBox"));
+      Frame3DRect(canvas, rect, LibraryDefaultColor("Dft_ColBox"), false, LibraryDefaultColor("Dft_ColBox"));
       return;
     case bes3DTop:
-      Frame3DRect(canvas, rect, DefaultColor(light), false, DefaultColor("Dft_3DShadow"));
+      Frame3DRect(canvas, rect, LibraryDefaultColor(light), false, LibraryDefaultColor("Dft_3DShadow"));
       return;
     case bes3DBottom:
-      Frame3DRect(canvas, rect, DefaultColor(light), true, DefaultColor("Dft_3DShadow"));
+      Frame3DRect(canvas, rect, LibraryDefaultColor(light), true, LibraryDefaultColor("Dft_3DShadow"));
       return;
   }
 }

@@ -322,11 +322,6 @@ void Frame3DRect(TCanvas& canvas, const TRect& rect, TKyColor light, bool down, 
 // ---- Bevelled shape regions ----
 
 namespace {
-TKyColor DefaultColor(const char* name) {
-  auto* set = dynamic_cast<TKySetColor*>(LibraryDefaultSet(name));
-  return set ? set->Value() : kClBlack;
-}
-
 TRect BevelInset(const TRect& rect, TKyBorderStyle border) {
   return border == bosNone ? rect : rect.Inflate(-1, -1);
 }
@@ -361,8 +356,8 @@ void PaintShapeBevel(TCanvas& canvas, const TRect& rect, TKyBorderStyle border, 
   TRegion outline = BevelOutline(rect, border, source);
   if (outline.IsEmpty()) return;
   if (border != bosNone) {
-    TKyColor first = border == bos3D ? DefaultColor("Dft_3DLight") : DftColBox().Value();
-    TKyColor second = border == bos3D ? DefaultColor("Dft_3DShadow") : first;
+    TKyColor first = border == bos3D ? LibraryDefaultColor("Dft_3DLight") : DftColBox().Value();
+    TKyColor second = border == bos3D ? LibraryDefaultColor("Dft_3DShadow") : first;
     if (down && border == bos3D) std::swap(first, second);
     TBrushRecall brushRecall(canvas);
     SetShapeBrush(*canvas.Brush(), first, brsSolid);

@@ -6,27 +6,6 @@
 
 #include "platform/base/SysUtils.h"
 
-namespace {
-
-// Rounds half to even, as the value conversions of the platform do.
-bool RoundToInt64(double v, int64_t& out) {
-  if (!std::isfinite(v)) return false;
-  double r = std::nearbyint(v);
-  if (std::fabs(r - v) == 0.5) r = 2.0 * std::nearbyint(v / 2.0);
-  if (r < -9.2233720368547748e18 || r >= 9.2233720368547758e18) return false;
-  out = static_cast<int64_t>(r);
-  return true;
-}
-
-bool ParseDouble(const std::string& text, double& v) {
-  std::string s = Trim(text);
-  if (s.empty()) return false;
-  const char* b = s.data();
-  if (*b == '+') ++b;
-  auto [p, ec] = std::from_chars(b, s.data() + s.size(), v);
-  return ec == std::errc() && p == s.data() + s.size();
-}
-
 // Days from 1970-01-01 of a civil date, and back (proleptic Gregorian).
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
@@ -48,6 +27,27 @@ void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
   d = doy - (153 * mp + 2) / 5 + 1;
   m = mp + (mp < 10 ? 3 : -9);
   y += m <= 2;
+}
+
+namespace {
+
+// Rounds half to even, as the value conversions of the platform do.
+bool RoundToInt64(double v, int64_t& out) {
+  if (!std::isfinite(v)) return false;
+  double r = std::nearbyint(v);
+  if (std::fabs(r - v) == 0.5) r = 2.0 * std::nearbyint(v / 2.0);
+  if (r < -9.2233720368547748e18 || r >= 9.2233720368547758e18) return false;
+  out = static_cast<int64_t>(r);
+  return true;
+}
+
+bool ParseDouble(const std::string& text, double& v) {
+  std::string s = Trim(text);
+  if (s.empty()) return false;
+  const char* b = s.data();
+  if (*b == '+') ++b;
+  auto [p, ec] = std::from_chars(b, s.data() + s.size(), v);
+  return ec == std::errc() && p == s.data() + s.size();
 }
 
 // 1899-12-30, day 0 of the date-time values.

@@ -25,6 +25,10 @@ struct TCurrency {
 };
 
 // Days since 1899-12-30, the fraction the time of day.
+// Days from 1970-01-01 of a civil date, and back (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d);
+void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d);
+
 struct TDateTime {
   double Value = 0;
   auto operator<=>(const TDateTime&) const = default;

@@ -33,22 +33,27 @@ endfunction()
 # stream with formtool at build time, and links the streams into target as
 # RCDATA resources named after the classes, where InitInheritedComponent
 # finds them. The native build has no resources: there it does nothing.
+#
+# With DATA_DIR, a form's "{@NAME}" binary values take the bytes of files
+# in that folder (packages the build compiles); DEPENDS names what makes
+# them (files or targets).
 function(ky_form_resources target)
   if(KY_NATIVE)
     return()
   endif()
+  cmake_parse_arguments(A "" "DATA_DIR" "DEPENDS" ${ARGN})
   set(dir "${CMAKE_CURRENT_BINARY_DIR}/${target}_forms")
   set(rc "${dir}/forms.rc")
   set(res "${dir}/forms.res.obj")
   set(bins "")
   set(lines "")
-  foreach(form IN LISTS ARGN)
+  foreach(form IN LISTS A_UNPARSED_ARGUMENTS)
     get_filename_component(src "${form}" ABSOLUTE)
     get_filename_component(cls "${form}" NAME_WE)
     set(bin "${dir}/${cls}.bin")
     add_custom_command(OUTPUT "${bin}"
-      COMMAND formtool binary "${src}" "${bin}"
-      DEPENDS formtool "${src}"
+      COMMAND formtool binary "${src}" "${bin}" ${A_DATA_DIR}
+      DEPENDS formtool "${src}" ${A_DEPENDS}
       COMMENT "Converting form ${cls}"
       VERBATIM)
     list(APPEND bins "${bin}")

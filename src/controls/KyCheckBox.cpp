@@ -137,14 +137,14 @@ void TKyCustomCheckBox::Advance() {
 
 // ---- Size and painting ----
 
-TSize TKyCustomCheckBox::MarkSize() const {
-  switch (check_->Style()) {
+TSize CheckMarkSize(const TKySingleCheck& check) {
+  switch (check.Style()) {
     case cksImage:
-      return {check_->Image()->Width(), check_->Image()->Height()};
+      return {check.Image()->Width(), check.Image()->Height()};
     case cksShape:
-      return {check_->Shape()->Width(), check_->Shape()->Height()};
+      return {check.Shape()->Width(), check.Shape()->Height()};
     case cksText: {
-      TKyCheckText& text = *check_->Text();
+      TKyCheckText& text = *check.Text();
       int32_t w = 0, h = 0;
       for (TKyCheckState s : {cksUnChecked, cksGrayed, cksChecked}) {
         std::string t = MarkText(text, s);
@@ -163,6 +163,8 @@ TSize TKyCustomCheckBox::MarkSize() const {
   return {16, 16};
 }
 
+TSize TKyCustomCheckBox::MarkSize() const { return CheckMarkSize(*check_); }
+
 void TKyCustomCheckBox::AdjustSize() {
   if (HasImageSize()) {
     TKyCustomPanel::AdjustSize();
@@ -175,9 +177,7 @@ void TKyCustomCheckBox::AdjustSize() {
 
 TRect TKyCustomCheckBox::MarkRect() const { return {0, 0, Width(), Height()}; }
 
-void TKyCustomCheckBox::PaintMark(TCanvas& canvas, const TRect& box, TKyCheckState s) {
-  bool enabled = !EffectiveReadOnly();
-  TKySingleCheck& check = *check_;
+void PaintCheckMark(TCanvas& canvas, const TRect& box, const TKySingleCheck& check, TKyCheckState s, bool enabled) {
   if (check.Style() == cksText) {
     TKyCheckText& text = *check.Text();
     if (text.Box())
@@ -218,6 +218,10 @@ void TKyCustomCheckBox::PaintMark(TCanvas& canvas, const TRect& box, TKyCheckSta
       s == cksChecked ? shape.SetBGChecked() : s == cksGrayed ? shape.SetBGGrayed() : shape.SetBGUnChecked();
   PaintShapeBevel(canvas, box, border, TKyBevelShape{shape.Shape(), shape.Orientation(), shape.Reflection(), nullptr},
                   false, back);
+}
+
+void TKyCustomCheckBox::PaintMark(TCanvas& canvas, const TRect& box, TKyCheckState s) {
+  PaintCheckMark(canvas, box, *check_, s, !EffectiveReadOnly());
 }
 
 void TKyCustomCheckBox::Paint() {

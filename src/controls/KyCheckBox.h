@@ -93,6 +93,11 @@ public:
   static void Publish(TPublisher<TKyCheckBox>& p);
 };
 
+// The size of a check mark and the mark of a state drawn into box (for the
+// check box and for the items of list boxes).
+TSize CheckMarkSize(const TKySingleCheck& check);
+void PaintCheckMark(TCanvas& canvas, const TRect& box, const TKySingleCheck& check, TKyCheckState s, bool enabled);
+
 // The value of a check box or radio group as the item and state strings
 // compare with it: its text, "{NULL}" for none.
 std::string ValueCompareText(const Variant& value);

@@ -23,11 +23,7 @@ bool IsAccelerator(char ch, const std::string& text) {
   return false;
 }
 
-namespace {
-
-// A box of size placed on one side of rect (or over it); rest is what is
-// left beside it for the next part.
-void PlaceBox(const TRect& rect, TSize size, TKyInternalControlLayout layout, int32_t spacing, TRect& box,
+void PlaceItemBox(const TRect& rect, TSize size, TKyInternalControlLayout layout, int32_t spacing, TRect& box,
               TRect& rest) {
   int32_t cx = rect.Left + (rect.Width() - size.cx) / 2;
   int32_t cy = rect.Top + (rect.Height() - size.cy) / 2;
@@ -55,8 +51,7 @@ void PlaceBox(const TRect& rect, TSize size, TKyInternalControlLayout layout, in
   }
 }
 
-// An image reference drawn into box; false when it shows nothing.
-bool DrawImage(TCanvas& canvas, TKyMemoryImage* ref, const TRect& box, bool stretch, bool transparent) {
+bool DrawItemImage(TCanvas& canvas, TKyMemoryImage* ref, const TRect& box, bool stretch, bool transparent) {
   std::unique_ptr<TGraphic> picture;
   try {
     picture = ref->Graphic();
@@ -72,8 +67,6 @@ bool DrawImage(TCanvas& canvas, TKyMemoryImage* ref, const TRect& box, bool stre
                 picture.get());
   return true;
 }
-
-}  // namespace
 
 // ---- Items ----
 
@@ -93,7 +86,7 @@ TRect TElement::MarkRect() const {
   TSize size = radios.Style() == rasShape ? TSize{radios.Shape()->Width(), radios.Shape()->Height()}
                                           : TSize{radios.Image()->Width(), radios.Image()->Height()};
   TRect box, rest;
-  PlaceBox(Bounds(), size, radios.Layout(), radios.Spacing(), box, rest);
+  PlaceItemBox(Bounds(), size, radios.Layout(), radios.Spacing(), box, rest);
   return box;
 }
 
@@ -105,13 +98,13 @@ void TElement::Paint(TCanvas& canvas) {
   TRect cell = Bounds();
   TRect mark = MarkRect();
   TRect rest, unused;
-  PlaceBox(cell, {mark.Width(), mark.Height()}, radios.Layout(), radios.Spacing(), unused, rest);
+  PlaceItemBox(cell, {mark.Width(), mark.Height()}, radios.Layout(), radios.Spacing(), unused, rest);
   TClipRecall clip(canvas);
   canvas.IntersectClipRect(cell);
   bool drawn = false;
   if (radios.Style() == rasImage) {
     TKyRadioImage& image = *radios.Image();
-    drawn = DrawImage(canvas, checked_ ? image.Checked() : image.UnChecked(), mark, image.Stretch(),
+    drawn = DrawItemImage(canvas, checked_ ? image.Checked() : image.UnChecked(), mark, image.Stretch(),
                       image.Transparent());
   }
   if (!drawn) {
@@ -125,8 +118,8 @@ void TElement::Paint(TCanvas& canvas) {
   }
   if (images.Visible()) {
     TRect box, textRest;
-    PlaceBox(rest, {images.Width(), images.Height()}, images.Layout(), images.Spacing(), box, textRest);
-    if (DrawImage(canvas, item_->Image(), box, images.Stretch(), images.Transparent())) rest = textRest;
+    PlaceItemBox(rest, {images.Width(), images.Height()}, images.Layout(), images.Spacing(), box, textRest);
+    if (DrawItemImage(canvas, item_->Image(), box, images.Stretch(), images.Transparent())) rest = textRest;
   }
   if (texts.Visible() && rest.Width() > 0 && rest.Height() > 0) {
     TRect out;

@@ -134,6 +134,13 @@ public:
   static void Publish(TPublisher<TKyRadioGroup>& p);
 };
 
+// A box of size placed on one side of rect (or over it); rest is what is
+// left beside it for the next part of an item.
+void PlaceItemBox(const TRect& rect, TSize size, TKyInternalControlLayout layout, int32_t spacing, TRect& box,
+                  TRect& rest);
+// An image reference drawn into box; false when it shows nothing.
+bool DrawItemImage(TCanvas& canvas, TKyMemoryImage* ref, const TRect& box, bool stretch, bool transparent);
+
 // Whether text carries ch as its accelerator ("&x"), without regard to case.
 bool IsAccelerator(char ch, const std::string& text);
 

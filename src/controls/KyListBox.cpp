@@ -876,8 +876,4 @@ void TKyCustomListBox::WndProc(TMessage& m) {
 
 void TKyListBox::Publish(TPublisher<TKyListBox>& p) { PublishListBox(p); }
 
-void RegisterListBoxClasses() {
-  RegisterClasses({&TKyListBox::StaticClass(), &TKyListBoxItem::StaticClass(), &TKyListBoxItems::StaticClass(),
-                   &TKyListBoxTexts::StaticClass(), &TKyListBoxImages::StaticClass(),
-                   &TKyListBoxChecks::StaticClass()});
-}
+void RegisterListBoxClasses() { RegisterClasses({&TKyListBox::StaticClass()}); }

@@ -127,6 +127,8 @@ public:
 
   // Honoured only in the normal mode outside loading (the composite value
   // of the other modes stays text); binary and memo are refused.
+  // An empty variant chooses none: the value becomes Null.
+  void SetValue(const Variant& value) { TKySinglePanel::SetValue(value.IsEmpty() ? Variant::Null() : value); }
   TKyDataType DataType() const { return TKySinglePanel::DataType(); }
   void SetDataType(TKyDataType value);
 
@@ -181,7 +183,6 @@ protected:
   bool HasValue() const override { return true; }
   bool ScalarValueOnly() const override { return true; }
   void ValueChanged() override;
-  void Loaded() override;
   void Paint() override;
   void Resize() override;
   void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;

@@ -31,6 +31,10 @@ void TKyListBoxItems::Notify(TCollectionItem* item, TCollectionNotification acti
   TKyStateItems::Notify(item, action);
 }
 
+void TKyListBoxItem::Publish(TPublisher<TKyListBoxItem>& p) {
+  p.Property("State", &TKyListBoxItem::State, &TKyListBoxItem::SetState).Default(cksUnChecked).Stored(false);
+}
+
 void TKyListBoxTexts::Publish(TPublisher<TKyListBoxTexts>& p) {
   p.Property("Lines", &TKyListBoxTexts::Lines, &TKyListBoxTexts::SetLines).Default(1);
 }
@@ -352,13 +356,18 @@ TRect TKyCustomListBox::ItemRect(int index) {
   return {area.Left + column * w, area.Top + row * h, area.Left + (column + 1) * w, area.Top + (row + 1) * h};
 }
 
+TRect TKyCustomListBox::ContentRect(const TRect& cell) const {
+  // Two pixels at the sides keep the content off the frame and the focus
+  // rectangle, as in every list.
+  return {cell.Left + internalLeftRight_ + 2, cell.Top + internalTopBottom_ + 1, cell.Right - internalLeftRight_ - 2,
+          cell.Bottom - internalTopBottom_ - 1};
+}
+
 TRect TKyCustomListBox::CheckRect(int index) {
   TRect cell = ItemRect(index);
   if (cell.Width() <= 0 || mode_ != lmsCheck) return {};
-  TRect inner{cell.Left + internalLeftRight_, cell.Top + internalTopBottom_ + 1, cell.Right - internalLeftRight_,
-              cell.Bottom - internalTopBottom_ - 1};
   TRect box, rest;
-  PlaceItemBox(inner, CheckMarkSize(*checks_), checks_->Layout(), checks_->Spacing(), box, rest);
+  PlaceItemBox(ContentRect(cell), CheckMarkSize(*checks_), checks_->Layout(), checks_->Spacing(), box, rest);
   return box;
 }
 
@@ -567,8 +576,7 @@ void TKyCustomListBox::PaintItem(TCanvas& canvas, int index, bool selected) {
   TKyListBoxItem* item = Shown(index);
   bool enabled = item->Enabled() && EffectiveEnabled();
   if (selected) PaintBackGround(canvas, cell, *texts_->SetBGSelected());
-  TRect rest{cell.Left + internalLeftRight_, cell.Top + internalTopBottom_ + 1, cell.Right - internalLeftRight_,
-             cell.Bottom - internalTopBottom_ - 1};
+  TRect rest = ContentRect(cell);
   TClipRecall clip(canvas);
   canvas.IntersectClipRect(cell);
   TRect box, next;

@@ -31,6 +31,8 @@ class TKyListBoxItem : public TKyStateItem {
   KY_CLASS(TKyListBoxItem, TKyStateItem)
 public:
   explicit TKyListBoxItem(TCollection* collection) : TKyStateItem(collection) {}
+  // The states come back from the list's value, so forms do not keep them.
+  static void Publish(TPublisher<TKyListBoxItem>& p);
 };
 
 // The items of a list box: every change reaches the list.
@@ -160,6 +162,8 @@ public:
   int PageSize();
   // An item's rectangle; empty when it is scrolled out of view.
   TRect ItemRect(int index);
+  // An item's rectangle less the padding: where its parts go.
+  TRect ContentRect(const TRect& cell) const;
   // The check box inside an item's rectangle (lmsCheck).
   TRect CheckRect(int index);
   // The shown item under a client point, or -1.

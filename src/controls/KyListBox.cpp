@@ -11,6 +11,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/os/LocaleInfo.h"
 #include "skin/Fills.h"
+#include "skin/KyTimers.h"
 #include "skin/Shapes.h"
 #include "skin/TextDraw.h"
 
@@ -56,6 +57,7 @@ TKyCustomListBox::TKyCustomListBox(TComponent* owner)
   SetTabStop(true);
   SetBevelOuter(bes3DBottom);
   auto relayout = [this](TObject*) {
+    itemHeight_ = 0;
     if (Link().IsBusy()) return;
     ClampTop();
     Invalidate();
@@ -66,6 +68,7 @@ TKyCustomListBox::TKyCustomListBox(TComponent* owner)
 }
 
 TKyCustomListBox::~TKyCustomListBox() {
+  repeatTimer_.reset();
   shown_.clear();
   items_.reset();
 }
@@ -86,6 +89,7 @@ void TKyCustomListBox::SetModeSelection(TKyListModeSelection value) {
   if (value == mode_) return;
   mode_ = value;
   anchor_ = -1;
+  itemHeight_ = 0;
   if (Link().IsBusy()) return;
   if (Composite()) StoreComposite();
   ClampTop();
@@ -108,6 +112,7 @@ void TKyCustomListBox::SetMinItemHeight(int32_t value) {
   value = std::max<int32_t>(value, 0);
   if (value == minItemHeight_) return;
   minItemHeight_ = value;
+  itemHeight_ = 0;
   if (!Link().IsBusy()) {
     ClampTop();
     Invalidate();
@@ -125,6 +130,7 @@ void TKyCustomListBox::SetInternalTopBottom(int32_t value) {
   value = std::max<int32_t>(value, 0);
   if (value == internalTopBottom_) return;
   internalTopBottom_ = value;
+  itemHeight_ = 0;
   if (!Link().IsBusy()) {
     ClampTop();
     Invalidate();
@@ -296,6 +302,7 @@ std::string TKyCustomListBox::DisplayText(TKyListBoxItem* item) {
 // ---- Geometry ----
 
 int32_t TKyCustomListBox::ItemHeight() {
+  if (itemHeight_ > 0) return itemHeight_;
   TRect out;
   DrawStyledText(nullptr, TRect{0, 0, 1000, 1000}, texts_->FontStyle(), out, false, 0, false, 0, false, false, layTop,
                  aliLeft, false, true, texts_->Spacing3D(), 0, false, true, nullptr, texts_->SetColShadow(),
@@ -311,7 +318,8 @@ int32_t TKyCustomListBox::ItemHeight() {
   if (mode_ == lmsCheck) beside(CheckMarkSize(*checks_).cy, checks_->Layout(), checks_->Spacing());
   // One pixel above and below keeps the focus rectangle off the content.
   h += 2 * internalTopBottom_ + 2;
-  return std::max({h, minItemHeight_, int32_t(1)});
+  itemHeight_ = std::max({h, minItemHeight_, int32_t(1)});
+  return itemHeight_;
 }
 
 bool TKyCustomListBox::ScrollBarVisible() {
@@ -502,6 +510,7 @@ void TKyCustomListBox::ValueChanged() {
 }
 
 void TKyCustomListBox::UpdateDisplay() {
+  itemHeight_ = 0;  // the display sets may name other fonts now
   TKyCustomPanel::UpdateDisplay();
   RebuildShown();
   // States are not stored: a streamed composite value brings them back.
@@ -634,6 +643,7 @@ void TKyCustomListBox::PaintScrollBar(TCanvas& canvas) {
 }
 
 void TKyCustomListBox::Paint() {
+  itemHeight_ = 0;
   TKyCustomPanel::Paint();
   TCanvas& canvas = *Canvas();
   int selected = mode_ == lmsNormal ? IndexOfValue() : -1;
@@ -664,18 +674,24 @@ void TKyCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int32_t
   TKyCustomPanel::MouseDown(button, shift, x, y);
   if (button != mbLeft) return;
   if (CanFocus() && !Focused()) SetFocus();
+  lastMouse_ = {x, y};
   if (ScrollBarVisible() && ScrollBarRect().Contains({x, y})) {
     TRect bar = ScrollBarRect();
     int32_t arrow = std::min<int32_t>(kScrollBarWidth, bar.Height() / 2);
     TRect thumb = ThumbRect();
-    if (y < bar.Top + arrow) SetTopIndex(top_ - 1);
-    else if (y >= bar.Bottom - arrow) SetTopIndex(top_ + 1);
-    else if (thumb.Contains({x, y})) {
+    if (thumb.Contains({x, y}) && !(y < bar.Top + arrow || y >= bar.Bottom - arrow)) {
       thumbDrag_ = true;
       thumbGrab_ = y - thumb.Top;
       thumbTop_ = top_;
-    } else if (y < thumb.Top) SetTopIndex(top_ - RowsPerColumn());
-    else SetTopIndex(top_ + RowsPerColumn());
+      return;
+    }
+    // Arrows and track repeat while held.
+    repeat_ = y < bar.Top + arrow         ? rptLineUp
+              : y >= bar.Bottom - arrow   ? rptLineDown
+              : y < thumb.Top             ? rptPageUp
+                                          : rptPageDown;
+    RepeatStep();
+    StartRepeat();
     return;
   }
   if (!EffectiveEnabled() || !CanModify()) return;
@@ -692,41 +708,105 @@ void TKyCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int32_t
   if (index >= 0) SetFocusedIndex(index);
 }
 
+bool TKyCustomListBox::PointerOutside(int32_t x, int32_t y, bool& before) {
+  TRect area = ItemArea();
+  before = columns_ == 0 ? y < area.Top : x < area.Left;
+  bool after = columns_ == 0 ? y >= area.Bottom : x >= area.Right;
+  return before || after;
+}
+
+void TKyCustomListBox::RepeatStep() {
+  int rows = RowsPerColumn();
+  switch (repeat_) {
+    case rptNone:
+      return;
+    case rptLineUp:
+      SetTopIndex(top_ - (columns_ == 0 ? 1 : rows));
+      return;
+    case rptLineDown:
+      SetTopIndex(top_ + (columns_ == 0 ? 1 : rows));
+      return;
+    case rptPageUp:
+    case rptPageDown: {
+      // The track pages until the thumb reaches the pointer.
+      TRect thumb = ThumbRect();
+      if (repeat_ == rptPageUp && lastMouse_.Y < thumb.Top) SetTopIndex(top_ - rows);
+      else if (repeat_ == rptPageDown && lastMouse_.Y >= thumb.Bottom) SetTopIndex(top_ + rows);
+      return;
+    }
+    case rptTrack: {
+      bool before = false;
+      if (!tracking_ || !PointerOutside(lastMouse_.X, lastMouse_.Y, before)) return;
+      // Outside the list it scrolls toward the pointer, the focus on the
+      // item that comes into view.
+      SetTopIndex(top_ + (before ? -1 : 1) * (columns_ == 0 ? 1 : rows));
+      int target = before ? top_ : std::min(ShownCount(), top_ + PageSize()) - 1;
+      if (Choosable(target)) SetFocusedIndex(target);
+      return;
+    }
+  }
+}
+
+void TKyCustomListBox::StartRepeat() {
+  if (!repeatTimer_) {
+    repeatTimer_ = std::make_unique<TKyTimer>(nullptr);
+    repeatTimer_->OnTimer = [this](TObject*) {
+      repeatTimer_->SetInterval(kRepeatNext);
+      RepeatStep();
+    };
+  }
+  repeatTimer_->SetEnabled(false);
+  repeatTimer_->SetInterval(kRepeatStart);
+  repeatTimer_->SetEnabled(true);
+}
+
+void TKyCustomListBox::StopRepeat() {
+  repeat_ = rptNone;
+  if (repeatTimer_) repeatTimer_->SetEnabled(false);
+}
+
 void TKyCustomListBox::MouseMove(TShiftState shift, int32_t x, int32_t y) {
   TKyCustomPanel::MouseMove(shift, x, y);
+  lastMouse_ = {x, y};
   if (thumbDrag_) {
     thumbTop_ = TopForThumb(y);
     if (thumbTrack_) SetTopIndex(thumbTop_);
     return;
   }
   if (!tracking_) return;
-  TRect area = ItemArea();
-  int step = columns_ == 0 ? 1 : RowsPerColumn();
-  bool before = columns_ == 0 ? y < area.Top : x < area.Left;
-  bool after = columns_ == 0 ? y >= area.Bottom : x >= area.Right;
-  if (before || after) {
-    // Outside the list it scrolls toward the pointer, the focus on the
-    // item that comes into view.
-    SetTopIndex(top_ + (before ? -step : step));
-    int target = before ? top_ : std::min(ShownCount(), top_ + PageSize()) - 1;
-    if (Choosable(target)) SetFocusedIndex(target);
+  bool before = false;
+  if (PointerOutside(x, y, before)) {
+    if (repeat_ != rptTrack) {
+      repeat_ = rptTrack;
+      RepeatStep();
+      StartRepeat();
+    }
     return;
   }
+  if (repeat_ == rptTrack) StopRepeat();
   int index = ItemAt(x, y);
   if (Choosable(index)) SetFocusedIndex(index);
 }
 
 void TKyCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+  if (button == mbLeft) StopRepeat();
   if (button == mbLeft && thumbDrag_) {
     thumbDrag_ = false;
     if (!thumbTrack_) SetTopIndex(thumbTop_);
   } else if (button == mbLeft && tracking_) {
     tracking_ = false;
     int index = ItemAt(x, y);
+    int before = downFocus_;
+    downFocus_ = -1;
     if (!Choosable(index)) {
-      SetFocusedIndex(downFocus_);
+      SetFocusedIndex(before);
     } else {
       SetFocusedIndex(index);
+      downFocus_ = before;  // where a refused value sends the focus back
+      struct TReset {
+        int& field;
+        ~TReset() { field = -1; }
+      } reset{downFocus_};
       switch (mode_) {
         case lmsNormal:
           Choose(index);
@@ -750,7 +830,6 @@ void TKyCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int32_t x
           break;
       }
     }
-    downFocus_ = -1;
   }
   TKyCustomPanel::MouseUp(button, shift, x, y);
 }
@@ -858,6 +937,7 @@ void TKyCustomListBox::DoEnter() {
 }
 
 void TKyCustomListBox::DoExit() {
+  StopRepeat();
   tracking_ = false;
   thumbDrag_ = false;
   Invalidate();

@@ -23,6 +23,7 @@
 #include "skin/TextBlocks.h"
 
 class TKyCustomListBox;
+class TKyTimer;
 
 KY_ENUM(TKyListModeSelection, uint8_t, lmsNormal, lmsMulti, lmsCheck, lmsExtended)
 KY_ENUM(TKyAlignValues, uint8_t, alvNone, alv1Byte, alv2Byte, alv3Byte, alv4Byte)
@@ -225,6 +226,10 @@ private:
   int StepFrom(int from, int delta) const;
   void PaintItem(TCanvas& canvas, int index, bool selected);
   void PaintScrollBar(TCanvas& canvas);
+  bool PointerOutside(int32_t x, int32_t y, bool& before);
+  void RepeatStep();
+  void StartRepeat();
+  void StopRepeat();
   // Thumb position for a pointer y while it is dragged.
   int TopForThumb(int32_t y);
 
@@ -245,6 +250,8 @@ private:
   int32_t internalTopBottom_ = 0;
   int32_t columns_ = 0;
 
+  // Measured once per paint and after a change of the look.
+  int32_t itemHeight_ = 0;
   std::vector<TKyListBoxItem*> shown_;
   int focused_ = -1;
   int anchor_ = -1;
@@ -255,6 +262,14 @@ private:
   bool thumbDrag_ = false;
   int32_t thumbGrab_ = 0;
   int thumbTop_ = 0;
+  // What a held button repeats: scroll-bar arrows and track, or the
+  // scrolling toward a pointer held outside the items.
+  enum TRepeat : uint8_t { rptNone, rptLineUp, rptLineDown, rptPageUp, rptPageDown, rptTrack };
+  static constexpr uint32_t kRepeatStart = 300;
+  static constexpr uint32_t kRepeatNext = 60;
+  TRepeat repeat_ = rptNone;
+  std::unique_ptr<TKyTimer> repeatTimer_;
+  TPoint lastMouse_{};
   // Set while the list stores a value it composed itself.
   bool composing_ = false;
 };

@@ -5,6 +5,7 @@
 // form, and the privileges list against a package made here.
 #include "support/WindowDriver.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -404,6 +405,24 @@ TEST_F(ListBoxTest, ItemsThatOverflowScroll) {
   PostMouse(list, WM_MOUSEMOVE, thumb.X, bar.Top, MK_LBUTTON);
   PostMouse(list, WM_LBUTTONUP, thumb.X, bar.Top);
   EXPECT_TRUE(PumpUntil([&] { return list->TopIndex() == 0; }));
+  // A press dragged below the items scrolls on its own, the focus following;
+  // released out there it chooses nothing and the focus goes back.
+  Key(VK_HOME);
+  ASSERT_EQ(Text(list->Value()), "Item 0");
+  TPoint press = At(1);
+  int32_t below = list->ClientRect().Bottom + 20;
+  PostMouse(list, WM_LBUTTONDOWN, press.X, press.Y, MK_LBUTTON);
+  PostMouse(list, WM_MOUSEMOVE, press.X, below, MK_LBUTTON);
+  EXPECT_TRUE(PumpUntil([&] { return list->TopIndex() == 40 - rows; })) << list->TopIndex();
+  EXPECT_EQ(list->FocusedIndex(), 39);
+  PostMouse(list, WM_LBUTTONUP, press.X, below);
+  EXPECT_TRUE(PumpUntil([&] { return list->FocusedIndex() == 0; })) << list->FocusedIndex();
+  EXPECT_EQ(Text(list->Value()), "Item 0");
+  // A held arrow button repeats.
+  PostMouse(list, WM_LBUTTONDOWN, bar.Left + 5, bar.Top + 5, MK_LBUTTON);
+  EXPECT_TRUE(PumpUntil([&] { return list->TopIndex() <= 40 - rows - 3; })) << list->TopIndex();
+  PostMouse(list, WM_LBUTTONUP, bar.Left + 5, bar.Top + 5);
+  list->SetTopIndex(0);
   // Columns: no scroll bar, rows flow into the next column.
   list->SetColumns(3);
   EXPECT_FALSE(list->ScrollBarVisible());
@@ -461,6 +480,25 @@ TEST_F(ListBoxTest, SelectionChecksAndFocusArePainted) {
   EXPECT_NE(edge(TSnapshot(&form)), before);
   Focus(other);
   EXPECT_EQ(edge(TSnapshot(&form)), before);
+  // OnDisplayText changes what an item shows: an emptied text leaves the
+  // row bare.
+  auto inks = [&](const TSnapshot& s, int index) {
+    std::set<TKyColor> colours;
+    TRect r = list->ItemRect(index);
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) colours.insert(s.Pixel(10 + x, 10 + y));
+    return colours.size();
+  };
+  EXPECT_GT(inks(TSnapshot(&form), 0), 1u);
+  list->OnDisplayText = [](TObject*, TKyListBoxItem* item, std::string& t) {
+    if (item->Value() == "A") t.clear();
+  };
+  list->Invalidate();
+  Pump();
+  EXPECT_EQ(inks(TSnapshot(&form), 0), 1u);
+  EXPECT_EQ(list->DisplayText(list->Shown(0)), "");
+  EXPECT_EQ(list->DisplayText(list->Shown(1)), "Banana");
+  list->OnDisplayText = nullptr;
   // Check boxes drawn as shapes show each state's fill.
   list->SetModeSelection(lmsCheck);
   list->SetAllowGrayed(true);

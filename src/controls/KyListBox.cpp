@@ -518,8 +518,7 @@ void TKyCustomListBox::UpdateDisplay() {
   else if (int index = IndexOfValue(); index >= 0) SetFocusedIndex(index);
 }
 
-void TKyCustomListBox::Choose(int index) {
-  int before = downFocus_ >= 0 ? downFocus_ : focused_;
+void TKyCustomListBox::Choose(int index, int before) {
   try {
     SetValue(Variant(Shown(index)->Value()));
   } catch (...) {
@@ -699,7 +698,7 @@ void TKyCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int32_t
   if (index >= 0 && !Choosable(index)) return;
   if (mode_ == lmsCheck && index >= 0 && CheckRect(index).Contains({x, y})) {
     Toggle(index);
-    if (alignValues_ == alvNone) Choose(index);
+    if (alignValues_ == alvNone) Choose(index, focused_);
   }
   if (shift.Contains(ssDouble)) return;
   downFocus_ = focused_;
@@ -802,18 +801,13 @@ void TKyCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int32_t x
       SetFocusedIndex(before);
     } else {
       SetFocusedIndex(index);
-      downFocus_ = before;  // where a refused value sends the focus back
-      struct TReset {
-        int& field;
-        ~TReset() { field = -1; }
-      } reset{downFocus_};
       switch (mode_) {
         case lmsNormal:
-          Choose(index);
+          Choose(index, before);
           break;
         case lmsMulti:
           Toggle(index);
-          if (alignValues_ == alvNone) Choose(index);
+          if (alignValues_ == alvNone) Choose(index, before);
           break;
         case lmsExtended:
           if (shift.Contains(ssCtrl)) {
@@ -823,10 +817,10 @@ void TKyCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int32_t x
             SelectRange(shift.Contains(ssShift) ? anchor_ : index, index);
             if (!shift.Contains(ssShift)) anchor_ = index;
           }
-          if (alignValues_ == alvNone) Choose(index);
+          if (alignValues_ == alvNone) Choose(index, before);
           break;
         case lmsCheck:
-          if (alignValues_ == alvNone) Choose(index);
+          if (alignValues_ == alvNone) Choose(index, before);
           break;
       }
     }
@@ -890,6 +884,7 @@ void TKyCustomListBox::KeyDown(uint16_t& key, TShiftState shift) {
   }
   key = 0;
   if (target < 0) return;
+  int previous = focused_;
   bool shiftOnly = shift.Contains(ssShift) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
   if (mode_ == lmsExtended) {
     if (shiftOnly) {
@@ -905,7 +900,7 @@ void TKyCustomListBox::KeyDown(uint16_t& key, TShiftState shift) {
   } else {
     SetFocusedIndex(target);
   }
-  if (mode_ == lmsNormal || (alignValues_ == alvNone && CanModify())) Choose(target);
+  if (mode_ == lmsNormal || (alignValues_ == alvNone && CanModify())) Choose(target, previous);
 }
 
 void TKyCustomListBox::KeyPress(char& key) {
@@ -921,8 +916,9 @@ void TKyCustomListBox::KeyPress(char& key) {
     std::string description = Shown(i)->Description();
     if (description.empty() || AnsiCompareText(description.substr(0, 1), typed) != 0) continue;
     key = 0;
+    int previous = focused_;
     SetFocusedIndex(i);
-    if (mode_ == lmsNormal || (alignValues_ == alvNone && CanModify())) Choose(i);
+    if (mode_ == lmsNormal || (alignValues_ == alvNone && CanModify())) Choose(i, previous);
     return;
   }
 }
@@ -931,7 +927,7 @@ void TKyCustomListBox::DoEnter() {
   TKyCustomPanel::DoEnter();
   if (focused_ < 0 && ShownCount() > 0) {
     int index = mode_ == lmsNormal ? IndexOfValue() : -1;
-    focused_ = index >= 0 ? index : StepFrom(-1, 1);
+    SetFocusedIndex(index >= 0 ? index : StepFrom(-1, 1));
   }
   Invalidate();
 }

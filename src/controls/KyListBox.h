@@ -211,8 +211,9 @@ private:
   void EnsureVisible(int index);
   int IndexOfValue() const;
   // Normal mode and alvNone: the value of a shown item through the value
-  // protocol; a refused value puts the focus back on the item that stands.
-  void Choose(int index);
+  // protocol; a refused value puts the focus back on the item that stands
+  // (or, when none does, on before).
+  void Choose(int index, int before);
   // A user's state change: the new composite value goes through the
   // protocol; a refusal restores the states.
   void ApplyStates(const std::vector<TKyCheckState>& states, int changed);

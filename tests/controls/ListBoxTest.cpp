@@ -660,10 +660,22 @@ TEST_F(ListBoxTest, ThePrivilegesListShowsAndWritesLevels) {
   // The published property names the package in a text form.
   auto* again = new TKyPkgPrivileges(&root);
   again->SetName("PkgRights");
+  again->AddItem(3, "Backup", kPrivilegeFull);
+  again->AddItem(4, "Restore", kPrivilegeLocked);
   privileges->SetPkgPrivileges(again);
   privileges->SetParent(&root);
   root.SetName("FrRights");
   std::string text = FormBinaryToText(WriteComponentBytes(&root));
   EXPECT_NE(text.find("PkgPrivileges = PkgRights"), std::string::npos) << text;
   EXPECT_NE(text.find("ModeSelection = lmsCheck"), std::string::npos) << text;
+  // Read back, the list finds its package and lists the entries it carries.
+  TForm copy(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &copy);
+  auto* read = copy.Find<TKyLBPrivileges>("EdPrivileges");
+  ASSERT_NE(read, nullptr);
+  ASSERT_NE(read->PkgPrivileges(), nullptr);
+  EXPECT_EQ(read->PkgPrivileges()->Name(), "PkgRights");
+  ASSERT_EQ(read->ShownCount(), 2);
+  EXPECT_EQ(read->Shown(0)->Description(), "Backup");
+  EXPECT_EQ(read->Shown(1)->State(), cksGrayed);
 }

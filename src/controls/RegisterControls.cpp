@@ -5,6 +5,7 @@
 #include "controls/KyCheckBox.h"
 #include "controls/KyRadioGroup.h"
 #include "controls/KyButtons.h"
+#include "controls/KyImage.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -14,4 +15,5 @@ void RegisterControlClasses() {
   RegisterCheckClasses();
   RegisterRadioGroupClasses();
   RegisterButtonClasses();
+  RegisterImageClasses();
 }

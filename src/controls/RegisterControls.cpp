@@ -5,6 +5,8 @@
 #include "controls/KyCheckBox.h"
 #include "controls/KyRadioGroup.h"
 #include "controls/KyButtons.h"
+#include "controls/KyProgressBar.h"
+#include "controls/KyMemo.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -14,4 +16,6 @@ void RegisterControlClasses() {
   RegisterCheckClasses();
   RegisterRadioGroupClasses();
   RegisterButtonClasses();
+  RegisterProgressBarClasses();
+  RegisterMemoClasses();
 }

@@ -14,7 +14,13 @@
 template <typename F>
 void TKyMemoBlob::Change(F change) {
   memo_->StartEdit();
-  change(*memo_->Lines());
+  memo_->BeginBlobChange();
+  try {
+    change(*memo_->Lines());
+  } catch (...) {
+    memo_->BlobChanged();
+    throw;
+  }
   memo_->BlobChanged();
 }
 
@@ -131,8 +137,14 @@ void TKyCustomMemo::StartEdit() {
 }
 
 void TKyCustomMemo::BlobChanged() {
+  if (blobChanging_ > 0) --blobChanging_;
   SetModified(true);
   Change();
+}
+
+void TKyCustomMemo::Change() {
+  if (blobChanging_ > 0) return;
+  TCustomMemo::Change();
 }
 
 void TKyCustomMemo::KeyDown(uint16_t& key, TShiftState shift) {
@@ -331,6 +343,12 @@ void TKyCustomMemo::CreateParams(TCreateParams& params) {
   TCustomMemo::CreateParams(params);
   if (alignment_ == taRightJustify) params.Style |= ES_RIGHT;
   if (alignment_ == taCenter) params.Style |= ES_CENTER;
+}
+
+void TKyCustomMemo::CreateHandleDone() {
+  TCustomMemo::CreateHandleDone();
+  // The window was sized before it was ours: it takes our frame now.
+  NonClientFrameChanged(*this);
 }
 
 void TKyCustomMemo::WndProc(TMessage& m) {

@@ -104,7 +104,9 @@ public:
   bool Editing() const { return editing_; }
   // The first change after entry raises OnStartEdit.
   void StartEdit();
-  // A change through the blob: modified, and OnChange.
+  // A change through the blob: the window's own change reports wait
+  // until BlobChanged reports the whole change once (modified, OnChange).
+  void BeginBlobChange() { ++blobChanging_; }
   void BlobChanged();
 
   // Caption, inner label, states, colours and the package text.
@@ -120,10 +122,12 @@ public:
 
 protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateHandleDone() override;
   void WndProc(TMessage& message) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void DoExit() override;
+  void Change() override;
   void Loaded() override;
   void PaintFrame(TCanvas& canvas, const TRect& window);
 
@@ -154,6 +158,7 @@ private:
   bool enabledRequest_ = true;
   bool readOnlyRequest_ = false;
   bool editing_ = false;
+  int blobChanging_ = 0;
   TKyAlignHor alignHor_ = alhLeft;
   TKyAlignVer alignVer_ = alvTop;
   TKyPlacementRef placement_;

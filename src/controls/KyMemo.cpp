@@ -238,7 +238,9 @@ void TKyCustomMemo::UpdateDisplay() {
   ApplyColors();
   ShowPackageText();
   iLabel_->Update();
-  innerLabel_->SetEnabled(EffectiveEnabled() && !TCustomEdit::ReadOnly());
+  // A read-only memo is there to be read (a licence): its caption stays
+  // in the normal look; only a disabled memo greys it.
+  innerLabel_->SetEnabled(EffectiveEnabled());
   if (editLines_ > 0) SetBounds(Left(), Top(), Width(), Height());
   NonClientFrameChanged(*this);
   RedrawNonClientFrame(*this);
@@ -267,7 +269,6 @@ void TKyCustomMemo::SetEnabled(bool value) {
 void TKyCustomMemo::SetReadOnly(bool value) {
   readOnlyRequest_ = value;
   TCustomEdit::SetReadOnly(value || privilege_->Level() < kPrivilegeFull);
-  if (!link_.IsBusy()) innerLabel_->SetEnabled(EffectiveEnabled() && !TCustomEdit::ReadOnly());
 }
 
 void TKyCustomMemo::SetAlignHor(TKyAlignHor value) {
@@ -355,12 +356,23 @@ void TKyCustomMemo::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_NCCALCSIZE:
       KeepNonClientFrame(m, FrameWidths());
+      // The scroll bars sit inside our frame: the window takes their room
+      // from what is left.
+      if (ScrollBars() != ssNone) TCustomMemo::WndProc(m);
       return;
     case WM_NCPAINT:
-    case WM_PRINT:
-      if (PaintNonClientFrame(*this, m, [this](TCanvas& canvas, const TRect& window) { PaintFrame(canvas, window); }))
-        return;
+    case WM_PRINT: {
+      LPARAM flags = m.LParam;
+      bool painted =
+          PaintNonClientFrame(*this, m, [this](TCanvas& canvas, const TRect& window) { PaintFrame(canvas, window); });
+      if (ScrollBars() != ssNone) {
+        // Then the window draws its scroll bars over our fill.
+        m.LParam = flags;
+        break;
+      }
+      if (painted) return;
       break;
+    }
     case WM_PASTE:
     case WM_CUT:
     case WM_CLEAR:

@@ -99,6 +99,16 @@ TEST_F(MemoTest, TheLicenceAndItsCaptionFollowTheActiveLanguage) {
     EXPECT_EQ(shot.Pixel(m->Left(), m->Top() + 20), shadow);
     EXPECT_EQ(shot.Pixel(m->Left() + 1, m->Top() + 20), box);
   }
+  // The vertical scroll bar takes its room inside the frame and shows on
+  // the screen over the frame's fill.
+  Pump();
+  RECT client;
+  GetClientRect(memo->Handle(), &client);
+  EXPECT_LT(client.right, memo->Width() - 4 - 8);
+  HDC dc = GetWindowDC(memo->Handle());
+  TKyColor barPixel = static_cast<TKyColor>(GetPixel(dc, memo->Width() - 4, memo->Height() / 2));
+  ReleaseDC(memo->Handle(), dc);
+  EXPECT_NE(barPixel, ColorToRGB(memo->SetBackGround()->Value()));
   // The window shows the lines too.
   EXPECT_EQ(memo->Text(), kEnglishLicence);
 }

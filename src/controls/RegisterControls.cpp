@@ -6,6 +6,8 @@
 #include "controls/KyRadioGroup.h"
 #include "controls/KyButtons.h"
 #include "controls/KyImage.h"
+#include "controls/KyProgressBar.h"
+#include "controls/KyMemo.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -16,4 +18,6 @@ void RegisterControlClasses() {
   RegisterRadioGroupClasses();
   RegisterButtonClasses();
   RegisterImageClasses();
+  RegisterProgressBarClasses();
+  RegisterMemoClasses();
 }

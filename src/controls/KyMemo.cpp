@@ -230,7 +230,8 @@ void TKyCustomMemo::LookChanged() {
 void TKyCustomMemo::UpdateDisplay() {
   if (captionId_->Resolve()) {
     innerLabel_->SetValue(Variant(captionId_->Caption()));
-    SetHint(captionId_->Hint());
+    // A label without a hint keeps the memo's own.
+    if (std::string hint = captionId_->Hint(); !hint.empty()) SetHint(hint);
   }
   TControl::SetVisible(EffectiveVisible());
   TControl::SetEnabled(EffectiveEnabled());

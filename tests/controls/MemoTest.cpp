@@ -257,3 +257,73 @@ end
   EXPECT_EQ(written.find("Terms of use"), std::string::npos) << written;
   EXPECT_NE(written.find("ValueId.PkgName = 'Idioma'"), std::string::npos) << written;
 }
+
+TEST_F(MemoTest, EveryPublishedPropertyGoesThroughATextForm) {
+  TForm root(nullptr);
+  root.SetName("FrMemo");
+  auto* m = new TKyMemo(&root);
+  m->SetName("EdLicense");
+  m->SetParent(&root);
+  m->SetBounds(8, 16, 300, 120);
+  m->SetHint("Licence");
+  m->SetTabStop(false);
+  m->SetAlignHor(alhRight);
+  m->SetAlignVer(alvBottom);
+  m->ValueId()->SetPkgName("Idioma");
+  m->ValueId()->SetId(0);
+  m->SetRegistryDirectory("Software\\Ky");
+  m->TextBlock()->SetColText()->SetName("scText");
+  m->CaptionId()->SetPkgName("Idioma");
+  m->CaptionId()->SetId(3);
+  m->SetBackGround()->SetName("sbMemo");
+  m->SetBorderStyle(bosNone);
+  m->SetShadow(true);
+  m->SetScrollBars(ssBoth);
+  m->SetWantTabs(true);
+  m->SetWantReturns(false);
+  m->SetAlignment(taRightJustify);
+  m->SetTransparent(true);
+  m->Privilege()->SetId(2);
+  m->SetReadOnly(true);
+  m->SetMaxLength(300);
+  m->SetEnabled(false);
+  m->SetVisible(false);
+  m->SetEditLines(3);
+  std::string text = FormBinaryToText(WriteComponentBytes(&root));
+  EXPECT_EQ(text.find("Lines."), std::string::npos) << text;
+  EXPECT_NE(text.find("EditLines = 3"), std::string::npos) << text;
+
+  TForm copy(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &copy);
+  auto* r = copy.Find<TKyMemo>("EdLicense");
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->Hint(), "Licence");
+  EXPECT_FALSE(r->TabStop());
+  EXPECT_EQ(r->AlignHor(), alhRight);
+  EXPECT_EQ(r->AlignVer(), alvBottom);
+  EXPECT_EQ(r->ValueId()->PkgName(), "Idioma");
+  EXPECT_EQ(r->ValueId()->Id(), 0);
+  EXPECT_EQ(r->RegistryDirectory(), "Software\\Ky");
+  EXPECT_EQ(r->TextBlock()->SetColText()->Name(), "scText");
+  EXPECT_EQ(r->CaptionId()->Id(), 3);
+  EXPECT_EQ(r->SetBackGround()->Name(), "sbMemo");
+  EXPECT_EQ(r->BorderStyle(), bosNone);
+  EXPECT_TRUE(r->Shadow());
+  EXPECT_EQ(r->ScrollBars(), ssBoth);
+  EXPECT_TRUE(r->WantTabs());
+  EXPECT_FALSE(r->WantReturns());
+  EXPECT_EQ(r->Alignment(), taRightJustify);
+  EXPECT_TRUE(r->Transparent());
+  EXPECT_EQ(r->Privilege()->Id(), 2);
+  EXPECT_TRUE(r->ReadOnly());
+  EXPECT_EQ(r->MaxLength(), 300);
+  EXPECT_FALSE(r->Enabled());
+  EXPECT_FALSE(r->Visible());
+  EXPECT_EQ(r->EditLines(), 3);
+  EXPECT_EQ(r->Width(), 300);
+  auto memoPart = [](const std::string& t) {
+    size_t from = t.find("  object EdLicense");
+    return t.substr(from, t.find("\n  end\n", from) - from);
+  };
+  EXPECT_EQ(memoPart(FormBinaryToText(WriteComponentBytes(&copy))), memoPart(text));
+}

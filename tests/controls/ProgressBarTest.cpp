@@ -11,9 +11,12 @@
 
 #include "controls/KyProgressBar.h"
 #include "controls/RegisterControls.h"
+#include "platform/classes/FormStream.h"
+#include "platform/classes/TextForm.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphics.h"
 #include "skin/KyTimers.h"
+#include "skin/Label.h"
 
 using namespace ky_test;
 
@@ -274,4 +277,85 @@ TEST_F(ProgressBarTest, FreeingARunningBarStopsItsFramesAndDoesNotHang) {
   bar->SetPosition(3);
   ASSERT_TRUE(PumpUntil([&] { return own >= 10; }));
   EXPECT_EQ(*frames, atEnd);
+}
+
+TEST_F(ProgressBarTest, EveryPublishedPropertyGoesThroughATextForm) {
+  TForm root(nullptr);
+  root.SetName("FrProgress");
+  auto* p = new TKyProgressBar(&root);
+  p->SetName("PrAll");
+  p->SetParent(&root);
+  p->SetBounds(8, 16, 337, 16);
+  p->SetHint("Files");
+  p->SetHelpContext(9);
+  p->SetTabStop(true);
+  p->SetAlignHor(alhRight);
+  p->SetAlignVer(alvBottom);
+  p->SetTypeBar(tbaSolid);
+  p->SetWidthBlock(7);
+  p->SetSpacingBlock(3);
+  p->SetBevelInner(besSingle);
+  p->SetBevelOuter(besNone);
+  p->SetBorderWidth(2);
+  p->SetMarginLeftRight(4);
+  p->SetMarginTopBottom(1);
+  p->SetShadow(true);
+  p->SetBackGround()->SetName("sb6");
+  p->SetBGProgress()->SetName("sb12");
+  p->ILabel()->SetVisible(true);
+  p->CaptionId()->SetPkgName("Idioma");
+  p->CaptionId()->SetId(40);
+  p->SetTransparent(true);
+  p->SetOrientation(pboLeft);
+  p->SetMin(-10);
+  p->SetMax(500);
+  p->SetPosition(250);
+  p->Privilege()->SetId(3);
+  p->SetLocked(true);
+  p->SetEnabled(false);
+  p->SetVisible(false);
+  std::string text = FormBinaryToText(WriteComponentBytes(&root));
+  for (const char* stored : {"TypeBar = tbaSolid", "Orientation = pboLeft", "Position = 250", "Min = -10",
+                             "SetBGProgress.Name = 'sb12'", "WidthBlock = 7"})
+    EXPECT_NE(text.find(stored), std::string::npos) << stored << "\n" << text;
+
+  TForm copy(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &copy);
+  auto* r = copy.Find<TKyProgressBar>("PrAll");
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->BoundsRect(), (TRect{8, 16, 345, 32}));
+  EXPECT_EQ(r->Hint(), "Files");
+  EXPECT_EQ(r->HelpContext(), 9);
+  EXPECT_TRUE(r->TabStop());
+  EXPECT_EQ(r->AlignHor(), alhRight);
+  EXPECT_EQ(r->AlignVer(), alvBottom);
+  EXPECT_EQ(r->TypeBar(), tbaSolid);
+  EXPECT_EQ(r->WidthBlock(), 7);
+  EXPECT_EQ(r->SpacingBlock(), 3);
+  EXPECT_EQ(r->BevelInner(), besSingle);
+  EXPECT_EQ(r->BevelOuter(), besNone);
+  EXPECT_EQ(r->BorderWidth(), 2);
+  EXPECT_EQ(r->MarginLeftRight(), 4);
+  EXPECT_EQ(r->MarginTopBottom(), 1);
+  EXPECT_TRUE(r->Shadow());
+  EXPECT_EQ(r->SetBackGround()->Name(), "sb6");
+  EXPECT_EQ(r->SetBGProgress()->Name(), "sb12");
+  EXPECT_TRUE(r->ILabel()->Visible());
+  EXPECT_EQ(r->CaptionId()->Id(), 40);
+  EXPECT_TRUE(r->Transparent());
+  EXPECT_EQ(r->Orientation(), pboLeft);
+  EXPECT_EQ(r->Min(), -10);
+  EXPECT_EQ(r->Max(), 500);
+  EXPECT_EQ(r->Position(), 250);
+  EXPECT_EQ(r->Privilege()->Id(), 3);
+  EXPECT_TRUE(r->Locked());
+  EXPECT_FALSE(r->Enabled());
+  EXPECT_FALSE(r->Visible());
+  // Written again, the same text; the inner label is the bar's own.
+  auto barPart = [](const std::string& t) {
+    size_t from = t.find("  object PrAll");
+    return t.substr(from, t.find("\n  end\n", from) - from);
+  };
+  EXPECT_EQ(barPart(FormBinaryToText(WriteComponentBytes(&copy))), barPart(text));
+  EXPECT_EQ(text.find("TKySingleLabel"), std::string::npos) << text;
 }

@@ -104,7 +104,11 @@ void PaintImageAndCaption(TCanvas& canvas, TRect rect, TKyButtonImage& image, TK
       iy = rect.Top + (rect.Height() - ph) / 2;
       break;
   }
-  if (picture) canvas.Draw(ix, iy, picture.get());
+  if (picture) {
+    // The image's bottom-left colour shows the button through it.
+    picture->SetTransparent(image.Transparent());
+    canvas.Draw(ix, iy, picture.get());
+  }
   if (showText) {
     TRect box = horizontal ? TRect{tx, rect.Top, std::max(tx + tw, std::min(rect.Right, tx + tw + 2)), rect.Bottom}
                            : TRect{rect.Left, ty, rect.Right, ty + th};
@@ -819,7 +823,8 @@ void TKyCustomSpeedButton::PaintPart(TCanvas& canvas, const TRect& rect, bool ma
     bool framed = !flat_ || flatHot_ || pressed || IsDesigning();
     TKyBorderStyle border = framed ? shape->BorderStyle() : bosNone;
     TKyBevelShape source{shape->Shape(), shape->Orientation(), shape->Reflection(), nullptr};
-    PaintShapeBevel(canvas, body, border, source, pressed, bg);
+    // A flat button at rest shows what lies below it.
+    PaintShapeBevel(canvas, body, border, source, pressed, framed ? bg : nullptr);
     TKySetColor* box = mouseInside_ && Present(colSelBox_.get()) ? colSelBox_.get() : colBox_.get();
     if (framed && (border == bosSingle || Present(box)))
       PaintShape(canvas, body, spmOutline, 1, box->Value(), pesSolid, kClNone, brsClear, shape->Reflection(),

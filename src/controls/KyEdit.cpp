@@ -610,16 +610,7 @@ void TKyCustomEdit::ApplyColors() {
     if (q.Set) back = q.Set->Value();
   }
   SetColor(back);
-  TKyFontData data = text_->SetFont()->Value();
-  Font()->SetName(data.Name);
-  Font()->SetHeight(data.Height);
-  TFontStyles styles;
-  if (data.Bold) styles.Include(fsBold);
-  if (data.Italic) styles.Include(fsItalic);
-  if (data.Underline) styles.Include(fsUnderline);
-  if (data.StrikeOut) styles.Include(fsStrikeOut);
-  Font()->SetStyle(styles);
-  Font()->SetColor(text_->SetColText()->Value());
+  ApplyTextFont(*Font(), *text_);
 }
 
 void TKyCustomEdit::LookChanged() {

@@ -7,6 +7,9 @@
 #include "controls/KyButtons.h"
 #include "controls/KyListBox.h"
 #include "controls/KyLBPrivileges.h"
+#include "controls/KyImage.h"
+#include "controls/KyProgressBar.h"
+#include "controls/KyMemo.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -18,4 +21,7 @@ void RegisterControlClasses() {
   RegisterButtonClasses();
   RegisterListBoxClasses();
   RegisterLBPrivilegesClasses();
+  RegisterImageClasses();
+  RegisterProgressBarClasses();
+  RegisterMemoClasses();
 }

@@ -87,3 +87,36 @@ public:
 private:
   TPaletteSelection selection_;
 };
+
+// ---- Progress bars ----
+
+// The way a progress bar grows.
+enum class TKyProgressGrowth : uint8_t { Right, Left, Up, Down };
+// Blocks, one solid rectangle, or the moving pattern of an unknown amount.
+enum class TKyProgressKind : uint8_t { Blocks, Solid, Moving };
+
+struct TKyProgressLook {
+  TKyProgressGrowth Growth = TKyProgressGrowth::Right;
+  TKyProgressKind Kind = TKyProgressKind::Blocks;
+  int32_t WidthBlock = 4;    // at least 1
+  int32_t SpacingBlock = 2;  // at least 1
+};
+
+// The filled length of a bar of length pixels: (position - min) / (max -
+// min) of it, within 0..length; nothing when max <= min.
+int32_t ProgressLength(int32_t length, int32_t position, int32_t min, int32_t max);
+// The rectangle of the part from..to (pixels from the start edge) of bar.
+TRect ProgressPart(const TRect& bar, TKyProgressGrowth growth, int32_t from, int32_t to);
+// Draws the filled part of a bar in rect with fill (blocks or one solid
+// rectangle; the moving kind draws nothing here). The trough is the
+// caller's.
+void PaintProgress(TCanvas& canvas, const TRect& rect, TKySetBackGround& fill, const TKyProgressLook& look,
+                   int32_t position, int32_t min, int32_t max);
+// One frame of the moving pattern: the trough (when given) over rect, then
+// a run of blocks at offset pixels from the start edge, entering and
+// leaving at the ends; offset then advances by one step and wraps.
+void PaintProgressFrame(TCanvas& canvas, const TRect& rect, TKySetBackGround* trough, TKySetBackGround& fill,
+                        const TKyProgressLook& look, int32_t& offset);
+// Length of the moving run and the pixels it moves per frame.
+inline constexpr int32_t kProgressRunBlocks = 5;
+inline constexpr int32_t kProgressStep = 2;

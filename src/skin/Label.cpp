@@ -300,6 +300,7 @@ void TKyBasicLabel::Paint() {
   // The image beside the text.
   if (image_->Visible()) {
     if (std::unique_ptr<TGraphic> picture = image_->Image()->Graphic()) {
+      picture->SetTransparent(image_->Transparent());
       int32_t pw = picture->Width(), ph = picture->Height(), gap = image_->Spacing();
       int32_t x = textRect.Left + marginLeftRight_, y = textRect.Top + (textRect.Height() - ph) / 2;
       switch (image_->Layout()) {

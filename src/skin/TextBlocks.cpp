@@ -1,5 +1,7 @@
 #include "skin/TextBlocks.h"
 
+#include "platform/graphics/Graphics.h"
+
 namespace {
 
 // The library default each colour and background role ends in.
@@ -59,6 +61,21 @@ void TKyBasicText::CopyFrom(const TKyBlock& source) {
 }
 
 // ---- Memo ----
+
+void ApplyTextFont(TFont& font, TKyBasicText& text) {
+  TKyFontData data = text.SetFont()->Value();
+  TFontStyles styles;
+  if (data.Bold) styles.Include(fsBold);
+  if (data.Italic) styles.Include(fsItalic);
+  if (data.Underline) styles.Include(fsUnderline);
+  if (data.StrikeOut) styles.Include(fsStrikeOut);
+  if (font.Name() != data.Name || font.Height() != data.Height || font.Style() != styles) {
+    font.SetName(data.Name);
+    font.SetHeight(data.Height);
+    font.SetStyle(styles);
+  }
+  font.SetColor(text.SetColText()->Value());
+}
 
 TKyMemoText::TKyMemoText(TPersistent* owner) : TKyBasicText(owner) { SetWordWrap(true); }
 

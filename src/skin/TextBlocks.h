@@ -12,6 +12,8 @@
 #include "skin/Blocks.h"
 #include "skin/TextDraw.h"
 
+class TFont;
+
 // Where a box caption sits on the box frame.
 KY_ENUM(TKyTextBoxLayout, uint8_t, tblTopLeft, tblTopCenter, tblTopRight, tblBottomLeft, tblBottomCenter,
         tblBottomRight, tblLeftTop, tblLeftCenter, tblLeftBottom, tblRightTop, tblRightCenter, tblRightBottom)
@@ -101,6 +103,11 @@ private:
 };
 
 // The text of a memo: wraps by default.
+// A platform window's font takes a text block's font set (only when name,
+// style or size differ, so that the window keeps its font object) and its
+// text colour.
+void ApplyTextFont(TFont& font, TKyBasicText& text);
+
 class TKyMemoText : public TKyBasicText {
   KY_CLASS(TKyMemoText, TKyBasicText)
 public:

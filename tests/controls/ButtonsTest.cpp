@@ -656,3 +656,22 @@ TEST_F(ButtonsTest, EveryPublishedPropertyOfABitButtonStreamsThroughATextForm) {
   ReadComponentBytes(FormTextToBinary(written), &again);
   EXPECT_EQ(ObjectBlock(FormBinaryToText(WriteComponentBytes(&again)), "BtOk"), ObjectBlock(written, "BtOk"));
 }
+
+// A flat button at rest lets its parent show; under the mouse it shows its
+// frame and background.
+TEST_F(ButtonsTest, AFlatButtonAtRestShowsItsParent) {
+  TKySpeedButton* b = AddButton(20);
+  b->SetFlat(true);
+  form.Show();
+  ASSERT_TRUE(PumpUntil([&] { return form.HandleAllocated() && form.Visible(); }));
+  Pump();
+  {
+    TSnapshot shot(&form);
+    EXPECT_EQ(shot.Pixel(20 + 40, 10 + 15), kClWhite);
+  }
+  PostMouse(b, WM_MOUSEMOVE, 40, 15);
+  ASSERT_TRUE(PumpUntil([&] { return b->FlatHot(); }));
+  Pump();
+  TSnapshot shot(&form);
+  EXPECT_NE(shot.Pixel(20 + 40, 10 + 15), kClWhite);
+}

@@ -420,3 +420,100 @@ TEST_F(ImageFill, PaintingLeavesNoGdiObjects) {
 }
 
 }  // namespace
+
+// ---- Progress bars ----
+
+TEST(Progress, FilledLengthIsTheShareOfTheRange) {
+  struct TCase {
+    int32_t Length, Position, Min, Max, Filled;
+  };
+  const TCase cases[] = {
+      {100, 0, 0, 100, 0},    {100, 50, 0, 100, 50},  {100, 100, 0, 100, 100}, {100, 150, 0, 100, 100},
+      {100, -5, 0, 100, 0},   {196, 100, 50, 150, 98}, {100, 5, 10, 10, 0},     {100, 5, 10, 0, 0},
+      {0, 50, 0, 100, 0},     {337, 1, 0, 2000000000, 0}, {337, 1000000000, -2000000000, 2000000000, 252},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(ProgressLength(c.Length, c.Position, c.Min, c.Max), c.Filled)
+        << c.Length << " " << c.Position << " " << c.Min << ".." << c.Max;
+}
+
+TEST(Progress, TheMovingRunAdvancesErasesBehindItselfAndWraps) {
+  TKyDefaultSetBackGround fill("sbRun", kClAqua), trough("sbTrough", kClNavy);
+  TKyProgressLook look;
+  look.Kind = TKyProgressKind::Moving;
+  look.WidthBlock = 3;
+  look.SpacingBlock = 1;
+  const int32_t length = 60, run = kProgressRunBlocks * 4;
+  for (TKyProgressGrowth growth : {TKyProgressGrowth::Right, TKyProgressGrowth::Left}) {
+    auto b = WhiteBitmap(length, 6);
+    TRect bar(0, 0, length, 6);
+    // The filled columns, counted from the growth's start edge.
+    auto filled = [&] {
+      std::set<int> on;
+      for (int i = 0; i < length; ++i) {
+        int x = growth == TKyProgressGrowth::Right ? i : length - 1 - i;
+        if (PixelOf(*b, x, 3) == kClAqua) on.insert(i);
+        else EXPECT_EQ(Hex(PixelOf(*b, x, 3)), Hex(kClNavy)) << i;
+      }
+      return on;
+    };
+    look.Growth = growth;
+    int32_t offset = 10;
+    PaintProgressFrame(*b->Canvas(), bar, &trough, fill, look, offset);
+    EXPECT_EQ(offset, 10 + kProgressStep);
+    std::set<int> first = filled();
+    // Five blocks of three from 10 on.
+    EXPECT_EQ(first.size(), 15u);
+    EXPECT_EQ(*first.begin(), 10);
+    EXPECT_EQ(*first.rbegin(), 10 + run - 2);
+    PaintProgressFrame(*b->Canvas(), bar, &trough, fill, look, offset);
+    std::set<int> second = filled();
+    EXPECT_EQ(*second.begin(), 10 + kProgressStep);
+    EXPECT_EQ(second.size(), 15u);
+    // At the far end the run leaves cut, then starts again before the start
+    // edge and enters.
+    offset = length - 2;
+    PaintProgressFrame(*b->Canvas(), bar, &trough, fill, look, offset);
+    EXPECT_EQ(filled(), (std::set<int>{length - 2, length - 1}));
+    EXPECT_EQ(offset, -run);
+    for (int32_t step = 0; step * kProgressStep < run - 3; ++step)
+      PaintProgressFrame(*b->Canvas(), bar, &trough, fill, look, offset);
+    std::set<int> entering = filled();
+    ASSERT_FALSE(entering.empty());
+    EXPECT_EQ(*entering.begin(), 0);
+    EXPECT_LT(entering.size(), 15u);
+  }
+}
+
+TEST(Progress, BlocksAndSolidBarsFromEachEdge) {
+  TKyDefaultSetBackGround fill("sbFill", kClAqua);
+  for (TKyProgressGrowth growth :
+       {TKyProgressGrowth::Right, TKyProgressGrowth::Left, TKyProgressGrowth::Up, TKyProgressGrowth::Down}) {
+    bool vertical = growth == TKyProgressGrowth::Up || growth == TKyProgressGrowth::Down;
+    TRect bar = vertical ? TRect(2, 2, 8, 42) : TRect(2, 2, 42, 8);
+    for (TKyProgressKind kind : {TKyProgressKind::Blocks, TKyProgressKind::Solid, TKyProgressKind::Moving}) {
+      auto b = WhiteBitmap(44, 44);
+      TKyProgressLook look{growth, kind, 4, 2};
+      PaintProgress(*b->Canvas(), bar, fill, look, 25, 0, 100);
+      // Pixel i of the bar from the start edge, across its middle.
+      auto at = [&](int i) {
+        TRect part = ProgressPart(bar, growth, i, i + 1);
+        return PixelOf(*b, vertical ? 5 : part.Left, vertical ? part.Top : 5);
+      };
+      SCOPED_TRACE(testing::Message() << int(growth) << " kind " << int(kind));
+      if (kind == TKyProgressKind::Moving) {
+        // The pattern is the timer's: a plain paint leaves the trough.
+        EXPECT_EQ(PixelsNot(*b, kClWhite).Count(), 0);
+        continue;
+      }
+      // 25 of 100 over 40 pixels: 10 filled; blocks at 0, 6 (to 9, whole).
+      EXPECT_EQ(Hex(at(0)), Hex(kClAqua));
+      EXPECT_EQ(Hex(at(4)), Hex(kind == TKyProgressKind::Solid ? kClAqua : kClWhite));
+      EXPECT_EQ(Hex(at(9)), Hex(kClAqua));
+      EXPECT_EQ(Hex(at(12)), Hex(kClWhite));
+      EXPECT_EQ(Hex(at(39)), Hex(kClWhite));
+      // Nothing outside the bar.
+      EXPECT_EQ(Hex(PixelOf(*b, 1, 1)), Hex(kClWhite));
+    }
+  }
+}

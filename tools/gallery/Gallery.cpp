@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
@@ -44,6 +45,11 @@ int main(int argc, char** argv) {
       if (FileExists(system)) config->PkgLanguage()->SystemStrings().LoadFromFile(system);
       if (FileExists(display)) config->PkgDisplay()->LoadFromFile(display);
     }
+    // A memo's lines are never part of its form: the program hands them in.
+    if (auto* notes = form->Find<TKyMemo>("EdNotes"))
+      notes->Lines()->SetText(
+          "Blocks above, a solid bar below it, and a bar that grows upwards on the left.\r\n"
+          "This memo is read-only.\r\nLine four\r\nLine five\r\nLine six\r\nLine seven\r\nLine eight");
     if (mode == "shot") {
       if (argc == 4)
         if (auto* pages = form->Find<TKyPageControl>("PageControl")) pages->SetValue(Variant(std::atoi(argv[3])));

@@ -29,6 +29,12 @@
 #ifndef WM_PASTE
 #define WM_PASTE 0x0302
 #endif
+#ifndef WM_CLEAR
+#define WM_CLEAR 0x0303
+#endif
+#ifndef WM_UNDO
+#define WM_UNDO 0x0304
+#endif
 
 // WM_NCCALCSIZE: the window keeps frame.Left .. frame.Bottom pixels on each
 // side outside its client area.

@@ -12,6 +12,14 @@
 #include "platform/classes/StringList.h"
 #include "platform/windows/Forms.h"
 
+// Text alignment styles of the EDIT window.
+#ifndef ES_CENTER
+#define ES_CENTER 0x0001
+#endif
+#ifndef ES_RIGHT
+#define ES_RIGHT 0x0002
+#endif
+
 KY_ENUM(TEditCharCase, uint8_t, ecNormal, ecUpperCase, ecLowerCase)
 KY_ENUM(TScrollStyle, uint8_t, ssNone, ssHorizontal, ssVertical, ssBoth)
 

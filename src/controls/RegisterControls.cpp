@@ -8,6 +8,7 @@
 #include "controls/KyImage.h"
 #include "controls/KyProgressBar.h"
 #include "controls/KyMemo.h"
+#include "controls/KyVeMessage.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -20,4 +21,5 @@ void RegisterControlClasses() {
   RegisterImageClasses();
   RegisterProgressBarClasses();
   RegisterMemoClasses();
+  RegisterMessageClasses();
 }

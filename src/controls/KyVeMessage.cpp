@@ -167,9 +167,16 @@ void TFrMessage::WndProc(TMessage& message) {
   TForm::WndProc(message);
 }
 
-void TFrMessage::Paint() {
-  TForm::Paint();
-  TCanvas* canvas = Canvas();
+void TFrMessage::PaintWindow(HDC dc) {
+  TForm::PaintWindow(dc);
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  PaintContents(canvas);
+  canvas.SetHandle(nullptr);
+}
+
+void TFrMessage::PaintContents(TCanvas& target) {
+  TCanvas* canvas = &target;
   if (HasIcon()) {
     std::unique_ptr<TGraphic> picture;
     try {
@@ -230,7 +237,9 @@ TKyButtonKind ShowMessageDialog(int type, const std::string& text, const TKyButt
 // ---- Registration ----
 
 void RegisterMessageClasses() {
-  RegisterClasses({&TFrMessage::StaticClass(), &TFrMessageHlp::StaticClass()});
+  // The dialog's form names its timer: a program may not register the
+  // platform's components itself.
+  RegisterClasses({&TFrMessage::StaticClass(), &TFrMessageHlp::StaticClass(), &TTimer::StaticClass()});
   SetExceptionDisplay([](const std::string& message) {
     ShowMessageDialog(kMsgError, message, {bkiOK}, bkiOK);
   });

@@ -62,7 +62,9 @@ public:
 
 protected:
   void Loaded() override;
-  void Paint() override;
+  // The form paints its own text and icon (no OnPaint needed).
+  void PaintWindow(HDC dc) override;
+  void PaintContents(TCanvas& canvas);
   void DoShow() override;
   void DoHide() override;
 

@@ -53,9 +53,16 @@ void TFrMessageHlp::Prepare(const std::string& text, const std::string& imagePac
   Invalidate();
 }
 
-void TFrMessageHlp::Paint() {
-  TForm::Paint();
-  TCanvas* canvas = Canvas();
+void TFrMessageHlp::PaintWindow(HDC dc) {
+  TForm::PaintWindow(dc);
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  PaintContents(canvas);
+  canvas.SetHandle(nullptr);
+}
+
+void TFrMessageHlp::PaintContents(TCanvas& target) {
+  TCanvas* canvas = &target;
   if (HasImage()) {
     std::unique_ptr<TGraphic> picture;
     try {

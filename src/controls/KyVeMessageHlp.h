@@ -24,7 +24,9 @@ public:
   bool HasImage() const;
 
 protected:
-  void Paint() override;
+  // The form paints its own text and icon (no OnPaint needed).
+  void PaintWindow(HDC dc) override;
+  void PaintContents(TCanvas& canvas);
   void KeyDown(uint16_t& key, TShiftState shift) override;
   void DoClose(TCloseAction& action) override;
 

@@ -101,6 +101,8 @@ TEST_F(MessageDialogTest, NineButtonsShowEightInARowAsWideAsTheDialog) {
   TKyButtonKinds nine = {bkiOK,    bkiCancel, bkiYes,    bkiNo,   bkiClose,
                          bkiAbort, bkiRetry,  bkiIgnore, bkiAll};
   auto dialog = Make(nine, "Short");
+  ASSERT_NE(dialog->Timer(), nullptr) << "read from its text form";
+  EXPECT_TRUE(dialog->KeyPreview());
   ASSERT_EQ(dialog->ButtonCount(), 8);
   EXPECT_EQ(dialog->ButtonKind(7), bkiIgnore);
   const int row = 8 * 79 - 4;
@@ -136,6 +138,24 @@ TEST_F(MessageDialogTest, TextWrapsAtHalfTheScreenLessSixty) {
   // The text is completed with a full stop, like every message.
   EXPECT_EQ(single->MessageText(), "palabra.");
   EXPECT_EQ(Make({bkiOK}, "\xBFSeguro?")->MessageText(), "\xBFSeguro?");
+}
+
+TEST_F(MessageDialogTest, TheTextIsPaintedInItsArea) {
+  TTstLibrary library;
+  auto dialog = Make({bkiOK}, "Mensaje bastante visible");
+  dialog->Show();
+  Pump();
+  TSnapshot shot(dialog.get());
+  const TRect& area = dialog->TextArea();
+  TKyColor back = shot.Pixel(area.Right - 2, area.Bottom - 2);
+  int inked = 0, inkedOutside = 0;
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    for (int x = area.Left; x < area.Right; ++x) inked += shot.Pixel(x, y) != back;
+    for (int x = area.Left - 4; x < area.Left - 1; ++x) inkedOutside += shot.Pixel(x, y) != back;
+  }
+  EXPECT_GT(inked, 50);
+  EXPECT_EQ(inkedOutside, 0) << "no icon without System images";
+  dialog->Hide();
 }
 
 TEST_F(MessageDialogTest, ClicksKeysAndClosingGiveTheButtonsKind) {

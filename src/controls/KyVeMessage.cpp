@@ -103,6 +103,9 @@ void TFrMessage::Prepare(int type, const std::string& text, const TKyButtonKinds
     button->SetCaption(label.Caption);
     button->SetHint(label.Hint);
     button->SetModalResult(static_cast<TModalResult>(i + 1));
+    // The grid mark would hide the short captions: frames instead.
+    button->SetFocusStyle(fcsDouble);
+    button->SetDefaultStyle(fcsInLine);
     if (kinds_[i] == bkiCancel) {
       button->SetCancel(true);
       closeResult_ = static_cast<TModalResult>(i + 1);

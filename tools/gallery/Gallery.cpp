@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (mode == "message") {
       form->Show();
       TKyButtonKind answer = ShowMessageDialog(
-          kMsgConfirmation, "The product is already installed. Do you want to install it again", {bkiYes, bkiNo, bkiCancel},
+          kMsgConfirmation, "The product is already installed. Do you want to install it again?", {bkiYes, bkiNo, bkiCancel},
           bkiYes);
       std::printf("%s\n", ButtonKindText(answer).Hint.c_str());
       return 0;

@@ -102,6 +102,9 @@ void TFrMessage::Prepare(int type, const std::string& text, const TKyButtonKinds
     TKyButtonKindText label = ButtonKindText(kinds_[i]);
     button->SetCaption(label.Caption);
     button->SetHint(label.Hint);
+    // The button's own rules from the start (a hint repeating the caption
+    // goes), not only after the next change of look.
+    button->ReloadLook();
     button->SetModalResult(static_cast<TModalResult>(i + 1));
     // The grid mark would hide the short captions: frames instead.
     button->SetFocusStyle(fcsDouble);

@@ -71,7 +71,10 @@ TEST_F(MessageDialogTest, EveryButtonKindTakesItsSystemCaptionAndHint) {
     auto dialog = Make({c.kind});
     ASSERT_EQ(dialog->ButtonCount(), 1);
     EXPECT_EQ(dialog->Button(0)->Caption(), c.caption);
-    EXPECT_EQ(dialog->Button(0)->Hint(), c.hint);
+    // A hint that only repeats the caption is not shown.
+    std::string caption = c.caption;
+    std::erase(caption, '&');
+    EXPECT_EQ(dialog->Button(0)->Hint(), caption == c.hint ? "" : c.hint);
   }
   // The packages hold their texts in the Windows code page.
   const char* types[] = {"Precauci\xF3n", "Error", "Informaci\xF3n", "Confirmaci\xF3n"};

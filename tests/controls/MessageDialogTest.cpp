@@ -202,6 +202,40 @@ TEST_F(MessageDialogTest, ClicksKeysAndClosingGiveTheButtonsKind) {
             bkiNo);
 }
 
+TEST_F(MessageDialogTest, TheTimerBringsTheDialogBackToTheFront) {
+  TTstLibrary library;
+  auto dialog = Make({bkiOK}, "Aqui", bkiOK);
+  // Made while the dialog runs, so that it is not disabled.
+  std::unique_ptr<TForm> other;
+  bool otherWasActive = false, back = false;
+  int ticks = 0;
+  TTimer watch(nullptr);
+  watch.SetInterval(20);
+  watch.OnTimer = [&](TObject*) {
+    if (!dialog->Visible() || back) return;
+    if (++ticks > 250) {  // never came back: end the dialog so that the test fails
+      PostKey(dialog->Button(0), VK_ESCAPE);
+      dialog->SetModalResult(mrAbort);
+      return;
+    }
+    if (!other && dialog->Active()) {
+      other.reset(new TForm(nullptr));
+      other->SetFormClientWidth(120);
+      other->SetFormClientHeight(40);
+      other->Show();
+      other->SetFocus();
+    } else if (other && other->Active()) {
+      otherWasActive = true;
+    } else if (otherWasActive && dialog->Active()) {
+      back = true;
+      PostKey(dialog->Button(0), VK_RETURN);
+    }
+  };
+  EXPECT_EQ(dialog->Execute(), bkiOK);
+  EXPECT_TRUE(otherWasActive);
+  EXPECT_TRUE(back);
+}
+
 TEST_F(MessageDialogTest, HelpTextOfAMissingMessageSaysSoAndEscapeClosesIt) {
   TTstLibrary library;
   TFrMessageHlp* window = ShowHelpText("Ayudas", 4711);

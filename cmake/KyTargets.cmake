@@ -37,11 +37,15 @@ endfunction()
 # With DATA_DIR, a form's "{@NAME}" binary values take the bytes of files
 # in that folder (packages the build compiles); DEPENDS names what makes
 # them (files or targets).
+#
+# With INTERFACE (a library's own forms), the resource object goes to every
+# program that links target instead: an archive member without symbols
+# would never reach the link.
 function(ky_form_resources target)
   if(KY_NATIVE)
     return()
   endif()
-  cmake_parse_arguments(A "" "DATA_DIR" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "INTERFACE" "DATA_DIR" "DEPENDS" ${ARGN})
   set(dir "${CMAKE_CURRENT_BINARY_DIR}/${target}_forms")
   set(rc "${dir}/forms.rc")
   set(res "${dir}/forms.res.obj")
@@ -66,6 +70,12 @@ function(ky_form_resources target)
     DEPENDS "${rc}" ${bins}
     COMMENT "Linking the forms of ${target}"
     VERBATIM)
+  if(A_INTERFACE)
+    add_custom_target(${target}_forms DEPENDS "${res}")
+    add_dependencies(${target} ${target}_forms)
+    target_link_libraries(${target} INTERFACE "${res}")
+    return()
+  endif()
   set_source_files_properties("${res}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
   target_sources(${target} PRIVATE "${res}")
 endfunction()

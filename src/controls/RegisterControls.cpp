@@ -10,6 +10,7 @@
 #include "controls/KyImage.h"
 #include "controls/KyProgressBar.h"
 #include "controls/KyMemo.h"
+#include "controls/KyVeMessage.h"
 #include "skin/RegisterSkin.h"
 
 void RegisterControlClasses() {
@@ -24,4 +25,5 @@ void RegisterControlClasses() {
   RegisterImageClasses();
   RegisterProgressBarClasses();
   RegisterMemoClasses();
+  RegisterMessageClasses();
 }

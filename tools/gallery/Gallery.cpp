@@ -5,12 +5,14 @@
 //   gallery              shows the form until it is closed
 //   gallery shot FILE [PAGE]   paints the form's client area into a BMP
 //                              file, with the page control on PAGE
+//   gallery message            asks a three-button question over the form
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
+#include "controls/KyVeMessage.h"
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "platform/graphics/Bitmap.h"
@@ -27,8 +29,8 @@ public:
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
-  if (!mode.empty() && !(mode == "shot" && (argc == 3 || argc == 4))) {
-    std::fprintf(stderr, "usage: gallery [shot FILE.bmp [PAGE]]\n");
+  if (!mode.empty() && !(mode == "shot" && (argc == 3 || argc == 4)) && !(mode == "message" && argc == 2)) {
+    std::fprintf(stderr, "usage: gallery [shot FILE.bmp [PAGE] | message]\n");
     return 2;
   }
   try {
@@ -66,6 +68,14 @@ int main(int argc, char** argv) {
       form->PaintTo(picture.Canvas()->Handle(), 0, 0);
       picture.SaveToFile(argv[2]);
       std::printf("%s\n", argv[2]);
+      return 0;
+    }
+    if (mode == "message") {
+      form->Show();
+      TKyButtonKind answer = ShowMessageDialog(
+          kMsgConfirmation, "The product is already installed. Do you want to install it again?", {bkiYes, bkiNo, bkiCancel},
+          bkiYes);
+      std::printf("%s\n", ButtonKindText(answer).Hint.c_str());
       return 0;
     }
     app.Run();

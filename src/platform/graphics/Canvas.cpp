@@ -2,7 +2,11 @@
 
 
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/TextFlags.h"
 #include "platform/os/WinApi.h"
+
+static_assert(kDtLeft == DT_LEFT && kDtWordBreak == DT_WORDBREAK && kDtSingleLine == DT_SINGLELINE &&
+              kDtCalcRect == DT_CALCRECT && kDtNoPrefix == DT_NOPREFIX);
 
 static_assert(sizeof(TPoint) == sizeof(POINT) && sizeof(TRect) == sizeof(RECT) && sizeof(TSize) == sizeof(SIZE));
 

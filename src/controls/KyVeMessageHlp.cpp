@@ -1,0 +1,109 @@
+#include "controls/KyVeMessageHlp.h"
+
+#include <algorithm>
+
+#include "packages/CApplication.h"
+#include "packages/CForm.h"
+#include "packages/MessageService.h"
+#include "packages/PkgImages.h"
+#include "platform/base/Exception.h"
+#include "platform/graphics/TextFlags.h"
+#include "platform/windows/Application.h"
+
+namespace {
+// The "System" image a help window shows when it is given none.
+constexpr int kDefaultHelpImage = 4;
+constexpr int kImageWidth = 48;
+}  // namespace
+
+TFrMessageHlp::TFrMessageHlp(TComponent* owner) : TForm(owner) {}
+
+TFrMessageHlp::~TFrMessageHlp() = default;
+
+bool TFrMessageHlp::HasImage() const { return image_ && image_->Resolve() != nullptr; }
+
+void TFrMessageHlp::Prepare(const std::string& text, const std::string& imagePackage, int imageId) {
+  cform_ = Find<TKyCForm>("KyCForm1");
+  text_ = text;
+  if (imageId < 0)
+    image_ = std::make_unique<TKyMemoryImage>(nullptr, kSystemPkg, kDefaultHelpImage);
+  else
+    image_ = std::make_unique<TKyMemoryImage>(nullptr, imagePackage, imageId);
+  if (TKyCApplication* app = FirstApplication()) {
+    TKyCfgMessages* cfg = app->CfgMessages();
+    if (cform_ && !cfg->SetBackGround()->Name().empty()) cform_->SetBackGround()->Assign(cfg->SetBackGround());
+    Font()->SetData(cfg->SetFont()->Value());
+    Font()->SetColor(cfg->SetColText()->Value());
+  }
+  // As wide as the text needs, up to three quarters of the screen; as tall
+  // as it needs up to the work area, where it is cut.
+  int screenWidth = Screen ? Screen->Width() : 1024;
+  int screenHeight = Screen ? Screen->WorkArea().Height() : 768;
+  int textLeft = 4 + kImageWidth + 8;
+  int limit = screenWidth * 3 / 4 - textLeft - 8;
+  TCanvas* canvas = Canvas();
+  canvas->Font()->Assign(Font());
+  TRect measure{0, 0, std::max(limit, 50), 0};
+  canvas->TextRect(measure, text_, kDtCalcRect | kDtWordBreak | kDtNoPrefix);
+  int width = std::max(260, textLeft + measure.Width() + 8);
+  int height = std::clamp<int>(measure.Height() + 8, 87, std::max(87, screenHeight - 60));
+  SetFormClientWidth(width);
+  SetFormClientHeight(height);
+  textRect_ = TRect{textLeft, 4, width - 8, height - 4};
+  Invalidate();
+}
+
+void TFrMessageHlp::PaintWindow(HDC dc) {
+  TForm::PaintWindow(dc);
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  PaintContents(canvas);
+  canvas.SetHandle(nullptr);
+}
+
+void TFrMessageHlp::PaintContents(TCanvas& target) {
+  TCanvas* canvas = &target;
+  if (HasImage()) {
+    std::unique_ptr<TGraphic> picture;
+    try {
+      picture = image_->Graphic();
+    } catch (const Exception&) {
+      // A damaged picture: the text still shows.
+    }
+    if (picture && !picture->Empty()) {
+      int bottom = ClientHeight() - 4;
+      int w = std::min<int>(picture->Width(), kImageWidth);
+      int h = std::min<int>(picture->Height(), bottom - 4);
+      canvas->StretchDraw(TRect{4, 4, 4 + w, 4 + h}, picture.get());
+    }
+  }
+  canvas->Font()->Assign(Font());
+  canvas->Brush()->SetStyle(bsClear);
+  TRect r = textRect_;
+  canvas->TextRect(r, text_, kDtWordBreak | kDtNoPrefix | kDtLeft);
+}
+
+void TFrMessageHlp::KeyDown(uint16_t& key, TShiftState shift) {
+  if (key == VK_ESCAPE) {
+    key = 0;
+    Close();
+    return;
+  }
+  TForm::KeyDown(key, shift);
+}
+
+void TFrMessageHlp::DoClose(TCloseAction& action) {
+  TForm::DoClose(action);
+  if (action == caHide) action = caFree;
+}
+
+TFrMessageHlp* ShowHelpWindow(const std::string& text, const std::string& imagePackage, int imageId) {
+  TFrMessageHlp* window = CreateForm<TFrMessageHlp>(Application);
+  window->Prepare(text, imagePackage, imageId);
+  window->Show();
+  return window;
+}
+
+TFrMessageHlp* ShowHelpText(const std::string& package, int id) {
+  return ShowHelpWindow(MessageText(package, id), kSystemPkg, -1);
+}

@@ -1,0 +1,334 @@
+// The message dialog and the help window on real windows: button captions
+// from the "System" package and without it, the dialog's layout, results
+// by posted clicks, keys and closing, the help text of a missing message,
+// and unhandled errors reaching the dialog while another form is modal.
+#include "support/WindowDriver.h"
+
+#include "ControlsTestSupport.h"
+#include "controls/KyVeMessage.h"
+#include "controls/KyVeMessageHlp.h"
+#include "controls/RegisterControls.h"
+#include "platform/windows/Application.h"
+#include "platform/windows/Timers.h"
+
+using namespace ky_test;
+
+namespace {
+
+class MessageDialogTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    App();
+    RegisterControlClasses();
+  }
+  std::unique_ptr<TFrMessage> Make(const TKyButtonKinds& kinds, const std::string& text = "Short",
+                                   TKyButtonKind defaultKind = bkiNone, int type = kMsgConfirmation) {
+    std::unique_ptr<TFrMessage> dialog(CreateForm<TFrMessage>(nullptr));
+    dialog->Prepare(type, text, kinds, defaultKind, 0, "");
+    return dialog;
+  }
+  // Runs the dialog modally; act runs once it is shown, from its own loop.
+  TKyButtonKind Run(TFrMessage& dialog, const std::function<void(TFrMessage&)>& act) {
+    dialog.OnShow = [&](TObject*) { act(dialog); };
+    return dialog.Execute();
+  }
+};
+
+// The open message dialog, if any.
+TFrMessage* OpenDialog() {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* d = dynamic_cast<TFrMessage*>(Screen->Forms(i)); d && d->Visible()) return d;
+  return nullptr;
+}
+
+struct TKindCase {
+  TKyButtonKind kind;
+  const char* caption;
+  const char* hint;
+  const char* fallback;
+};
+const TKindCase kKinds[] = {
+    {bkiNone, "Ninguno", "Ninguno", "None"},
+    {bkiOK, "Aceptar", "Aceptar", "Ok"},
+    {bkiCancel, "Cancelar", "Cancelar", "Cancel"},
+    {bkiHelp, "Ay&uda", "Ayuda", "Help"},
+    {bkiYes, "&Si", "Si", "Yes"},
+    {bkiNo, "&No", "No", "No"},
+    {bkiClose, "&Cerrar", "Cerrar", "Close"},
+    {bkiAbort, "A&bortar", "Abortar", "Abort"},
+    {bkiRetry, "&Reintentar", "Reintentar", "Retry"},
+    {bkiIgnore, "&Ignorar", "Ignorar", "Ignore"},
+    {bkiAll, "&Todo", "Todo", "All"},
+    {bkiCommit, "&Act.Cambios", "Actualizar cambios", "Commit"},
+    {bkiRollBack, "&Can.Cambios", "Cancelar Cambios", "RollBack"},
+    {bkiDetail, "Detalle", "Detalle", "Detail"},
+};
+
+TEST_F(MessageDialogTest, EveryButtonKindTakesItsSystemCaptionAndHint) {
+  TTstLibrary library;
+  for (const TKindCase& c : kKinds) {
+    SCOPED_TRACE(c.fallback);
+    auto dialog = Make({c.kind});
+    ASSERT_EQ(dialog->ButtonCount(), 1);
+    EXPECT_EQ(dialog->Button(0)->Caption(), c.caption);
+    // A hint that only repeats the caption is not shown.
+    std::string caption = c.caption;
+    std::erase(caption, '&');
+    EXPECT_EQ(dialog->Button(0)->Hint(), caption == c.hint ? "" : c.hint);
+  }
+  // The packages hold their texts in the Windows code page.
+  const char* types[] = {"Precauci\xF3n", "Error", "Informaci\xF3n", "Confirmaci\xF3n"};
+  for (int type = 0; type < 4; ++type) EXPECT_EQ(Make({bkiOK}, "x", bkiOK, type)->Caption(), types[type]);
+}
+
+TEST_F(MessageDialogTest, WithoutTheSystemLabelsTheFallbackCaptionsShow) {
+  // A configuration whose language package has no "System" strings, and
+  // then none at all: the dialog still works.
+  for (bool withConfiguration : {true, false}) {
+    SCOPED_TRACE(withConfiguration);
+    std::unique_ptr<TKyCApplication> app(withConfiguration ? new TKyCApplication(nullptr) : nullptr);
+    for (const TKindCase& c : kKinds) {
+      SCOPED_TRACE(c.fallback);
+      auto dialog = Make({c.kind});
+      EXPECT_EQ(dialog->Button(0)->Caption(), c.fallback);
+    }
+    auto dialog = Make({bkiOK}, "Fallo", bkiOK, kMsgError);
+    EXPECT_EQ(dialog->Caption(), "Error");
+    EXPECT_FALSE(dialog->HasIcon());
+    EXPECT_EQ(Run(*dialog, [](TFrMessage& d) { PostKey(d.Button(0), VK_RETURN); }), bkiOK);
+  }
+}
+
+TEST_F(MessageDialogTest, NineButtonsShowEightInARowAsWideAsTheDialog) {
+  TTstLibrary library;
+  TKyButtonKinds nine = {bkiOK,    bkiCancel, bkiYes,    bkiNo,   bkiClose,
+                         bkiAbort, bkiRetry,  bkiIgnore, bkiAll};
+  auto dialog = Make(nine, "Short");
+  ASSERT_NE(dialog->Timer(), nullptr) << "read from its text form";
+  EXPECT_TRUE(dialog->KeyPreview());
+  ASSERT_EQ(dialog->ButtonCount(), 8);
+  EXPECT_EQ(dialog->ButtonKind(7), bkiIgnore);
+  const int row = 8 * 79 - 4;
+  EXPECT_EQ(dialog->ClientWidth(), row + 8);
+  EXPECT_EQ(dialog->ClientHeight(), 48 + 29 + 8);
+  for (int i = 0; i < 8; ++i) {
+    SCOPED_TRACE(i);
+    TKyBitBtn* b = dialog->Button(i);
+    EXPECT_EQ(b->Left(), 4 + 79 * i);
+    EXPECT_EQ(b->Top(), dialog->ClientHeight() - 29);
+    EXPECT_EQ(b->Width(), 75);
+    EXPECT_EQ(b->Height(), 25);
+    EXPECT_EQ(b->ModalResult(), i + 1);
+  }
+  EXPECT_EQ(dialog->IconRect(), (TRect{4, 4, 52, dialog->ClientHeight() - 33}));
+  EXPECT_EQ(dialog->TextArea(), (TRect{56, 4, dialog->ClientWidth() - 4, dialog->ClientHeight() - 33}));
+}
+
+TEST_F(MessageDialogTest, TextWrapsAtHalfTheScreenLessSixty) {
+  TTstLibrary library;
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "palabra" + std::to_string(i) + " ";
+  auto wide = Make({bkiOK}, text);
+  int limit = Screen->Width() / 2 - 60;
+  int textWidth = wide->ClientWidth() - 8 - 52;
+  EXPECT_LE(textWidth, limit);
+  EXPECT_GT(textWidth, limit - 80);  // the lines fill the width, give or take a word
+  auto single = Make({bkiOK}, "palabra");
+  int lineHeight = single->TextArea().Height();
+  EXPECT_GT(wide->TextArea().Height(), 3 * single->Canvas()->TextHeight("Xg"));
+  EXPECT_GT(wide->ClientHeight(), single->ClientHeight());
+  EXPECT_GE(lineHeight, 48);  // a one-line text stands beside the whole icon
+  // The text is completed with a full stop, like every message.
+  EXPECT_EQ(single->MessageText(), "palabra.");
+  EXPECT_EQ(Make({bkiOK}, "\xBFSeguro?")->MessageText(), "\xBFSeguro?");
+}
+
+TEST_F(MessageDialogTest, TheTextIsPaintedInItsArea) {
+  TTstLibrary library;
+  auto dialog = Make({bkiOK}, "Mensaje bastante visible");
+  dialog->Show();
+  Pump();
+  TSnapshot shot(dialog.get());
+  const TRect& area = dialog->TextArea();
+  TKyColor back = shot.Pixel(area.Right - 2, area.Bottom - 2);
+  int inked = 0, inkedOutside = 0;
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    for (int x = area.Left; x < area.Right; ++x) inked += shot.Pixel(x, y) != back;
+    for (int x = area.Left - 4; x < area.Left - 1; ++x) inkedOutside += shot.Pixel(x, y) != back;
+  }
+  EXPECT_GT(inked, 50);
+  EXPECT_EQ(inkedOutside, 0) << "no icon without System images";
+  dialog->Hide();
+}
+
+TEST_F(MessageDialogTest, ClicksKeysAndClosingGiveTheButtonsKind) {
+  TTstLibrary library;
+  struct TResultCase {
+    const char* name;
+    TKyButtonKinds kinds;
+    TKyButtonKind defaultKind;
+    std::function<void(TFrMessage&)> act;
+    TKyButtonKind want;
+  };
+  auto click = [](int i) { return [i](TFrMessage& d) { PostClick(d.Button(i), 10, 10); }; };
+  // Keys go to the focused control, as typed.
+  auto key = [](uint16_t k) {
+    return [k](TFrMessage& d) { PostKey(d.ActiveControl() ? d.ActiveControl() : d.Button(0), k); };
+  };
+  auto close = [](TFrMessage& d) { PostMessageA(d.Handle(), WM_CLOSE, 0, 0); };
+  const TResultCase cases[] = {
+      {"click Yes", {bkiYes, bkiNo, bkiCancel}, bkiYes, click(0), bkiYes},
+      {"click No", {bkiYes, bkiNo, bkiCancel}, bkiYes, click(1), bkiNo},
+      {"click Retry", {bkiAbort, bkiRetry, bkiIgnore}, bkiRetry, click(1), bkiRetry},
+      {"Enter on the default", {bkiYes, bkiNo, bkiCancel}, bkiNo, key(VK_RETURN), bkiNo},
+      {"Escape on Cancel", {bkiCancel, bkiOK}, bkiOK, key(VK_ESCAPE), bkiCancel},
+      {"closing Yes/No", {bkiYes, bkiNo}, bkiYes, close, bkiCancel},
+      {"closing with Cancel last", {bkiAll, bkiCancel}, bkiAll, close, bkiCancel},
+  };
+  for (const TResultCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto dialog = Make(c.kinds, "Pregunta", c.defaultKind);
+    EXPECT_EQ(Run(*dialog, c.act), c.want);
+    EXPECT_FALSE(dialog->Visible());
+  }
+  // Escape does nothing without a Cancel button: the dialog waits for an answer.
+  auto dialog = Make({bkiYes, bkiNo}, "Pregunta", bkiYes);
+  EXPECT_EQ(dialog->CloseResult(), mrNone);
+  EXPECT_EQ(Run(*dialog,
+                [](TFrMessage& d) {
+                  PostKey(d.Button(0), VK_ESCAPE);
+                  PostClick(d.Button(1), 10, 10);
+                }),
+            bkiNo);
+}
+
+TEST_F(MessageDialogTest, TheTimerBringsTheDialogBackToTheFront) {
+  TTstLibrary library;
+  auto dialog = Make({bkiOK}, "Aqui", bkiOK);
+  // Made while the dialog runs, so that it is not disabled.
+  std::unique_ptr<TForm> other;
+  bool otherWasActive = false, back = false;
+  int ticks = 0;
+  TTimer watch(nullptr);
+  watch.SetInterval(20);
+  watch.OnTimer = [&](TObject*) {
+    if (!dialog->Visible() || back) return;
+    if (++ticks > 250) {  // never came back: end the dialog so that the test fails
+      PostKey(dialog->Button(0), VK_ESCAPE);
+      dialog->SetModalResult(mrAbort);
+      return;
+    }
+    if (!other && dialog->Active()) {
+      other.reset(new TForm(nullptr));
+      other->SetFormClientWidth(120);
+      other->SetFormClientHeight(40);
+      other->Show();
+      other->SetFocus();
+    } else if (other && other->Active()) {
+      otherWasActive = true;
+    } else if (otherWasActive && dialog->Active()) {
+      back = true;
+      PostKey(dialog->Button(0), VK_RETURN);
+    }
+  };
+  EXPECT_EQ(dialog->Execute(), bkiOK);
+  EXPECT_TRUE(otherWasActive);
+  EXPECT_TRUE(back);
+}
+
+TEST_F(MessageDialogTest, HelpTextOfAMissingMessageSaysSoAndEscapeClosesIt) {
+  TTstLibrary library;
+  TFrMessageHlp* window = ShowHelpText("Ayudas", 4711);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->MessageText(), "Message Unknown (Ayudas) (4711)");
+  EXPECT_TRUE(window->Visible());
+  EXPECT_LE(window->ClientWidth(), Screen->Width() * 3 / 4);
+  bool destroyed = false;
+  window->OnDestroy = [&](TObject*) { destroyed = true; };
+  PostMessageA(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+TEST_F(MessageDialogTest, TheHelpButtonShowsTheHelpAndLeavesTheDialogOpen) {
+  TTstLibrary library;
+  std::unique_ptr<TFrMessage> dialog(CreateForm<TFrMessage>(nullptr));
+  dialog->Prepare(kMsgWarning, "Cuidado", {bkiOK, bkiHelp}, bkiOK, 12, "Ayudas");
+  EXPECT_EQ(dialog->Button(1)->ModalResult(), mrNone);
+  std::string help;
+  bool timerStopped = false;
+  TTimer watch(nullptr);
+  watch.SetInterval(30);
+  watch.OnTimer = [&](TObject*) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* h = dynamic_cast<TFrMessageHlp*>(Screen->Forms(i)); h && h->Visible() && help.empty()) {
+        help = h->MessageText();
+        timerStopped = !dialog->Timer()->Enabled();
+        h->Close();
+        PostClick(dialog->Button(0), 10, 10);
+      }
+  };
+  dialog->OnShow = [&](TObject*) { PostClick(dialog->Button(1), 10, 10); };
+  EXPECT_EQ(dialog->Execute(), bkiOK);
+  EXPECT_EQ(help, "Message Unknown (Ayudas) (12)");
+  EXPECT_TRUE(timerStopped);
+}
+
+TEST_F(MessageDialogTest, AnErrorRaisedInAModalFormShowsInTheDialog) {
+  TTstLibrary library;
+  library.app.SetHandleExceptions(false);
+  library.app.SetHandleExceptions(true);
+  ASSERT_TRUE(library.app.ExceptionHandlerInstalled());
+
+  TForm outer(nullptr);
+  outer.SetFormClientWidth(200);
+  outer.SetFormClientHeight(60);
+  auto* fail = new TKyBitBtn(&outer);
+  fail->SetParent(&outer);
+  fail->SetBounds(10, 10, 90, 30);
+  fail->OnClick = [](TObject*) { throw Exception("El campo est\xE1 vac\xEDo"); };
+
+  // Watches from inside the modal loops: answers the dialog, then ends the
+  // outer form.
+  std::string shownText, shownCaption;
+  int shownButtons = 0;
+  bool outerWasDisabled = false;
+  TTimer watch(nullptr);
+  watch.SetInterval(30);
+  watch.OnTimer = [&](TObject*) {
+    if (TFrMessage* d = OpenDialog()) {
+      if (!shownText.empty()) return;
+      shownText = d->MessageText();
+      shownCaption = d->Caption();
+      shownButtons = d->ButtonCount();
+      outerWasDisabled = !outer.Enabled() || !IsWindowEnabled(outer.Handle());
+      PostKey(d->Button(0), VK_RETURN);
+    } else if (!shownText.empty()) {
+      outer.SetModalResult(mrOk);
+    }
+  };
+  outer.OnShow = [&](TObject*) { PostClick(fail, 10, 10); };
+  EXPECT_EQ(outer.ShowModal(), mrOk);
+  EXPECT_EQ(shownText, "El campo est\xE1 vac\xEDo.");
+  EXPECT_EQ(shownCaption, "Error");
+  EXPECT_EQ(shownButtons, 1);
+  EXPECT_TRUE(outerWasDisabled);
+  library.app.SetHandleExceptions(false);
+}
+
+TEST_F(MessageDialogTest, TheWizardsOwnErrorsShowInTheDialog) {
+  TTstLibrary library;
+  std::string shown;
+  TTimer watch(nullptr);
+  watch.SetInterval(30);
+  watch.OnTimer = [&](TObject*) {
+    if (TFrMessage* d = OpenDialog(); d && shown.empty()) {
+      shown = d->MessageText() + "|" + d->Button(0)->Caption();
+      PostMessageA(d->Handle(), WM_CLOSE, 0, 0);
+    }
+  };
+  ShowExceptionMessage("No hay espacio");
+  EXPECT_EQ(shown, "No hay espacio.|Aceptar");
+  EXPECT_EQ(OpenDialog(), nullptr);
+}
+
+}  // namespace

@@ -9,6 +9,10 @@
 #   first paint   process start to the end of the first paint, form30 / plain
 #   repaint       a full repaint of everything, form30 / plain children, and
 #                 form30's own median in milliseconds
+#   wizard        KySetup's wizard (the installer's own forms, first run):
+#                 process start to its first complete paint / plain, its
+#                 median in milliseconds, and a language switch until every
+#                 caption is repainted, in milliseconds
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-7}
@@ -28,7 +32,7 @@ bin="$root/build/bench/visual"
 wine "$bin/bench_plainwindow.exe" >/dev/null
 
 num() { sed -n "s/^$1 \([0-9.]*\).*/\1/p" | tr -d '\r'; }
-first=() repaint=() ms=()
+first=() repaint=() ms=() wizard=() wizard_ms=() switch_ms=()
 for ((r = 1; r <= rounds; r++)); do
   out_plain=$(wine "$bin/bench_plainwindow.exe" children)
   out_form=$(wine "$bin/bench_form30.exe")
@@ -37,10 +41,18 @@ for ((r = 1; r <= rounds; r++)); do
   first+=("$(awk -v a="$ff" -v b="$fp" 'BEGIN { printf "%.3f", a / b }')")
   repaint+=("$(awk -v a="$rf" -v b="$rp" 'BEGIN { printf "%.3f", a / b }')")
   ms+=("$rf")
-  echo "round $r: first paint ${ff} us / ${fp} us, repaint ${rf} ms / ${rp} ms"
+  out_wizard=$(wine "$bin/bench_kysetup.exe")
+  fw=$(num "first paint" <<<"$out_wizard"); sw=$(num "language switch median" <<<"$out_wizard")
+  wizard+=("$(awk -v a="$fw" -v b="$fp" 'BEGIN { printf "%.3f", a / b }')")
+  wizard_ms+=("$(awk -v a="$fw" 'BEGIN { printf "%.1f", a / 1000 }')")
+  switch_ms+=("$sw")
+  echo "round $r: first paint ${ff} us / ${fp} us, repaint ${rf} ms / ${rp} ms, wizard ${fw} us, switch ${sw} ms"
 done
 
 stats() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "median %.2f (min %.2f, max %.2f)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
 echo "first paint, form of 30 controls / plain window: $(stats "${first[@]}")"
 echo "full repaint, form of 30 controls / plain window with the same 10 child windows: $(stats "${repaint[@]}")"
 echo "full repaint of the form of 30 controls, ms: $(stats "${ms[@]}")"
+echo "first complete paint, KySetup's wizard / plain window: $(stats "${wizard[@]}")"
+echo "first complete paint of KySetup's wizard, ms: $(stats "${wizard_ms[@]}")"
+echo "language switch of KySetup's wizard, ms: $(stats "${switch_ms[@]}")"

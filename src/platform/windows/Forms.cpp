@@ -27,13 +27,7 @@ TCustomForm::TCustomForm(TComponent* owner)
 }
 
 TCustomForm::~TCustomForm() {
-  if (created_) {
-    try {
-      DoDestroy();
-    } catch (...) {
-      if (Application) Application->HandleException(this);
-    }
-  }
+  BeforeDestruction();
   if (Screen) Screen->RemoveForm(this);
   if (Application) Application->FormDestroyed(this);
 }
@@ -82,6 +76,18 @@ bool TCustomForm::InitForm() {
 void TCustomForm::DoCreate() {
   created_ = true;
   if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (created_) {
+    created_ = false;
+    try {
+      DoDestroy();
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+  }
+  DestroyComponents();
 }
 
 void TCustomForm::DoDestroy() {

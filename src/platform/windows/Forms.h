@@ -139,6 +139,10 @@ protected:
   void Loaded() override;
   virtual void DoCreate();
   virtual void DoDestroy();
+  // For a form whose handlers use its own members: called first in its
+  // destructor, it runs OnDestroy and frees the components while those
+  // members still live (the base destructor then does neither again).
+  void BeforeDestruction();
   virtual void DoShow();
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);

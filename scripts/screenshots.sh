@@ -16,7 +16,7 @@ source scripts/wine-env.sh
 ky_wine_prefix
 run() {
   ky_wine_server
-  "$KY_WINE" build/src/setup/forms/KySetup.exe --shots "$(winepath -w "$out")" >/dev/null
+  "$KY_WINE" build/src/setup/forms/KySetup.exe --shots "$("$KY_WINE" winepath -w "$out" | tr -d "\r")" >/dev/null
 }
 if [ -z "${DISPLAY:-}" ]; then
   export -f run ky_wine_server

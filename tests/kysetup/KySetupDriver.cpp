@@ -7,7 +7,10 @@
 //       a fresh machine: F1 opens the about box, Escape on page 0 does
 //       nothing, then language, licence accepted with Space, group,
 //       folder, installation, final page, products page, Close
-//   kysetup_driver product KYSETUP.EXE FILE.stp
+//   kysetup_driver second KYSETUP.EXE
+//       the installer installed: a second copy ends before any window;
+//       its Close button ends the first
+//   kysetup_driver product KYSETUP.EXE FILE.stp RECORDKEY
 //       the installer installed: a second copy ends before any window;
 //       Add through the open dialog, install, then erase it from page 9
 //
@@ -160,6 +163,7 @@ bool KeyExists(const std::string& path) {
 
 // Where the wizard's controls sit in its client area (the form's layout).
 constexpr POINT kBtAdd{180 + 55, 308 + 14};
+constexpr POINT kBtNext{424 + 55, 308 + 14};
 constexpr POINT kPages{180, 124};
 constexpr POINT kEdAccept{kPages.x + 12 + 10, kPages.y + 144 + 10};
 constexpr POINT kProductsFirstRow{kPages.x + 3 + 60, kPages.y + 28 + 10};
@@ -242,9 +246,15 @@ void AnswerOpenDialog(DWORD pid, const std::string& file) {
   }, "Add opens the open dialog");
   HWND edit = nullptr;
   Require([&] {
+    // The file name box: an edit inside the name combo (inside its inner
+    // combo for the extended kind), or the old dialog's plain edit.
     HWND combo = GetDlgItem(dialog, 0x47C);
     edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+    if (!edit && combo)
+      if (HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr))
+        edit = FindWindowExA(inner, nullptr, "Edit", nullptr);
     if (!edit) edit = GetDlgItem(dialog, 0x480);
+    if (!edit) edit = FindWindowExA(dialog, nullptr, "Edit", nullptr);
     return edit != nullptr;
   }, "the open dialog has a file name box");
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
@@ -267,6 +277,12 @@ void Product(const std::string& exe, const std::string& stp, const std::string& 
   }, "the second copy ends");
   if (sawWindow) Fail("the second copy showed a window");
   if (!p.Running()) Fail("the first copy ended");
+  if (stp.empty()) {
+    Step("Close on the products page ends the wizard");
+    ClickAt(main, kBtNext.x, kBtNext.y);
+    Require([&] { return !p.Running(); }, "Close ends the wizard", 30000);
+    return;
+  }
 
   Step("Add through the open dialog");
   ClickAt(main, kBtAdd.x, kBtAdd.y);
@@ -303,6 +319,7 @@ int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "firstrun" && argc == 3) FirstRun(argv[2]);
   else if (mode == "product" && argc == 5) Product(argv[2], argv[3], argv[4]);
+  else if (mode == "second" && argc == 3) Product(argv[2], "", "");
   else {
     std::fputs("usage: kysetup_driver firstrun KYSETUP.EXE | product KYSETUP.EXE FILE.stp RECORDKEY\n", stderr);
     return 2;

@@ -27,7 +27,7 @@ TCustomForm::TCustomForm(TComponent* owner)
 }
 
 TCustomForm::~TCustomForm() {
-  BeforeDestruction();
+  RunDestroyEvent();
   if (Screen) Screen->RemoveForm(this);
   if (Application) Application->FormDestroyed(this);
 }
@@ -78,15 +78,18 @@ void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
 }
 
-void TCustomForm::BeforeDestruction() {
-  if (created_) {
-    created_ = false;
-    try {
-      DoDestroy();
-    } catch (...) {
-      if (Application) Application->HandleException(this);
-    }
+void TCustomForm::RunDestroyEvent() {
+  if (!created_) return;
+  created_ = false;
+  try {
+    DoDestroy();
+  } catch (...) {
+    if (Application) Application->HandleException(this);
   }
+}
+
+void TCustomForm::BeforeDestruction() {
+  RunDestroyEvent();
   DestroyComponents();
 }
 

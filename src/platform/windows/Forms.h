@@ -143,6 +143,8 @@ protected:
   // destructor, it runs OnDestroy and frees the components while those
   // members still live (the base destructor then does neither again).
   void BeforeDestruction();
+  // OnDestroy, once, after a completed creation.
+  void RunDestroyEvent();
   virtual void DoShow();
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);

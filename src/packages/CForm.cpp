@@ -501,9 +501,9 @@ bool TKyCForm::ChildKey(uint16_t key, TWinControl* control) {
   if (key == VK_RETURN && !ctrl && keys && keys->EnterAsTab()) {
     bool pushButton = dynamic_cast<TButton*>(control) || dynamic_cast<IKyPushButton*>(control);
     if (!pushButton) {
-      // A previewing form sees the key first (only here: it never reaches
-      // the control after the focus has moved on).
-      if (form_->KeyPreview() && control != form_) {
+      // A previewing form, or the form itself with the focus, sees the key
+      // first (only here: it never arrives once the focus has moved on).
+      if (form_->KeyPreview() || control == form_) {
         uint16_t k = key;
         form_->KeyDown(k, shift);
         if (k == 0) return true;

@@ -288,8 +288,13 @@ void Product(const std::string& exe, const std::string& stp, const std::string& 
   ClickAt(main, kBtAdd.x, kBtAdd.y);
   AnswerOpenDialog(pid, stp);
   Step("page 8 -> 3: Enter; accept; Enter installs");
+  // The wizard has the keyboard again once the dialog is gone.
+  HWND onPage8 = WaitFocus(p, [&](HWND w) { return w == main || IsChild(main, w); }, "the wizard has the focus back");
   PressKey(p, main, VK_RETURN);
-  HWND accept = WaitFocus(p, [](HWND w) { return !IsEdit(w); }, "page 3 focuses the acceptance");
+  // After the open dialog the form itself may hold the focus until page 3
+  // gives it to the acceptance box.
+  HWND accept = WaitFocus(p, [&](HWND w) { return w != onPage8 && w != main && !IsEdit(w); },
+                          "page 3 focuses the acceptance");
   PostKeyTo(accept, VK_SPACE, ' ');
   PressKey(p, main, VK_RETURN);
   Require([&] { return KeyExists("SoftWare\\Tessaro\\" + productKey); }, "the product's record is written", 60000);
@@ -301,8 +306,13 @@ void Product(const std::string& exe, const std::string& stp, const std::string& 
 
   Step("choose the product in the list and erase it");
   // The first row is the installer; End moves to the product.
-  ClickAt(main, kProductsFirstRow.x, kProductsFirstRow.y);
-  WaitFocus(p, [&](HWND w) { return w == list; }, "the products list takes the focus");
+  // The window under the point may be caught mid-switch between pages: a
+  // click that missed is repeated, slower than a double click.
+  Require([&] {
+    list = WindowAt(main, kProductsFirstRow);
+    ClickAt(main, kProductsFirstRow.x, kProductsFirstRow.y);
+    return WaitFor([&] { return FocusOf(p) == list; }, 1000);
+  }, "the products list takes the focus");
   PostKeyTo(list, VK_END);
   PressKey(p, main, VK_ESCAPE);  // Erase
   PressKey(p, main, VK_RETURN);  // page 8 of erasing: Next erases

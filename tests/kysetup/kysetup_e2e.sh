@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # KySetup.exe as its users run it, on a fresh Wine prefix and a virtual
 # display: the first run installs the installer (checked in the registry,
-# the program folder and the shortcuts); while a second start runs, a
-# third copy ends before any window. The driver program
+# the program folder and the shortcuts); a second start adds a product
+# through the open dialog, installs and erases it while a second copy ends
+# before any window; a last start ends with Close. The driver program
 # posts the input; this script prepares and checks.
 # Usage: kysetup_e2e.sh KYSETUP.EXE DRIVER.EXE STPTOOL.EXE WORKDIR
 set -uo pipefail
@@ -18,7 +19,12 @@ export KYSETUP_WINEPREFIX="$work/prefix"
 source "$root/scripts/wine-env.sh"
 
 failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+fail() {
+  echo "FAIL: $*"; failures=$((failures + 1))
+  # What the screen showed when it failed, for whoever reads the log.
+  command -v import >/dev/null && import -window root "$work/failure-$failures.png" 2>/dev/null &&
+    echo "  screen: $work/failure-$failures.png"
+}
 check() { local what=$1; shift; "$@" || fail "$what"; }
 expect_val() { # key value expected
   local got
@@ -65,6 +71,15 @@ group="$programs/Tessaro"
 check "program group" test -d "$group"
 check "shortcut to the installer" test -f "$group/KySetup.lnk"
 [ -f "$group/KySetup.lnk" ] && expect_link "$group/KySetup.lnk" "$(win "$installed" | sed 's/^Z:/C:/')" 2>/dev/null
+
+echo "== a second start: add a product through the open dialog, install it, erase it"
+(cd "$work/src" && for f in KyPanel.hpp KyPanel.dcu dclKy50.bpl Ky50.bpl; do echo "$f v1" >"$f"; done
+printf '[Product]\nName=KyControls\nKind=2\nVersion=2.1.0\n[Files]\nKyPanel.hpp=KyPanel.hpp\nKyPanel.dcu=KyPanel.dcu\ndclKy50.bpl=dclKy50.bpl\nKy50.bpl=Ky50.bpl\n' >lib.ini)
+(cd "$work" && wine bin/stptool.exe pack src/lib.ini src/KyD5.stp >/dev/null) || fail "packing the product"
+wine "$work/bin/kysetup_driver.exe" product "$(win "$work/bin/KySetup.exe")" "$(win "$work/src/KyD5.stp")" KyControls_D5Lib ||
+  fail "adding, installing and erasing a product"
+check "the product's header erased" test ! -e "$C/D5/Include/KyPanel.hpp"
+check "the product's stored setup file erased" test ! -e "$(dirname "$(dirname "$installed")")/KyControls_D5Lib.stp"
 
 echo "== a second start: a second copy ends before any window"
 wine "$work/bin/kysetup_driver.exe" second "$(win "$work/bin/KySetup.exe")" || fail "second start"

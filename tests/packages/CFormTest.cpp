@@ -550,6 +550,56 @@ TEST_F(CFormTest, InsertCtrlArrowsAndEnterAsTabAreTheFormsKeys) {
   EXPECT_EQ(form->ActiveControl(), c);
 }
 
+// With Enter-as-Tab, a form that wants Enter (a wizard's Next) must see it
+// before the focus moves: from a control when it previews keys, and always
+// when the form itself has the focus (after a common dialog, say).
+TEST_F(CFormTest, EnterAsTabLetsTheFormSeeEnterFirst) {
+  TForm* form = ReadForm(FormText(
+      "  object CApplication: TKyCApplication\n  end\n  object CForm: TKyCForm\n  end\n"
+      "  object EdA: TEdit\n    Left = 10\n    Top = 10\n    TabOrder = 0\n  end\n"
+      "  object EdB: TEdit\n    Left = 10\n    Top = 40\n    TabOrder = 1\n  end\n"));
+  auto* a = form->Find<TEdit>("EdA");
+  FirstApplication()->PkgSetup()->Keys()->SetEnterAsTab(true);
+  int seen = 0;
+  bool take = false;
+  form->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    if (key != VK_RETURN) return;
+    ++seen;
+    if (take) key = 0;
+  };
+  form->Show();
+  Pump();
+  struct TCase {
+    bool Preview, FormFocused, Take;
+    int Seen;
+    bool Moves;  // the focus goes on to the next control
+  };
+  const TCase cases[] = {
+      {false, false, false, 0, true},  {true, false, false, 1, true}, {true, false, true, 1, false},
+      {false, true, false, 1, true},   {false, true, true, 1, false}, {true, true, true, 1, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "preview " << c.Preview << ", form focused " << c.FormFocused << ", taken "
+                                    << c.Take);
+    form->SetKeyPreview(c.Preview);
+    take = c.Take;
+    seen = 0;
+    form->FocusControl(a);
+    Pump();
+    TWinControl* target = a;
+    if (c.FormFocused) {
+      form->SetActiveControl(nullptr);
+      ::SetFocus(form->Handle());
+      ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == form->Handle(); }));
+      target = form;
+    }
+    PostKey(target, VK_RETURN);
+    Pump();
+    EXPECT_EQ(seen, c.Seen);
+    EXPECT_EQ(::GetFocus() != target->Handle(), c.Moves);
+  }
+}
+
 // ---- Unhandled errors ----
 
 TEST_F(CFormTest, AnExceptionInAnEventHandlerReachesTheInstalledDisplay) {

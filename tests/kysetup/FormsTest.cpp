@@ -3,6 +3,9 @@
 // Input is posted; waits pump until a condition holds.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <functional>
+
 #include "controls/KyButtons.h"
 #include "controls/KyCheckBox.h"
 #include "controls/KyEdit.h"
@@ -11,6 +14,8 @@
 #include "controls/KyPageControl.h"
 #include "controls/KyRadioGroup.h"
 #include "packages/PkgStrings.h"
+#include "platform/base/FileNames.h"
+#include "platform/windows/FileCtrl.h"
 #include "platform/windows/Dialogs.h"
 #include "setup/Installer.h"
 #include "setup/forms/FrAbout.h"
@@ -117,6 +122,125 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   // Escape is Previous.
   PostKey(setup->EdGroup, VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
+}
+
+// Answers a modal dialog from inside its own message loop: a timer of this
+// thread fires there and acts once the dialog is the active window.
+class TModalAnswer {
+public:
+  TModalAnswer(TCustomForm* dialog, std::function<void()> act) : dialog_(dialog), act_(std::move(act)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 10, &Tick);
+  }
+  ~TModalAnswer() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  TModalAnswer(const TModalAnswer&) = delete;
+  TModalAnswer& operator=(const TModalAnswer&) = delete;
+  bool Answered() const { return answered_; }
+
+private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TModalAnswer* a = current_;
+    if (!a || a->answered_ || !a->dialog_->HandleAllocated() || GetActiveWindow() != a->dialog_->Handle()) return;
+    a->answered_ = true;
+    a->act_();
+  }
+  static inline TModalAnswer* current_ = nullptr;
+  TCustomForm* dialog_;
+  std::function<void()> act_;
+  UINT_PTR timer_ = 0;
+  bool answered_ = false;
+};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// A folder tree of its own under the temporary folder: root\Chosen.
+struct TSearchFolders {
+  std::string Root, Chosen;
+  TSearchFolders() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    Root = ExcludeTrailingBackslash(temp) + "\\kysearch";
+    Chosen = Root + "\\Chosen";
+    CreateDirectoryA(Root.c_str(), nullptr);
+    CreateDirectoryA(Chosen.c_str(), nullptr);
+  }
+  ~TSearchFolders() {
+    RemoveDirectoryA(Chosen.c_str());
+    RemoveDirectoryA(Root.c_str());
+  }
+};
+
+// The dialog opens on the parent of the folder; only a confirmation (Ok
+// clicked, or Enter on it: elsewhere Enter moves on, as everywhere in the
+// installer) changes the folder, to the chosen directory and the group.
+TEST_F(TFormsTest, TheSearchDialogChangesTheFolderOnlyWhenConfirmed) {
+  TSearchFolders dirs;
+  enum TAnswer { anEnter, anClickOk, anEscape, anClickCancel };
+  struct TCase {
+    TAnswer Answer;
+    bool Confirmed;
+  };
+  const TCase cases[] = {{anEnter, true}, {anClickOk, true}, {anEscape, false}, {anClickCancel, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Answer));
+    const std::string before = dirs.Root + "\\Tessaro";
+    std::string folder = before, opened;
+    TModalAnswer answer(FrSearch, [&] {
+      opened = FrSearch->DirectoryList->Directory();
+      FrSearch->DirectoryList->SetDirectory(dirs.Chosen);
+      switch (c.Answer) {
+        case anEnter:
+          FrSearch->FocusControl(FrSearch->BtOk);
+          PostKey(FrSearch->BtOk, VK_RETURN);
+          break;
+        case anEscape: PostKey(FrSearch->DirectoryList, VK_ESCAPE); break;
+        case anClickOk: PostClick(FrSearch->BtOk, 10, 10); break;
+        case anClickCancel: PostClick(FrSearch->BtCancel, 10, 10); break;
+      }
+    });
+    EXPECT_EQ(SelectFolder(folder, "Tessaro"), c.Confirmed);
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_EQ(Lower(ExcludeTrailingBackslash(opened)), Lower(dirs.Root));
+    EXPECT_EQ(Lower(folder), Lower(c.Confirmed ? dirs.Chosen + "\\Tessaro" : before));
+  }
+}
+
+// The folder page's Search button: the wizard's folder follows the dialog.
+TEST_F(TFormsTest, TheFolderPagesSearchButtonFillsTheFolder) {
+  TSearchFolders dirs;
+  ShowWizard();
+  setup->Controller()->Next();  // page 3, accepted: the group
+  setup->Controller()->Next();  // the folder
+  ASSERT_EQ(Page(), 5);
+  setup->SetGroupText("Tessaro Tools");
+  setup->SetFolderText(dirs.Root + "\\Tessaro");
+  const std::string before = setup->EdDirectory->Text();
+  std::string opened;
+  {
+    TModalAnswer cancel(FrSearch, [&] {
+      opened = FrSearch->DirectoryList->Directory();
+      PostKey(FrSearch->DirectoryList, VK_ESCAPE);
+    });
+    setup->KySpeedButton1->ClickAction();
+    EXPECT_TRUE(cancel.Answered());
+  }
+  EXPECT_EQ(Lower(ExcludeTrailingBackslash(opened)), Lower(dirs.Root));
+  EXPECT_EQ(setup->EdDirectory->Text(), before);
+  {
+    TModalAnswer choose(FrSearch, [&] {
+      FrSearch->DirectoryList->SetDirectory(dirs.Chosen);
+      PostClick(FrSearch->BtOk, 10, 10);
+    });
+    setup->KySpeedButton1->ClickAction();
+    EXPECT_TRUE(choose.Answered());
+  }
+  EXPECT_EQ(Lower(setup->EdDirectory->Text()), Lower(dirs.Chosen + "\\Tessaro Tools"));
 }
 
 }  // namespace

@@ -748,6 +748,13 @@ void TKyCustomEdit::DoExit() {
   TCustomEdit::DoExit();
 }
 
+void TKyCustomEdit::CreateHandleDone() {
+  TCustomEdit::CreateHandleDone();
+  // The window was sized before it was ours (an edit on a page shown
+  // later): it takes our frame now.
+  NonClientFrameChanged(*this);
+}
+
 void TKyCustomEdit::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_NCCALCSIZE:

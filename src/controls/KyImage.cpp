@@ -294,14 +294,7 @@ void TKyCustomImage::DrawFrame(TCanvas& canvas, TRect& r) const {
 void TKyCustomImage::Paint() {
   TCanvas& canvas = *Canvas();
   TRect r(0, 0, Width(), Height());
-  if (shadow_) {
-    canvas.Brush()->SetStyle(bsSolid);
-    canvas.Brush()->SetColor(LibraryDefaultColor("Dft_ColShadow"));
-    canvas.FillRect(TRect(r.Right - kShadowSize, r.Top + kShadowSize, r.Right, r.Bottom));
-    canvas.FillRect(TRect(r.Left + kShadowSize, r.Bottom - kShadowSize, r.Right - kShadowSize, r.Bottom));
-    r.Right -= kShadowSize;
-    r.Bottom -= kShadowSize;
-  }
+  if (shadow_) r = PaintDropShadow(canvas, r);
   DrawFrame(canvas, r);
   if (!transparent_) PaintBackGround(canvas, r, *background_);
   r = r.Inflate(-1, -1);

@@ -6,6 +6,7 @@
 #include "packages/CForm.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/windows/NonClient.h"
+#include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/Shapes.h"
 
@@ -177,12 +178,9 @@ void TKyCustomMemo::DoExit() {
 // ---- Look ----
 
 TRect TKyCustomMemo::FrameWidths() const {
-  switch (borderStyle_) {
-    case bosNone: return {0, 0, 0, 0};
-    case bosSingle: return {1, 1, 1, 1};
-    case bos3D: return {2, 2, 2, 2};
-  }
-  return {};
+  int32_t n = borderStyle_ == bos3D ? 2 : borderStyle_ == bosSingle ? 1 : 0;
+  int32_t shadow = shadow_ ? kDropShadowSize : 0;
+  return {n, n, n + shadow, n + shadow};
 }
 
 TKyColor TKyCustomMemo::BackColor() {
@@ -197,13 +195,58 @@ TKyColor TKyCustomMemo::BackColor() {
   return back;
 }
 
+bool TKyCustomMemo::PaintParentBackground(TCanvas& canvas, const TRect& rect, TPoint origin) {
+  TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+  if (!q.Set || !q.Owner) return false;
+  // The owner's area in the canvas: the picture continues without a seam.
+  TPoint offset = q.Owner->ClientOrigin() - origin;
+  TRect area = q.Owner->ClientRect();
+  PaintBackGround(canvas, rect, TRect{}, *q.Set,
+                  TRect{offset.X, offset.Y, offset.X + area.Right, offset.Y + area.Bottom});
+  return true;
+}
+
+bool TKyCustomMemo::ShowsBackdrop() {
+  if (!transparent_ || !HandleAllocated() || Focused()) return false;
+  TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+  return q.Set && q.Owner;
+}
+
+HBRUSH TKyCustomMemo::BackdropBrush() {
+  TRect client = ClientRect();
+  TPoint origin = ClientOrigin();
+  TRect key{origin.X, origin.Y, origin.X + client.Width(), origin.Y + client.Height()};
+  if (!backdropValid_ || key != backdropKey_) {
+    backdropBrush_.SetBitmap(nullptr);
+    backdrop_.SetSize(std::max(1, client.Width()), std::max(1, client.Height()));
+    if (!PaintParentBackground(*backdrop_.Canvas(), client, origin)) return nullptr;
+    backdropBrush_.SetBitmap(&backdrop_);
+    backdropKey_ = key;
+    backdropValid_ = true;
+  }
+  return backdropBrush_.Handle();
+}
+
 void TKyCustomMemo::PaintFrame(TCanvas& canvas, const TRect& window) {
+  TRect f = FrameWidths();
+  TRect r = window;
+  if (shadow_) {
+    // The corners beside the shadow show what lies behind the memo.
+    TPoint origin = ClientOrigin() - TPoint(f.Left, f.Top);
+    const int32_t n = kDropShadowSize;
+    for (TRect corner : {TRect{r.Right - n, r.Top, r.Right, r.Top + n}, TRect{r.Left, r.Bottom - n, r.Left + n, r.Bottom}})
+      if (!PaintParentBackground(canvas, corner, origin)) {
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(Parent() ? Parent()->Color() : BackColor());
+        canvas.FillRect(corner);
+      }
+    r = PaintDropShadow(canvas, r);
+  }
   canvas.Brush()->SetStyle(bsSolid);
   canvas.Brush()->SetColor(BackColor());
-  canvas.FillRect(window);
+  canvas.FillRect(r);
   TKyColor box = LibraryDefaultColor("Dft_ColBox");
   TKyColor light = LibraryDefaultColor("Dft_3DLight"), shadow = LibraryDefaultColor("Dft_3DShadow");
-  TRect r = window;
   switch (borderStyle_) {
     case bosNone:
       break;
@@ -224,6 +267,7 @@ void TKyCustomMemo::ApplyColors() {
 }
 
 void TKyCustomMemo::LookChanged() {
+  backdropValid_ = false;
   if (!link_.IsBusy()) UpdateDisplay();
 }
 
@@ -238,6 +282,7 @@ void TKyCustomMemo::UpdateDisplay() {
   TCustomEdit::SetReadOnly(readOnlyRequest_ || privilege_->Level() < kPrivilegeFull);
   ApplyColors();
   ShowPackageText();
+  backdropValid_ = false;
   iLabel_->Update();
   // A read-only memo is there to be read (a licence): its caption stays
   // in the normal look; only a disabled memo greys it.
@@ -296,6 +341,8 @@ void TKyCustomMemo::SetBorderStyle(TKyBorderStyle value) {
 void TKyCustomMemo::SetShadow(bool value) {
   if (value == shadow_) return;
   shadow_ = value;
+  // The shadow takes room from the client area.
+  if (!link_.IsBusy()) NonClientFrameChanged(*this);
   LookChanged();
 }
 
@@ -374,6 +421,35 @@ void TKyCustomMemo::WndProc(TMessage& m) {
       if (painted) return;
       break;
     }
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+      if (ShowsBackdrop())
+        if (HBRUSH brush = BackdropBrush()) {
+          m.Result = TWindowColors::ApplyOver(reinterpret_cast<HDC>(m.WParam), Font()->Color(), brush);
+          return;
+        }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // Focused, the text is drawn opaquely: typing redraws single lines.
+      TCustomMemo::WndProc(m);
+      if (transparent_) Invalidate();
+      return;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case EM_LINESCROLL:
+    case EM_SCROLL:
+    case EM_SCROLLCARET:
+      // The window scrolls its pixels, background and all: the background
+      // stays where it is.
+      TCustomMemo::WndProc(m);
+      if (ShowsBackdrop()) Invalidate();
+      return;
+    case WM_SIZE:
+    case WM_MOVE:
+      backdropValid_ = false;
+      break;
     case WM_PASTE:
     case WM_CUT:
     case WM_CLEAR:

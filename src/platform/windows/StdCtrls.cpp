@@ -19,6 +19,12 @@ LRESULT TWindowColors::Apply(HDC dc, TKyColor textColor, TKyColor backColor) {
   return reinterpret_cast<LRESULT>(brush_.Get());
 }
 
+LRESULT TWindowColors::ApplyOver(HDC dc, TKyColor textColor, HBRUSH brush) {
+  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(textColor)));
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(brush);
+}
+
 namespace {
 
 // Puts every string of items into a list window (LB_ or CB_ messages).

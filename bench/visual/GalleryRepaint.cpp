@@ -18,6 +18,7 @@
 #include "platform/os/WinApi.h"
 
 #include "controls/KyEdit.h"
+#include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
@@ -97,6 +98,11 @@ int main(int argc, char** argv) {
     config->PkgDisplay()->LoadFromFile(KY_GALLERY_DIR "/Gallery.dis");
     config->PkgLanguage()->SystemStrings().LoadFromFile(KY_GALLERY_DIR "/System.pst");
   }
+  // The memo shows lines as in the gallery: an empty one would paint less.
+  if (auto* notes = form->Find<TKyMemo>("EdNotes"))
+    notes->Lines()->SetText(
+        "Blocks above, a solid bar below it, and a bar that grows upwards on the left.\r\n"
+        "This memo is read-only.\r\nLine four\r\nLine five\r\nLine six\r\nLine seven\r\nLine eight");
   auto* pages = form->Find<TKyPageControl>("PageControl");
   form->Show();
   app.ProcessMessages();

@@ -241,7 +241,7 @@ TEST_F(MemoTest, ATransparentMemoShowsItsParentsBackgroundAndAShadow) {
   Pump();
   {
     TSnapshot shot(&form);
-    for (int x : columns) EXPECT_EQ(shot.Pixel(x, 203), ColorToRGB(fade->Value())) << x;
+    for (int x : columns) EXPECT_EQ(shot.Pixel(x, 203), ColorToRGB(fade->Color())) << x;
   }
 
   Focus(memo);

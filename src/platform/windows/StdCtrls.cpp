@@ -22,6 +22,11 @@ LRESULT TWindowColors::Apply(HDC dc, TKyColor textColor, TKyColor backColor) {
 LRESULT TWindowColors::ApplyOver(HDC dc, TKyColor textColor, HBRUSH brush) {
   SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(textColor)));
   SetBkMode(dc, TRANSPARENT);
+  // The picture starts at the window's corner also when the window is
+  // painted into another one's DC at an offset (PaintTo, WM_PRINT).
+  POINT corner{0, 0};
+  LPtoDP(dc, &corner, 1);
+  SetBrushOrgEx(dc, corner.x, corner.y, nullptr);
   return reinterpret_cast<LRESULT>(brush);
 }
 

@@ -45,7 +45,8 @@ class TWindowColors {
 public:
   LRESULT Apply(HDC dc, TKyColor textColor, TKyColor backColor);
   // Text over a picture: the text colour, no text background, and brush
-  // (not owned) for the rest of the window.
+  // (not owned, a pattern laid from the window's client corner) for the
+  // rest of the window.
   static LRESULT ApplyOver(HDC dc, TKyColor textColor, HBRUSH brush);
 
 private:

@@ -6,6 +6,7 @@
 #include "packages/CForm.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/windows/NonClient.h"
+#include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/Shapes.h"
@@ -293,11 +294,9 @@ void TKyCustomMemo::UpdateDisplay() {
   Invalidate();
 }
 
-bool TKyCustomMemo::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKyCustomMemo::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKyCustomMemo::EffectiveVisible() const {
-  return IsDesigning() || (visibleRequest_ && privilege_->Level() >= 1);
-}
+bool TKyCustomMemo::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 void TKyCustomMemo::SetVisible(bool value) {
   visibleRequest_ = value;
@@ -468,10 +467,7 @@ void TKyCustomMemo::WndProc(TMessage& m) {
 
 void TKyMemo::Publish(TPublisher<TKyMemo>& p) {
   using C = TKyMemo;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &C::Cursor, &C::SetCursor).Default(crDefault);
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("TabOrder", &C::TabOrder, &C::SetTabOrder).Default(-1);
@@ -501,16 +497,8 @@ void TKyMemo::Publish(TPublisher<TKyMemo>& p) {
   p.Event("OnStartEdit", &C::OnStartEdit);
   p.Event("OnChange", &C::OnChange);
   p.Event("OnCanModify", &C::OnCanModify);
-  p.Event("OnClick", &C::OnClick);
-  p.Event("OnDblClick", &C::OnDblClick);
-  p.Event("OnEnter", &C::OnEnter);
-  p.Event("OnExit", &C::OnExit);
-  p.Event("OnMouseDown", &C::OnMouseDown);
-  p.Event("OnMouseMove", &C::OnMouseMove);
-  p.Event("OnMouseUp", &C::OnMouseUp);
-  p.Event("OnKeyDown", &C::OnKeyDown);
-  p.Event("OnKeyPress", &C::OnKeyPress);
-  p.Event("OnKeyUp", &C::OnKeyUp);
+  PublishMouseEvents(p);
+  PublishFocusKeyEvents(p);
 }
 
 void RegisterMemoClasses() { RegisterClasses({&TKyMemo::StaticClass()}); }

@@ -13,6 +13,8 @@
 #                 process start to its first complete paint / plain, its
 #                 median in milliseconds, and a language switch until every
 #                 caption is repainted, in milliseconds
+#   gallery       a full repaint of the control gallery, every page in turn,
+#                 / as many plain BUTTON and EDIT windows (bench_gallery)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-7}
@@ -32,7 +34,7 @@ bin="$root/build/bench/visual"
 wine "$bin/bench_plainwindow.exe" >/dev/null
 
 num() { sed -n "s/^$1 \([0-9.]*\).*/\1/p" | tr -d '\r'; }
-first=() repaint=() ms=() wizard=() wizard_ms=() switch_ms=()
+first=() repaint=() ms=() wizard=() wizard_ms=() switch_ms=() gallery=()
 for ((r = 1; r <= rounds; r++)); do
   out_plain=$(wine "$bin/bench_plainwindow.exe" children)
   out_form=$(wine "$bin/bench_form30.exe")
@@ -46,7 +48,9 @@ for ((r = 1; r <= rounds; r++)); do
   wizard+=("$(awk -v a="$fw" -v b="$fp" 'BEGIN { printf "%.3f", a / b }')")
   wizard_ms+=("$(awk -v a="$fw" 'BEGIN { printf "%.1f", a / 1000 }')")
   switch_ms+=("$sw")
-  echo "round $r: first paint ${ff} us / ${fp} us, repaint ${rf} ms / ${rp} ms, wizard ${fw} us, switch ${sw} ms"
+  gr=$(wine "$bin/bench_gallery.exe" 20 | tr -d '\r' | awk -F': ' '/^repaint, gallery/ { print $2 }')
+  gallery+=("$gr")
+  echo "round $r: first paint ${ff} us / ${fp} us, repaint ${rf} ms / ${rp} ms, wizard ${fw} us, switch ${sw} ms, gallery ${gr}"
 done
 
 stats() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "median %.2f (min %.2f, max %.2f)", v[int((NR + 1) / 2)], v[1], v[NR] }'; }
@@ -56,3 +60,4 @@ echo "full repaint of the form of 30 controls, ms: $(stats "${ms[@]}")"
 echo "first complete paint, KySetup's wizard / plain window: $(stats "${wizard[@]}")"
 echo "first complete paint of KySetup's wizard, ms: $(stats "${wizard_ms[@]}")"
 echo "language switch of KySetup's wizard, ms: $(stats "${switch_ms[@]}")"
+echo "full repaint of the gallery's pages / plain buttons and edits: $(stats "${gallery[@]}")"

@@ -376,13 +376,9 @@ void TKyCustomSpeedButton::LookChanged() {
   if (!Busy()) ReloadLook();
 }
 
-bool TKyCustomSpeedButton::EffectiveVisible() const {
-  return visibleRequest_ && privilege_->Level() >= kPrivilegeLocked;
-}
+bool TKyCustomSpeedButton::EffectiveVisible() const { return privilege_->AllowsVisible(visibleRequest_); }
 
-bool TKyCustomSpeedButton::EffectiveEnabled() const {
-  return enabledRequest_ && privilege_->Level() == kPrivilegeFull;
-}
+bool TKyCustomSpeedButton::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
 void TKyCustomSpeedButton::SetVisible(bool value) {
   if (value == visibleRequest_) return;
@@ -949,8 +945,8 @@ void TKyCustomBitBtn::LookChanged() {
   if (!Busy()) ReloadLook();
 }
 
-bool TKyCustomBitBtn::EffectiveVisible() const { return visibleRequest_ && privilege_->Level() >= kPrivilegeLocked; }
-bool TKyCustomBitBtn::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKyCustomBitBtn::EffectiveVisible() const { return privilege_->AllowsVisible(visibleRequest_); }
+bool TKyCustomBitBtn::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
 void TKyCustomBitBtn::SetVisible(bool value) {
   if (value == visibleRequest_) return;

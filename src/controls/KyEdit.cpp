@@ -8,6 +8,7 @@
 #include "platform/classes/FormStream.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/windows/NonClient.h"
+#include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/Shapes.h"
@@ -633,11 +634,9 @@ void TKyCustomEdit::UpdateDisplay() {
   Invalidate();
 }
 
-bool TKyCustomEdit::EffectiveEnabled() const {
-  return enabledRequest_ && privilege_->Level() == kPrivilegeFull;
-}
+bool TKyCustomEdit::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKyCustomEdit::EffectiveVisible() const { return IsDesigning() || (visibleRequest_ && privilege_->Level() >= 1); }
+bool TKyCustomEdit::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 void TKyCustomEdit::SetVisible(bool value) {
   visibleRequest_ = value;
@@ -748,6 +747,13 @@ void TKyCustomEdit::DoExit() {
   TCustomEdit::DoExit();
 }
 
+void TKyCustomEdit::CreateHandleDone() {
+  TCustomEdit::CreateHandleDone();
+  // The window was sized before it was ours (an edit on a page shown
+  // later): it takes our frame now.
+  NonClientFrameChanged(*this);
+}
+
 void TKyCustomEdit::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_NCCALCSIZE:
@@ -805,10 +811,7 @@ void TKyCustomEdit::DefineProperties(TFiler& filer) {
 
 void TKyEdit::Publish(TPublisher<TKyEdit>& p) {
   using E = TKyEdit;
-  p.Property("Left", &E::Left, &E::SetLeft);
-  p.Property("Top", &E::Top, &E::SetTop);
-  p.Property("Width", &E::Width, &E::SetWidth);
-  p.Property("Height", &E::Height, &E::SetHeight);
+  PublishBounds(p);
   p.Property("Hint", &E::Hint, &E::SetHint);
   p.Property("HelpContext", &E::HelpContext, &E::SetHelpContext).Default(0);
   p.Property("TabOrder", &E::TabOrder, &E::SetTabOrder).Default(-1);
@@ -844,16 +847,8 @@ void TKyEdit::Publish(TPublisher<TKyEdit>& p) {
   p.Event("OnValidate", &E::OnValidate);
   p.Event("OnChange", &E::OnChange);
   p.Event("OnButtons", &E::OnButtons);
-  p.Event("OnClick", &E::OnClick);
-  p.Event("OnDblClick", &E::OnDblClick);
-  p.Event("OnEnter", &E::OnEnter);
-  p.Event("OnExit", &E::OnExit);
-  p.Event("OnKeyDown", &E::OnKeyDown);
-  p.Event("OnKeyPress", &E::OnKeyPress);
-  p.Event("OnKeyUp", &E::OnKeyUp);
-  p.Event("OnMouseDown", &E::OnMouseDown);
-  p.Event("OnMouseMove", &E::OnMouseMove);
-  p.Event("OnMouseUp", &E::OnMouseUp);
+  PublishMouseEvents(p);
+  PublishFocusKeyEvents(p);
 }
 
 void RegisterEditClasses() {

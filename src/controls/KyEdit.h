@@ -187,6 +187,7 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void WndProc(TMessage& message) override;
+  void CreateHandleDone() override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void DoEnter() override;

@@ -156,11 +156,9 @@ void TKyCustomImage::ApplyAutoSize() {
 
 // ---- State and placement ----
 
-bool TKyCustomImage::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKyCustomImage::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKyCustomImage::EffectiveVisible() const {
-  return IsDesigning() || (visibleRequest_ && privilege_->Level() >= 1);
-}
+bool TKyCustomImage::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 void TKyCustomImage::SetVisible(bool value) {
   visibleRequest_ = value;
@@ -294,14 +292,7 @@ void TKyCustomImage::DrawFrame(TCanvas& canvas, TRect& r) const {
 void TKyCustomImage::Paint() {
   TCanvas& canvas = *Canvas();
   TRect r(0, 0, Width(), Height());
-  if (shadow_) {
-    canvas.Brush()->SetStyle(bsSolid);
-    canvas.Brush()->SetColor(LibraryDefaultColor("Dft_ColShadow"));
-    canvas.FillRect(TRect(r.Right - kShadowSize, r.Top + kShadowSize, r.Right, r.Bottom));
-    canvas.FillRect(TRect(r.Left + kShadowSize, r.Bottom - kShadowSize, r.Right - kShadowSize, r.Bottom));
-    r.Right -= kShadowSize;
-    r.Bottom -= kShadowSize;
-  }
+  if (shadow_) r = PaintDropShadow(canvas, r);
   DrawFrame(canvas, r);
   if (!transparent_) PaintBackGround(canvas, r, *background_);
   r = r.Inflate(-1, -1);
@@ -326,10 +317,7 @@ void TKyCustomImage::Paint() {
 
 void TKyImage::Publish(TPublisher<TKyImage>& p) {
   using I = TKyImage;
-  p.Property("Left", &I::Left, &I::SetLeft);
-  p.Property("Top", &I::Top, &I::SetTop);
-  p.Property("Width", &I::Width, &I::SetWidth);
-  p.Property("Height", &I::Height, &I::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &I::Cursor, &I::SetCursor).Default(crDefault).Idents(CursorIdents());
   p.Property("Hint", &I::Hint, &I::SetHint);
   p.Property("Align", &I::Align, &I::SetAlign).Default(alNone);
@@ -354,11 +342,7 @@ void TKyImage::Publish(TPublisher<TKyImage>& p) {
   p.Event("OnStartEdit", &I::OnStartEdit);
   p.Event("OnCanModify", &I::OnCanModify);
   p.Event("OnProgress", &I::OnProgress);
-  p.Event("OnClick", &I::OnClick);
-  p.Event("OnDblClick", &I::OnDblClick);
-  p.Event("OnMouseDown", &I::OnMouseDown);
-  p.Event("OnMouseMove", &I::OnMouseMove);
-  p.Event("OnMouseUp", &I::OnMouseUp);
+  PublishMouseEvents(p);
 }
 
 // ---- TKyImageBlob ----

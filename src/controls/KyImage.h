@@ -23,6 +23,7 @@
 #include "skin/LinkEvt.h"
 #include "skin/Pictures.h"
 #include "skin/Placement.h"
+#include "skin/Shapes.h"
 
 KY_ENUM(TKyQualityGraphic, uint8_t, qugHigh, qugMiddle, qugLow, qugVeryLow)
 KY_ENUM(TKyImageBorderStyle, uint8_t, ibsNone, ibsSingle, ibs3DTop, ibs3DBottom, ibs3DTopBottom, ibs3DBottomTop)
@@ -55,7 +56,7 @@ public:
   ~TKyCustomImage() override;
 
   // The shadow's width along the right and bottom edges.
-  static constexpr int32_t kShadowSize = 4;
+  static constexpr int32_t kShadowSize = kDropShadowSize;
 
   // ---- Picture ----
   TKyPicture* Picture() const { return picture_.get(); }

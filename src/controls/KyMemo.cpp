@@ -6,6 +6,8 @@
 #include "packages/CForm.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/windows/NonClient.h"
+#include "platform/windows/Publish.h"
+#include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/Shapes.h"
 
@@ -177,12 +179,9 @@ void TKyCustomMemo::DoExit() {
 // ---- Look ----
 
 TRect TKyCustomMemo::FrameWidths() const {
-  switch (borderStyle_) {
-    case bosNone: return {0, 0, 0, 0};
-    case bosSingle: return {1, 1, 1, 1};
-    case bos3D: return {2, 2, 2, 2};
-  }
-  return {};
+  int32_t n = borderStyle_ == bos3D ? 2 : borderStyle_ == bosSingle ? 1 : 0;
+  int32_t shadow = shadow_ ? kDropShadowSize : 0;
+  return {n, n, n + shadow, n + shadow};
 }
 
 TKyColor TKyCustomMemo::BackColor() {
@@ -197,13 +196,58 @@ TKyColor TKyCustomMemo::BackColor() {
   return back;
 }
 
+bool TKyCustomMemo::PaintParentBackground(TCanvas& canvas, const TRect& rect, TPoint origin) {
+  TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+  if (!q.Set || !q.Owner) return false;
+  // The owner's area in the canvas: the picture continues without a seam.
+  TPoint offset = q.Owner->ClientOrigin() - origin;
+  TRect area = q.Owner->ClientRect();
+  PaintBackGround(canvas, rect, TRect{}, *q.Set,
+                  TRect{offset.X, offset.Y, offset.X + area.Right, offset.Y + area.Bottom});
+  return true;
+}
+
+bool TKyCustomMemo::ShowsBackdrop() {
+  if (!transparent_ || !HandleAllocated() || Focused()) return false;
+  TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+  return q.Set && q.Owner;
+}
+
+HBRUSH TKyCustomMemo::BackdropBrush() {
+  TRect client = ClientRect();
+  TPoint origin = ClientOrigin();
+  TRect key{origin.X, origin.Y, origin.X + client.Width(), origin.Y + client.Height()};
+  if (!backdropValid_ || key != backdropKey_) {
+    backdropBrush_.SetBitmap(nullptr);
+    backdrop_.SetSize(std::max(1, client.Width()), std::max(1, client.Height()));
+    if (!PaintParentBackground(*backdrop_.Canvas(), client, origin)) return nullptr;
+    backdropBrush_.SetBitmap(&backdrop_);
+    backdropKey_ = key;
+    backdropValid_ = true;
+  }
+  return backdropBrush_.Handle();
+}
+
 void TKyCustomMemo::PaintFrame(TCanvas& canvas, const TRect& window) {
+  TRect f = FrameWidths();
+  TRect r = window;
+  if (shadow_) {
+    // The corners beside the shadow show what lies behind the memo.
+    TPoint origin = ClientOrigin() - TPoint(f.Left, f.Top);
+    const int32_t n = kDropShadowSize;
+    for (TRect corner : {TRect{r.Right - n, r.Top, r.Right, r.Top + n}, TRect{r.Left, r.Bottom - n, r.Left + n, r.Bottom}})
+      if (!PaintParentBackground(canvas, corner, origin)) {
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(Parent() ? Parent()->Color() : BackColor());
+        canvas.FillRect(corner);
+      }
+    r = PaintDropShadow(canvas, r);
+  }
   canvas.Brush()->SetStyle(bsSolid);
   canvas.Brush()->SetColor(BackColor());
-  canvas.FillRect(window);
+  canvas.FillRect(r);
   TKyColor box = LibraryDefaultColor("Dft_ColBox");
   TKyColor light = LibraryDefaultColor("Dft_3DLight"), shadow = LibraryDefaultColor("Dft_3DShadow");
-  TRect r = window;
   switch (borderStyle_) {
     case bosNone:
       break;
@@ -224,6 +268,7 @@ void TKyCustomMemo::ApplyColors() {
 }
 
 void TKyCustomMemo::LookChanged() {
+  backdropValid_ = false;
   if (!link_.IsBusy()) UpdateDisplay();
 }
 
@@ -238,6 +283,7 @@ void TKyCustomMemo::UpdateDisplay() {
   TCustomEdit::SetReadOnly(readOnlyRequest_ || privilege_->Level() < kPrivilegeFull);
   ApplyColors();
   ShowPackageText();
+  backdropValid_ = false;
   iLabel_->Update();
   // A read-only memo is there to be read (a licence): its caption stays
   // in the normal look; only a disabled memo greys it.
@@ -248,11 +294,9 @@ void TKyCustomMemo::UpdateDisplay() {
   Invalidate();
 }
 
-bool TKyCustomMemo::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKyCustomMemo::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKyCustomMemo::EffectiveVisible() const {
-  return IsDesigning() || (visibleRequest_ && privilege_->Level() >= 1);
-}
+bool TKyCustomMemo::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 void TKyCustomMemo::SetVisible(bool value) {
   visibleRequest_ = value;
@@ -296,6 +340,8 @@ void TKyCustomMemo::SetBorderStyle(TKyBorderStyle value) {
 void TKyCustomMemo::SetShadow(bool value) {
   if (value == shadow_) return;
   shadow_ = value;
+  // The shadow takes room from the client area.
+  if (!link_.IsBusy()) NonClientFrameChanged(*this);
   LookChanged();
 }
 
@@ -374,6 +420,35 @@ void TKyCustomMemo::WndProc(TMessage& m) {
       if (painted) return;
       break;
     }
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+      if (ShowsBackdrop())
+        if (HBRUSH brush = BackdropBrush()) {
+          m.Result = TWindowColors::ApplyOver(reinterpret_cast<HDC>(m.WParam), Font()->Color(), brush);
+          return;
+        }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // Focused, the text is drawn opaquely: typing redraws single lines.
+      TCustomMemo::WndProc(m);
+      if (transparent_) Invalidate();
+      return;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case EM_LINESCROLL:
+    case EM_SCROLL:
+    case EM_SCROLLCARET:
+      // The window scrolls its pixels, background and all: the background
+      // stays where it is.
+      TCustomMemo::WndProc(m);
+      if (ShowsBackdrop()) Invalidate();
+      return;
+    case WM_SIZE:
+    case WM_MOVE:
+      backdropValid_ = false;
+      break;
     case WM_PASTE:
     case WM_CUT:
     case WM_CLEAR:
@@ -392,10 +467,7 @@ void TKyCustomMemo::WndProc(TMessage& m) {
 
 void TKyMemo::Publish(TPublisher<TKyMemo>& p) {
   using C = TKyMemo;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &C::Cursor, &C::SetCursor).Default(crDefault);
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("TabOrder", &C::TabOrder, &C::SetTabOrder).Default(-1);
@@ -425,16 +497,8 @@ void TKyMemo::Publish(TPublisher<TKyMemo>& p) {
   p.Event("OnStartEdit", &C::OnStartEdit);
   p.Event("OnChange", &C::OnChange);
   p.Event("OnCanModify", &C::OnCanModify);
-  p.Event("OnClick", &C::OnClick);
-  p.Event("OnDblClick", &C::OnDblClick);
-  p.Event("OnEnter", &C::OnEnter);
-  p.Event("OnExit", &C::OnExit);
-  p.Event("OnMouseDown", &C::OnMouseDown);
-  p.Event("OnMouseMove", &C::OnMouseMove);
-  p.Event("OnMouseUp", &C::OnMouseUp);
-  p.Event("OnKeyDown", &C::OnKeyDown);
-  p.Event("OnKeyPress", &C::OnKeyPress);
-  p.Event("OnKeyUp", &C::OnKeyUp);
+  PublishMouseEvents(p);
+  PublishFocusKeyEvents(p);
 }
 
 void RegisterMemoClasses() { RegisterClasses({&TKyMemo::StaticClass()}); }

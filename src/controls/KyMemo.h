@@ -17,6 +17,7 @@
 #include "packages/PkgPrivileges.h"
 #include "packages/PkgStrings.h"
 #include "controls/KyEdit.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/StdCtrls.h"
 #include "skin/Label.h"
 #include "skin/LinkEvt.h"
@@ -81,8 +82,12 @@ public:
   // Lines of text the memo is sized to (0: its own height).
   int32_t EditLines() const { return editLines_; }
   void SetEditLines(int32_t value);
-  // The frame's thickness on each side.
+  // The frame's thickness on each side, with the shadow's on the right
+  // and at the bottom.
   TRect FrameWidths() const;
+  // Whether the text shows over the parent's background now: transparent,
+  // not focused (typing redraws opaquely), and the parent has one.
+  bool ShowsBackdrop();
 
   // ---- State ----
   bool Visible() const { return visibleRequest_; }
@@ -138,6 +143,11 @@ private:
   void ShowPackageText();
   bool EventsSuppressed() const;
   TKyColor BackColor();
+  // Paints the parent's background over rect of a canvas whose origin is
+  // at origin on the screen; false when the parent has none.
+  bool PaintParentBackground(TCanvas& canvas, const TRect& rect, TPoint origin);
+  // The pattern brush of the parent's background under the client area.
+  HBRUSH BackdropBrush();
 
   TKyLinkEvt link_;
   std::unique_ptr<TKyMemoryText> valueId_;
@@ -162,6 +172,12 @@ private:
   TKyAlignHor alignHor_ = alhLeft;
   TKyAlignVer alignVer_ = alvTop;
   TKyPlacementRef placement_;
+  // The parent's background under the client area, made again when the
+  // memo moves, resizes or the look changes.
+  TBitmap backdrop_;
+  TBrush backdropBrush_;
+  TRect backdropKey_;
+  bool backdropValid_ = false;
 };
 
 class TKyMemo : public TKyCustomMemo {

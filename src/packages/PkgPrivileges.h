@@ -206,6 +206,10 @@ public:
   uint8_t AppliedLevel() const { return applied_; }
   // Applies Level(); tells the owner when it differs from the applied one.
   void Update();
+  // What a control asked to be may be under this privilege: shown from
+  // the locked level up, enabled only with full access.
+  bool AllowsVisible(bool requested) const { return requested && Level() >= kPrivilegeLocked; }
+  bool AllowsEnabled(bool requested) const { return requested && Level() == kPrivilegeFull; }
 
   TOwnerNotify OnChange;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "packages/DisplaySets.h"
 #include "packages/PkgDisplay.h"
@@ -320,12 +321,25 @@ int32_t BarLength(const TRect& rect, TKyProgressGrowth growth) {
 void PaintBlocks(TCanvas& canvas, const TRect& rect, TKySetBackGround& fill, const TKyProgressLook& look,
                  int32_t first, int32_t count, int32_t limit) {
   int32_t width = std::max(look.WidthBlock, 1), pitch = width + std::max(look.SpacingBlock, 1);
+  int32_t length = BarLength(rect, look.Growth);
+  // The fill is laid once over the whole bar, clipped to the blocks: a
+  // gradient runs on across them and is drawn once, not once a block.
+  int32_t spanFrom = -1, spanTo = -1;
+  std::vector<std::pair<int32_t, int32_t>> gaps;
   for (int32_t i = 0, start = first; (count == 0 || i < count) && start < limit; ++i, start += pitch) {
-    int32_t from = std::max(start, 0), to = std::min(start + width, BarLength(rect, look.Growth));
+    int32_t from = std::max(start, 0), to = std::min(start + width, length);
     if (to <= from) continue;
-    // Laid out over the whole bar: a gradient runs on across the blocks.
-    PaintBackGround(canvas, ProgressPart(rect, look.Growth, from, to), TRect{}, fill, rect);
+    if (spanFrom < 0)
+      spanFrom = from;
+    else if (from > spanTo)
+      gaps.emplace_back(spanTo, from);
+    spanTo = to;
   }
+  if (spanFrom < 0) return;
+  TClipRecall recall(canvas);
+  canvas.IntersectClipRect(ProgressPart(rect, look.Growth, spanFrom, spanTo));
+  for (auto [from, to] : gaps) canvas.ExcludeClipRect(ProgressPart(rect, look.Growth, from, to));
+  PaintBackGround(canvas, rect, fill);
 }
 
 }  // namespace

@@ -387,11 +387,9 @@ void TKyBasicLabel::SetMarginTopBottom(int32_t value) {
 
 // ---- State ----
 
-bool TKyBasicLabel::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKyBasicLabel::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKyBasicLabel::EffectiveVisible() const {
-  return IsDesigning() || (visibleRequest_ && privilege_->Level() >= 1);
-}
+bool TKyBasicLabel::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 void TKyBasicLabel::SetVisible(bool value) {
   visibleRequest_ = value;

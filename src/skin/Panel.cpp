@@ -130,12 +130,9 @@ void TKySinglePanel::SetMarginTopBottom(int32_t value) {
 
 // ---- State ----
 
-bool TKySinglePanel::EffectiveEnabled() const { return enabledRequest_ && privilege_->Level() == kPrivilegeFull; }
+bool TKySinglePanel::EffectiveEnabled() const { return privilege_->AllowsEnabled(enabledRequest_); }
 
-bool TKySinglePanel::EffectiveVisible() const {
-  uint8_t level = privilege_->Level();
-  return IsDesigning() || (visibleRequest_ && level >= 1);
-}
+bool TKySinglePanel::EffectiveVisible() const { return IsDesigning() || privilege_->AllowsVisible(visibleRequest_); }
 
 bool TKySinglePanel::EffectiveReadOnly() const {
   return readOnly_ || !EffectiveEnabled() || privilege_->Level() < kPrivilegeFull;

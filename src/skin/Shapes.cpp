@@ -319,6 +319,15 @@ void Frame3DRect(TCanvas& canvas, const TRect& rect, TKyColor light, bool down, 
   canvas.Polyline(lower, 3);
 }
 
+TRect PaintDropShadow(TCanvas& canvas, const TRect& rect) {
+  const int32_t n = kDropShadowSize;
+  canvas.Brush()->SetStyle(bsSolid);
+  canvas.Brush()->SetColor(LibraryDefaultColor("Dft_ColShadow"));
+  canvas.FillRect(TRect(rect.Right - n, rect.Top + n, rect.Right, rect.Bottom));
+  canvas.FillRect(TRect(rect.Left + n, rect.Bottom - n, rect.Right - n, rect.Bottom));
+  return TRect(rect.Left, rect.Top, rect.Right - n, rect.Bottom - n);
+}
+
 // ---- Bevelled shape regions ----
 
 namespace {

@@ -147,6 +147,12 @@ private:
 // swap when down.
 void Frame3DRect(TCanvas& canvas, const TRect& rect, TKyColor light, bool down, TKyColor shadow);
 
+// The drop shadow of a framed control: bands of kDropShadowSize in
+// "Dft_ColShadow" along the right edge (from kDropShadowSize down) and the
+// bottom edge (from kDropShadowSize right). Returns rect without them.
+inline constexpr int32_t kDropShadowSize = 4;
+TRect PaintDropShadow(TCanvas& canvas, const TRect& rect);
+
 // ---- Bevelled shape regions --------------------------------------------------------------
 
 // The outline of a control: a shape, or an image's opaque pixels (its

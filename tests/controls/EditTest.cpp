@@ -355,6 +355,29 @@ TEST_F(EditTest, TheFrameIsDrawnInTheBoxColourAndTheFocusColour) {
   EXPECT_NE(frameAt(0, 10), KyRGB(200, 0, 0));
 }
 
+// An edit whose window is made only when its container shows (a page shown
+// later), after its look was applied, still keeps its frame outside the text.
+TEST_F(EditTest, AnEditWhoseWindowIsMadeLateKeepsItsFrame) {
+  TWinControl* holder = new TWinControl(&form);
+  holder->SetVisible(false);
+  holder->SetParent(&form);
+  holder->SetBounds(0, 60, 300, 60);
+  auto* late = new TKyEdit(&form);
+  late->SetParent(holder);
+  late->SetBounds(10, 10, 120, 22);
+  late->UpdateDisplay();
+  ASSERT_FALSE(late->HandleAllocated());
+  holder->SetVisible(true);
+  ASSERT_TRUE(PumpUntil([&] { return late->HandleAllocated(); }));
+  Pump();
+  RECT client;
+  GetClientRect(late->Handle(), &client);
+  EXPECT_EQ(client.right, 120 - 4);
+  EXPECT_EQ(client.bottom, 22 - 4);
+  TSnapshot shot(&form);
+  EXPECT_EQ(shot.Pixel(10, 60 + 10 + 11), ColorToRGB(LibraryDefaultColor("Dft_3DShadow")));
+}
+
 TEST_F(EditTest, EveryPublishedPropertyGoesThroughATextForm) {
   TForm root(nullptr);
   root.SetName("FrEdit");

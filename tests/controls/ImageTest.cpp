@@ -1,7 +1,7 @@
 // The image control: pictures of every kind from their bytes, drawn inside
 // the frame and checked by pixel; frames and shadow; damaged data refused
 // with nothing shown; class names, auto-size and transparency rules; the
-// value object; the text form.
+// value object; the text form, also with the gallery's drawn pictures.
 #include "support/WindowDriver.h"
 
 #include <string>
@@ -9,7 +9,9 @@
 
 #include "controls/KyImage.h"
 #include "controls/RegisterControls.h"
+#include "packages/CApplication.h"
 #include "packages/DisplaySets.h"
+#include "packages/PkgDisplay.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
 #include "platform/graphics/Bitmap.h"
@@ -17,6 +19,7 @@
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/base/Stream.h"
 
 using namespace ky_test;
 
@@ -261,6 +264,75 @@ TEST(ImageForm, PropertiesStreamFromText) {
   for (const char* line : {"GraphicClass = 'TBitmap'", "Image.Quality = qugHigh", "BorderStyle = ibsNone"})
     EXPECT_NE(back.find(line), std::string::npos) << line;
   EXPECT_EQ(back.find("AutoDetect"), std::string::npos);
+}
+
+// The pictures the build draws for the gallery, as its form holds them: a
+// landscape, a product box on the transparent colour, an icon. Each loads
+// from a text form, then shows over the test's form.
+TEST_F(ImageTest, TheGallerysDrawnPicturesLoadFromATextFormAndPaint) {
+  std::string dir = std::string("Z:") + KY_GALLERY_PICTURES_BUILT;
+  for (char& c : dir)
+    if (c == '/') c = '\\';
+  struct TCase {
+    const char* File;
+    const char* Class;
+    int Width, Height;
+    bool Transparent;
+  };
+  const TCase cases[] = {
+      {"Landscape.pic", "TBitmap", 88, 56, false},
+      {"Product.pic", "TBitmap", 48, 48, true},
+      {"Icon.pic", "TIcon", 32, 32, true},
+  };
+  // The control's own background in a colour of its own: a transparent
+  // control must not show it.
+  TKyCApplication app(nullptr);
+  app.PkgDisplay()->AddBackGround("sbImage")->SetColor(kRed);
+  image->SetBackGround()->SetName("sbImage");
+  image->SetBorderStyle(ibsNone);
+  image->SetAutoSize(true);
+  for (const TCase& c : cases) {
+    TMemoryStream data;
+    data.LoadFromFile(dir + "\\" + c.File);
+    std::string hex;
+    static const char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < data.Data().size(); ++i) {
+      if (i % 32 == 0) hex += "\n      ";
+      hex += kHex[data.Data()[i] >> 4];
+      hex += kHex[data.Data()[i] & 15];
+    }
+    TForm root(nullptr);
+    ReadComponentBytes(FormTextToBinary("object Fr: TForm\n  object Im: TKyImage\n    AutoSize = True\n"
+                                        "    Picture.Data = {" + hex + "}\n  end\nend\n"),
+                       &root);
+    auto* loaded = root.Find<TKyImage>("Im");
+    ASSERT_NE(loaded, nullptr) << c.File;
+    ASSERT_NE(loaded->Picture()->Graphic(), nullptr) << c.File;
+    EXPECT_EQ(loaded->Picture()->Graphic()->ClassName(), c.Class) << c.File;
+    EXPECT_EQ(loaded->Picture()->Width(), c.Width) << c.File;
+    EXPECT_EQ(loaded->Picture()->Height(), c.Height) << c.File;
+
+    image->SetTransparent(c.Transparent);
+    image->Image()->SetTransparent(c.Transparent);
+    image->SetPicture(loaded->Picture());
+    EXPECT_EQ(image->Width(), c.Width + 2) << c.File;  // the one-pixel margin each side
+    Pump();
+    TSnapshot shot(&form);
+    TRect r = image->PictureRect();
+    int left = image->Left() + r.Left, top = image->Top() + r.Top;
+    // The middle is drawn; a transparent picture's corner shows the form,
+    // an opaque control its own background around the picture.
+    TKyColor formBack = shot.Pixel(190, 110);
+    EXPECT_NE(formBack, kRed);
+    EXPECT_NE(shot.Pixel(left + c.Width / 2, top + c.Height / 2), formBack) << c.File;
+    if (c.Transparent) {
+      EXPECT_EQ(shot.Pixel(left, top + c.Height - 1), formBack) << c.File;
+      EXPECT_EQ(shot.Pixel(left - 1, top + c.Height - 1), formBack) << c.File;
+    } else {
+      EXPECT_NE(shot.Pixel(left, top + c.Height - 1), formBack) << c.File;
+      EXPECT_EQ(shot.Pixel(left - 1, top + c.Height - 1), kRed) << c.File;
+    }
+  }
 }
 
 }  // namespace

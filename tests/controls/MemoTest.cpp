@@ -15,6 +15,8 @@
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
 #include "platform/graphics/Graphics.h"
+#include "skin/Panel.h"
+#include "skin/Shapes.h"
 #include "support/TempDir.h"
 
 using namespace ky_test;
@@ -189,6 +191,75 @@ TEST_F(MemoTest, TheBlobChangesTheLinesAsOneEdit) {
   blob->Assign(&list);
   blob->SaveToFile(dir / "out.txt");
   EXPECT_EQ(dir.ReadFile("out.txt"), "one\r\ntwo\r\n");
+}
+
+// Over a panel with a left-to-right gradient: a transparent memo shows the
+// gradient under its text while another control has the focus, also after
+// scrolling; focused, it is plain. The shadow takes the right and bottom
+// edges, with the gradient in the corners beside it.
+TEST_F(MemoTest, ATransparentMemoShowsItsParentsBackgroundAndAShadow) {
+  TKyPkgDisplaySetBackGround* fade = library.app.PkgDisplay()->AddBackGround("sbFade");
+  fade->SetFillKind(4);
+  fade->SetColor(KyRGB(200, 220, 200));
+  fade->SetColor1(KyRGB(120, 200, 120));
+  fade->SetColor2(KyRGB(250, 250, 250));
+  auto* panel = new TKySinglePanel(&form);
+  panel->SetParent(&form);
+  panel->SetBounds(0, 0, 320, 220);
+  panel->SetBevelOuter(besNone);
+  panel->SetBackGround()->SetName("sbFade");
+  memo->SetParent(panel);
+  writable->SetParent(panel);
+  std::string lines;
+  for (int i = 1; i <= 12; ++i) lines += "W" + std::to_string(i) + "\r\n";
+  writable->Lines()->SetText(lines);
+  writable->SetTransparent(true);
+  Focus(memo);
+  Pump();
+  // Rows inside the client area, columns right of the short lines and
+  // left of the scroll bar; row 215 is the panel below the memo.
+  const int rows[] = {165, 185, 203};
+  const int columns[] = {60, 150, 250};
+  auto showsGradient = [&](const char* when) {
+    TSnapshot shot(&form);
+    for (int x : columns)
+      for (int y : rows) EXPECT_EQ(shot.Pixel(x, y), shot.Pixel(x, 215)) << when << " at " << x << "," << y;
+    EXPECT_LT(GetRValue(shot.Pixel(60, 185)), GetRValue(shot.Pixel(250, 185))) << when;
+    // The text itself is there, dark over the light gradient.
+    int dark = 0;
+    for (int x = 12; x < 40; ++x)
+      for (int y = 163; y < 180; ++y) dark += GetRValue(shot.Pixel(x, y)) < 80;
+    EXPECT_GT(dark, 5) << when;
+  };
+  showsGradient("unfocused");
+  writable->Perform(WM_VSCROLL, SB_PAGEDOWN, 0);
+  Pump();
+  ASSERT_GT(writable->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  showsGradient("scrolled");
+
+  Focus(writable);
+  Pump();
+  {
+    TSnapshot shot(&form);
+    for (int x : columns) EXPECT_EQ(shot.Pixel(x, 203), ColorToRGB(fade->Color())) << x;
+  }
+
+  Focus(memo);
+  writable->SetShadow(true);
+  Pump();
+  EXPECT_EQ(writable->FrameWidths(), TRect(2, 2, 2 + kDropShadowSize, 2 + kDropShadowSize));
+  TSnapshot shot(&form);
+  const int right = 10 + 280 - 1, bottom = 160 + 50 - 1;
+  TKyColor shadow = ColorToRGB(LibraryDefaultColor("Dft_ColShadow"));
+  EXPECT_EQ(shot.Pixel(right - 1, 185), shadow);
+  EXPECT_EQ(shot.Pixel(150, bottom - 1), shadow);
+  // The frame moved in by the shadow: its light right edge.
+  EXPECT_EQ(shot.Pixel(right - kDropShadowSize, 185), ColorToRGB(LibraryDefaultColor("Dft_3DLight")));
+  // Beside the shadow, the gradient of the panel.
+  EXPECT_EQ(shot.Pixel(right - 1, 161), shot.Pixel(right - 1, 215));
+  EXPECT_EQ(shot.Pixel(11, bottom - 1), shot.Pixel(11, 215));
+  // And still through the client area.
+  EXPECT_EQ(shot.Pixel(150, 185), shot.Pixel(150, 215));
 }
 
 TEST_F(MemoTest, ATextFormWithAMemoAndAProgressBarLoadsAndPaints) {

@@ -1,6 +1,6 @@
 // gallery: every skinned control of the library on one form read from its
 // text form (TFrGallery.kfm), with its look from Gallery.dis and the
-// library's texts from System.pst beside the program.
+// library's texts in English from System.pst beside the program.
 //
 //   gallery              shows the form until it is closed
 //   gallery shot FILE [PAGE]   paints the form's client area into a BMP

@@ -4,6 +4,10 @@
 //
 //   pictures OUTDIR   writes OUTDIR/User/N.bmp, OUTDIR/System/N.bmp and
 //                     OUTDIR/KySetup.ico
+//   pictures --gallery OUTDIR
+//                     writes the control gallery's pictures as form values
+//                     (the class name's length and name, then the file):
+//                     Landscape.pic, Product.pic (transparent), Icon.pic
 //
 // User 0, 1, 9, 10, 11: the flags of Spanish, English, French, Italian and
 // German for the language choice; User 17: the About button's badge;
@@ -131,8 +135,7 @@ TPicture32 Draw(int width, int height, const std::function<void(TPainter&)>& dra
 
 // A 24-bit BMP; pixels less than half covered become the key colour, and
 // with a transparent picture the bottom-left pixel is always the key.
-void SaveBmp(const TPicture32& picture, const std::string& file, bool transparent) {
-  TBitmap bmp(picture.Width, picture.Height, pf24bit);
+void PaintBmp(const TPicture32& picture, TBitmap& bmp, bool transparent) {
   for (int y = 0; y < picture.Height; ++y) {
     auto* row = static_cast<uint8_t*>(bmp.ScanLine(y));
     for (int x = 0; x < picture.Width; ++x) {
@@ -149,6 +152,11 @@ void SaveBmp(const TPicture32& picture, const std::string& file, bool transparen
     auto* row = static_cast<uint8_t*>(bmp.ScanLine(picture.Height - 1));
     row[0] = 0xFF, row[1] = 0x00, row[2] = 0xFF;
   }
+}
+
+void SaveBmp(const TPicture32& picture, const std::string& file, bool transparent) {
+  TBitmap bmp(picture.Width, picture.Height, pf24bit);
+  PaintBmp(picture, bmp, transparent);
   bmp.SaveToFile(file);
 }
 
@@ -163,7 +171,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 // An icon file with 32-bit images (colour with alpha, and the AND mask for
 // systems that ignore alpha).
-void SaveIco(const std::vector<TPicture32>& images, const std::string& file) {
+std::vector<uint8_t> IcoBytes(const std::vector<TPicture32>& images) {
   std::vector<std::vector<uint8_t>> bodies;
   for (const TPicture32& p : images) {
     std::vector<uint8_t> body;
@@ -208,9 +216,32 @@ void SaveIco(const std::vector<TPicture32>& images, const std::string& file) {
     offset += static_cast<uint32_t>(bodies[i].size());
   }
   for (auto& b : bodies) out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
+void SaveIco(const std::vector<TPicture32>& images, const std::string& file) {
+  std::vector<uint8_t> bytes = IcoBytes(images);
   TMemoryStream stream;
-  stream.WriteBuffer(out.data(), out.size());
+  stream.WriteBuffer(bytes.data(), bytes.size());
   stream.SaveToFile(file);
+}
+
+// A picture as a form stores it: the graphic class's name, then its file.
+void SavePictureValue(const std::string& className, const std::vector<uint8_t>& bytes, const std::string& file) {
+  TMemoryStream stream;
+  uint8_t len = static_cast<uint8_t>(className.size());
+  stream.WriteBuffer(&len, 1);
+  stream.WriteBuffer(className.data(), className.size());
+  stream.WriteBuffer(bytes.data(), bytes.size());
+  stream.SaveToFile(file);
+}
+
+std::vector<uint8_t> BmpBytes(const TPicture32& picture, bool transparent) {
+  TBitmap bmp(picture.Width, picture.Height, pf24bit);
+  PaintBmp(picture, bmp, transparent);
+  TMemoryStream stream;
+  bmp.SaveToStream(stream);
+  return stream.Data();
 }
 
 // ---- The pictures ----
@@ -377,15 +408,54 @@ void AppIcon(TPainter& p, double size) {
   Disc(p, 24 * u, 22 * u, 7.5 * u);
 }
 
+// The gallery's landscape: a morning sky, the sun, hills and a lake.
+void Landscape(TPainter& p, double w, double h) {
+  const int bands = 12;
+  for (int i = 0; i < bands; ++i)
+    p.Fill(TPainter::Mix(Rgb(70, 130, 210), Rgb(200, 225, 250), static_cast<double>(i) / (bands - 1)), 0,
+           h * 0.62 * i / bands, w, h * 0.62 * (i + 1) / bands + 0.5);
+  p.ShadedDisc(w * 0.66, h * 0.12, w * 0.66 + h * 0.26, h * 0.38, Rgb(255, 245, 170), Rgb(245, 180, 40));
+  p.NoPen();
+  p.Brush(Rgb(110, 150, 120));
+  p.Ellipse(-w * 0.2, h * 0.42, w * 0.65, h * 1.1);
+  p.Brush(Rgb(80, 150, 70));
+  p.Ellipse(w * 0.35, h * 0.5, w * 1.3, h * 1.2);
+  p.Brush(Rgb(90, 150, 215));
+  p.Ellipse(w * 0.05, h * 0.78, w * 0.55, h * 0.96);
+  // A fir on the near hill.
+  p.Brush(Rgb(35, 95, 45));
+  p.Polygon({{w * 0.78, h * 0.3}, {w * 0.86, h * 0.62}, {w * 0.70, h * 0.62}});
+  p.Fill(Rgb(100, 70, 40), w * 0.77, h * 0.62, w * 0.79, h * 0.7);
+}
+
+void SaveGalleryPictures(const std::string& out) {
+  ForceDirectories(out);
+  constexpr int kLandW = 88, kLandH = 56;
+  SavePictureValue("TBitmap", BmpBytes(Draw(kLandW, kLandH, [](TPainter& p) { Landscape(p, kLandW, kLandH); }), false),
+                   out + "/Landscape.pic");
+  SavePictureValue("TBitmap", BmpBytes(Draw(48, 48, [](TPainter& p) { AppIcon(p, 48); }), true), out + "/Product.pic");
+  SavePictureValue(
+      "TIcon",
+      IcoBytes({Draw(32, 32, [](TPainter& p) { AppIcon(p, 32); }), Draw(16, 16, [](TPainter& p) { AppIcon(p, 16); })}),
+      out + "/Icon.pic");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: pictures OUTDIR   draws the installer's pictures into OUTDIR\n", stderr);
+  bool gallery = argc == 3 && std::string(argv[1]) == "--gallery";
+  if (argc != 2 && !gallery) {
+    std::fputs("usage: pictures OUTDIR   draws the installer's pictures into OUTDIR\n"
+               "       pictures --gallery OUTDIR   draws the control gallery's pictures\n",
+               stderr);
     return 2;
   }
-  std::string out = argv[1];
+  std::string out = argv[gallery ? 2 : 1];
   try {
+    if (gallery) {
+      SaveGalleryPictures(out);
+      return 0;
+    }
     for (const char* dir : {"", "/User", "/System"}) ForceDirectories(out + dir);
     struct TItem {
       const char* File;

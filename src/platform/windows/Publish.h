@@ -4,6 +4,35 @@
 
 #include "platform/windows/Controls.h"
 
+// Position and size.
+template <class T>
+void PublishBounds(TPublisher<T>& p) {
+  p.Property("Left", &T::Left, &T::SetLeft);
+  p.Property("Top", &T::Top, &T::SetTop);
+  p.Property("Width", &T::Width, &T::SetWidth);
+  p.Property("Height", &T::Height, &T::SetHeight);
+}
+
+// Clicks, then the mouse's button and move reports.
+template <class T>
+void PublishMouseEvents(TPublisher<T>& p) {
+  p.Event("OnClick", &T::OnClick);
+  p.Event("OnDblClick", &T::OnDblClick);
+  p.Event("OnMouseDown", &T::OnMouseDown);
+  p.Event("OnMouseMove", &T::OnMouseMove);
+  p.Event("OnMouseUp", &T::OnMouseUp);
+}
+
+// The focus and key reports of a windowed control.
+template <class T>
+void PublishFocusKeyEvents(TPublisher<T>& p) {
+  p.Event("OnEnter", &T::OnEnter);
+  p.Event("OnExit", &T::OnExit);
+  p.Event("OnKeyDown", &T::OnKeyDown);
+  p.Event("OnKeyPress", &T::OnKeyPress);
+  p.Event("OnKeyUp", &T::OnKeyUp);
+}
+
 template <class T>
 void PublishControl(TPublisher<T>& p) {
   p.Property("Visible", &T::Visible, &T::SetVisible).Default(true);
@@ -13,11 +42,7 @@ void PublishControl(TPublisher<T>& p) {
   p.Property("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
   p.Property("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).Default(true);
   p.Property("ShowHint", &T::ShowHint, &T::SetShowHint).Stored(&TControl::ShowHintStored);
-  p.Event("OnClick", &T::OnClick);
-  p.Event("OnDblClick", &T::OnDblClick);
-  p.Event("OnMouseDown", &T::OnMouseDown);
-  p.Event("OnMouseMove", &T::OnMouseMove);
-  p.Event("OnMouseUp", &T::OnMouseUp);
+  PublishMouseEvents(p);
   p.Event("OnResize", &T::OnResize);
 }
 

@@ -19,6 +19,17 @@ LRESULT TWindowColors::Apply(HDC dc, TKyColor textColor, TKyColor backColor) {
   return reinterpret_cast<LRESULT>(brush_.Get());
 }
 
+LRESULT TWindowColors::ApplyOver(HDC dc, TKyColor textColor, HBRUSH brush) {
+  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(textColor)));
+  SetBkMode(dc, TRANSPARENT);
+  // The picture starts at the window's corner also when the window is
+  // painted into another one's DC at an offset (PaintTo, WM_PRINT).
+  POINT corner{0, 0};
+  LPtoDP(dc, &corner, 1);
+  SetBrushOrgEx(dc, corner.x, corner.y, nullptr);
+  return reinterpret_cast<LRESULT>(brush);
+}
+
 namespace {
 
 // Puts every string of items into a list window (LB_ or CB_ messages).

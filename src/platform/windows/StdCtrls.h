@@ -19,6 +19,22 @@
 #ifndef ES_RIGHT
 #define ES_RIGHT 0x0002
 #endif
+// Scrolling of the EDIT window: by scroll bar, wheel or message.
+#ifndef WM_HSCROLL
+#define WM_HSCROLL 0x0114
+#endif
+#ifndef WM_VSCROLL
+#define WM_VSCROLL 0x0115
+#endif
+#ifndef EM_SCROLL
+#define EM_SCROLL 0x00B5
+#endif
+#ifndef EM_LINESCROLL
+#define EM_LINESCROLL 0x00B6
+#endif
+#ifndef EM_SCROLLCARET
+#define EM_SCROLLCARET 0x00B7
+#endif
 
 KY_ENUM(TEditCharCase, uint8_t, ecNormal, ecUpperCase, ecLowerCase)
 KY_ENUM(TScrollStyle, uint8_t, ssNone, ssHorizontal, ssVertical, ssBoth)
@@ -28,6 +44,10 @@ KY_ENUM(TScrollStyle, uint8_t, ssNone, ssHorizontal, ssVertical, ssBoth)
 class TWindowColors {
 public:
   LRESULT Apply(HDC dc, TKyColor textColor, TKyColor backColor);
+  // Text over a picture: the text colour, no text background, and brush
+  // (not owned, a pattern laid from the window's client corner) for the
+  // rest of the window.
+  static LRESULT ApplyOver(HDC dc, TKyColor textColor, HBRUSH brush);
 
 private:
   TBrushHandle brush_;

@@ -243,4 +243,23 @@ TEST_F(TFormsTest, TheFolderPagesSearchButtonFillsTheFolder) {
   EXPECT_EQ(Lower(setup->EdDirectory->Text()), Lower(dirs.Chosen + "\\Tessaro Tools"));
 }
 
+// Freed and made again in one process (its configuration, display and
+// packages with it): it starts and switches languages as the first did.
+TEST_F(TFormsTest, TheWizardCanBeMadeAgain) {
+  delete setup;
+  setup = nullptr;
+  App().CreateForm(setup);
+  ASSERT_NE(setup, nullptr);
+  ASSERT_FALSE(App().TerminateRequested());
+  ShowWizard();
+  EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(setup->Caption(), "Install Manager 2.5.15");
+  setup->Edlanguage->SetValue(Variant(std::string("4")));
+  Pump();
+  EXPECT_EQ(setup->BtNext->Caption(), Label(4, 6));
+  setup->Edlanguage->SetValue(Variant(std::string("0")));
+  Pump();
+  EXPECT_EQ(setup->BtNext->Caption(), Label(0, 6));
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "platform/base/Exception.h"
 #include "platform/base/Stream.h"
+#include "platform/os/LateBound.h"
 #include "platform/os/SysError.h"
 
 namespace {
@@ -45,33 +46,18 @@ std::wstring Wide(const std::string& s) {
   return std::wstring(buf.data());
 }
 
-// ole32 is loaded with the first use of COM, not at program start: most
-// runs of a command-line program make no shell link.
+// COM is bound with its first use, not at program start: most runs of a
+// command-line program make no shell link.
 struct TOle32 {
-  HRESULT(WINAPI* Initialize)(LPVOID) = nullptr;
-  void(WINAPI* Uninitialize)() = nullptr;
-  HRESULT(WINAPI* CreateInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) = nullptr;
+  decltype(&CoInitialize) Initialize = nullptr;
+  decltype(&CoUninitialize) Uninitialize = nullptr;
+  decltype(&CoCreateInstance) CreateInstance = nullptr;
 };
 
-template <class F>
-void Bind(HMODULE module, const char* name, F& f) {
-  f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const TOle32& Ole32() {
-  static const TOle32 ole = [] {
-    TOle32 o;
-    if (HMODULE m = LoadLibraryA("ole32.dll")) {
-      Bind(m, "CoInitialize", o.Initialize);
-      Bind(m, "CoUninitialize", o.Uninitialize);
-      Bind(m, "CoCreateInstance", o.CreateInstance);
-    }
-    return o;
-  }();
-  if (!ole.Initialize || !ole.Uninitialize || !ole.CreateInstance) {
-    DWORD code = GetLastError();
-    throw EOSError("Cannot load the COM library (ole32.dll). " + SysErrorMessage(code), code);
-  }
+  static const TOle32 ole{LateBound<decltype(&CoInitialize)>("ole32.dll", "CoInitialize"),
+                          LateBound<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize"),
+                          LateBound<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance")};
   return ole;
 }
 
@@ -113,6 +99,7 @@ void CreateShellLink(const std::string& linkFile, const std::string& target, con
 }
 
 bool ShellOpen(const std::string& target, HWND parent) {
-  auto result = reinterpret_cast<intptr_t>(ShellExecuteA(parent, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  static const auto shellExecute = LateBound<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  auto result = reinterpret_cast<intptr_t>(shellExecute(parent, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/os/LateBound.h"
 #include "platform/windows/Application.h"
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner), files_(std::make_unique<TStringList>()) {}
@@ -61,8 +62,11 @@ bool TOpenDialog::Execute() {
   for (auto [option, flag] : kFlags)
     if (options_.Contains(option)) ofn.Flags |= flag;
   if (Application) Application->CancelHint();
-  if (!GetOpenFileNameA(&ofn)) {
-    DWORD err = CommDlgExtendedError();
+  // The common dialogs are bound when first shown: most runs never show one.
+  static const auto getOpenFileName = LateBound<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  static const auto extendedError = LateBound<decltype(&CommDlgExtendedError)>("comdlg32.dll", "CommDlgExtendedError");
+  if (!getOpenFileName(&ofn)) {
+    DWORD err = extendedError();
     if (err != 0) throw Exception("The file dialog failed (error " + std::to_string(err) + ")");
     return false;
   }

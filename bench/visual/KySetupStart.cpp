@@ -14,9 +14,7 @@
 #include "setup/forms/FrSearch.h"
 #include "setup/forms/FrSetup.h"
 
-static long long gStatic = MicrosecondsSinceStart();
 int main() {
-  std::printf("static %lld\n", gStatic);
   const long long atMain = MicrosecondsSinceStart();
   RegisterSetupForms();
   TApplication app;

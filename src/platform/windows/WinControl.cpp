@@ -53,6 +53,15 @@ LRESULT CALLBACK KyWindowProcThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 
 namespace {
 
+// Whether the system draws anything outside the client area: a top-level
+// window, a frame, an edge or a scroll bar.
+bool HasSystemNonClient(HWND w) {
+  LONG style = GetWindowLongA(w, GWL_STYLE), exStyle = GetWindowLongA(w, GWL_EXSTYLE);
+  if (!(style & WS_CHILD)) return true;
+  if (style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_HSCROLL | WS_VSCROLL)) return true;
+  return (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)) != 0;
+}
+
 void RegisterWindowClass() {
   static bool done = false;
   if (done) return;
@@ -978,6 +987,12 @@ void TWinControl::WndProc(TMessage& m) {
     }
     case WM_NCPAINT: {
       TRect in = NonClientInsets();
+      if (!defWndProc_ && (in.Left | in.Top | in.Right | in.Bottom) == 0 && !HasSystemNonClient(handle_)) {
+        // A child of ours without frame or scroll bars has nothing outside
+        // its client area; the system's painting of it costs each showing.
+        m.Result = 0;
+        return;
+      }
       if (!OwnsPainting() || (in.Left | in.Top | in.Right | in.Bottom) == 0) break;
       DefWndProc(m);
       TWindowDc dc(handle_, true);

@@ -16,7 +16,10 @@ constexpr int kDefaultHelpImage = 4;
 constexpr int kImageWidth = 48;
 }  // namespace
 
-TFrMessageHlp::TFrMessageHlp(TComponent* owner) : TForm(owner) {}
+TFrMessageHlp::TFrMessageHlp(TComponent* owner) : TForm(owner) {
+  // The whole window repaints from the memory bitmap: no flicker.
+  scroll_.OnScroll = [this](int32_t) { Invalidate(); };
+}
 
 TFrMessageHlp::~TFrMessageHlp() = default;
 
@@ -36,20 +39,26 @@ void TFrMessageHlp::Prepare(const std::string& text, const std::string& imagePac
     Font()->SetColor(cfg->SetColText()->Value());
   }
   // As wide as the text needs, up to three quarters of the screen; as tall
-  // as it needs up to the work area, where it is cut.
+  // as it needs up to the work area, where the text scrolls.
   int screenWidth = Screen ? Screen->Width() : 1024;
   int screenHeight = Screen ? Screen->WorkArea().Height() : 768;
   int textLeft = 4 + kImageWidth + 8;
   int limit = screenWidth * 3 / 4 - textLeft - 8;
+  // The client sizes set below count the scroll bar once it shows.
+  HandleNeeded();
   TCanvas* canvas = Canvas();
   canvas->Font()->Assign(Font());
   TRect measure{0, 0, std::max(limit, 50), 0};
   canvas->TextRect(measure, text_, kDtCalcRect | kDtWordBreak | kDtNoPrefix);
+  textHeight_ = measure.Height();
   int width = std::max(260, textLeft + measure.Width() + 8);
-  int height = std::clamp<int>(measure.Height() + 8, 87, std::max(87, screenHeight - 60));
+  int height = std::clamp<int>(textHeight_ + 8, 87, std::max(87, screenHeight - 60));
+  textRect_ = TRect{textLeft, 4, width - 8, height - 4};
+  scroll_.SetLineSize(canvas->TextHeight("Wg"));
+  scroll_.SetPosition(0);
+  scroll_.SetRange(textHeight_, textRect_.Height());
   SetFormClientWidth(width);
   SetFormClientHeight(height);
-  textRect_ = TRect{textLeft, 4, width - 8, height - 4};
   Invalidate();
 }
 
@@ -79,7 +88,11 @@ void TFrMessageHlp::PaintContents(TCanvas& target) {
   }
   canvas->Font()->Assign(Font());
   canvas->Brush()->SetStyle(bsClear);
-  TRect r = textRect_;
+  // The whole text, moved up by the scroll position, seen through its area.
+  TClipRecall clip(*canvas);
+  canvas->IntersectClipRect(textRect_);
+  int32_t top = textRect_.Top - scroll_.Position();
+  TRect r{textRect_.Left, top, textRect_.Right, top + std::max(textHeight_, textRect_.Height())};
   canvas->TextRect(r, text_, kDtWordBreak | kDtNoPrefix | kDtLeft);
 }
 
@@ -89,7 +102,22 @@ void TFrMessageHlp::KeyDown(uint16_t& key, TShiftState shift) {
     Close();
     return;
   }
+  if (scroll_.HandleKey(key)) {
+    key = 0;
+    return;
+  }
   TForm::KeyDown(key, shift);
+}
+
+void TFrMessageHlp::WndProc(TMessage& message) {
+  if ((message.Msg == WM_VSCROLL || message.Msg == WM_MOUSEWHEEL) && scroll_.HandleMessage(message)) return;
+  TForm::WndProc(message);
+}
+
+void TFrMessageHlp::CreateHandleDone() {
+  // The bar first: the form's client sizes then count it.
+  scroll_.Apply();
+  TForm::CreateHandleDone();
 }
 
 void TFrMessageHlp::DoClose(TCloseAction& action) {

@@ -1,11 +1,14 @@
 // The help window: a longer explanation beside an image, on top of the
-// other windows until Escape or its close button.
+// other windows until Escape or its close button. A text taller than the
+// window scrolls (scroll bar, wheel, arrows, page keys, Home and End); the
+// image stays.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "platform/windows/Forms.h"
+#include "platform/windows/ScrollBar.h"
 
 class TKyCForm;
 class TKyMemoryImage;
@@ -20,7 +23,12 @@ public:
   // "System" image.
   void Prepare(const std::string& text, const std::string& imagePackage, int imageId);
   const std::string& MessageText() const { return text_; }
+  // The visible part of the text, in client coordinates.
   const TRect& TextArea() const { return textRect_; }
+  // The word-wrapped text's full height.
+  int32_t TextHeight() const { return textHeight_; }
+  // Scrolls the text; Needed() tells whether it does not fit.
+  TVertScrollBar& TextScroll() { return scroll_; }
   bool HasImage() const;
 
 protected:
@@ -28,12 +36,16 @@ protected:
   void PaintWindow(HDC dc) override;
   void PaintContents(TCanvas& canvas);
   void KeyDown(uint16_t& key, TShiftState shift) override;
+  void WndProc(TMessage& message) override;
+  void CreateHandleDone() override;
   void DoClose(TCloseAction& action) override;
 
 private:
   TKyCForm* cform_ = nullptr;
   std::string text_;
   TRect textRect_{};
+  int32_t textHeight_ = 0;
+  TVertScrollBar scroll_{this};
   std::unique_ptr<TKyMemoryImage> image_;
 };
 

@@ -1,8 +1,13 @@
 // The message dialog and the help window on real windows: button captions
 // from the "System" package and without it, the dialog's layout, results
 // by posted clicks, keys and closing, the help text of a missing message,
-// and unhandled errors reaching the dialog while another form is modal.
+// the help window scrolling a text taller than the screen, and unhandled
+// errors reaching the dialog while another form is modal.
 #include "support/WindowDriver.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "ControlsTestSupport.h"
 #include "controls/KyVeMessage.h"
@@ -247,6 +252,180 @@ TEST_F(MessageDialogTest, HelpTextOfAMissingMessageSaysSoAndEscapeClosesIt) {
   window->OnDestroy = [&](TObject*) { destroyed = true; };
   PostMessageA(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
   EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+// Which rows of the help window's text area hold ink.
+std::vector<bool> InkedRows(TFrMessageHlp& window) {
+  TSnapshot shot(&window);
+  const TRect& area = window.TextArea();
+  TKyColor back = shot.Pixel(area.Right - 1, area.Bottom - 1);
+  std::vector<bool> rows;
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    bool inked = false;
+    for (int x = area.Left; x < area.Right && !inked; ++x) inked = shot.Pixel(x, y) != back;
+    rows.push_back(inked);
+  }
+  return rows;
+}
+
+// The longest run of blank rows.
+int LongestGap(const std::vector<bool>& rows) {
+  int best = 0, run = 0;
+  for (bool inked : rows) {
+    run = inked ? 0 : run + 1;
+    best = std::max(best, run);
+  }
+  return best;
+}
+
+// A text far taller than the screen: a first line, filler, then twelve
+// empty lines before a last line, a gap no other part of the text has.
+std::string LongHelpText() {
+  std::string text = "Principio de la ayuda.\n";
+  for (int i = 0; i < 250; ++i) text += "Linea de relleno numero " + std::to_string(i) + " con algo de texto.\n";
+  text += std::string(12, '\n');
+  return text + "Final de la ayuda.";
+}
+
+// A help window shown for a test; freed at the end unless it closed.
+struct TShownHelp {
+  explicit TShownHelp(TFrMessageHlp* shown) : window(shown) {
+    window->OnDestroy = [this](TObject*) { destroyed = true; };
+  }
+  ~TShownHelp() {
+    if (!destroyed) delete window;
+  }
+  TFrMessageHlp* window;
+  bool destroyed = false;
+};
+
+int SystemBarPosition(TFrMessageHlp& window) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_POS | SIF_RANGE | SIF_PAGE;
+  if (!GetScrollInfo(window.Handle(), SB_VERT, &si)) return -1;
+  return si.nPos;
+}
+
+bool SystemBarShows(TFrMessageHlp& window) { return (GetWindowLongA(window.Handle(), GWL_STYLE) & WS_VSCROLL) != 0; }
+
+TEST_F(MessageDialogTest, ALongHelpTextScrollsByKeysWheelAndScrollBar) {
+  TTstLibrary library;
+  TShownHelp shown(ShowHelpWindow(LongHelpText(), "", -1));
+  TFrMessageHlp* window = shown.window;
+  const bool& destroyed = shown.destroyed;
+  Pump();
+  TVertScrollBar& scroll = window->TextScroll();
+  // The window stays within the work area and shows the system bar.
+  EXPECT_LE(window->Height(), Screen->WorkArea().Height());
+  EXPECT_LE(window->ClientWidth(), Screen->Width() * 3 / 4);
+  ASSERT_TRUE(scroll.Needed());
+  EXPECT_TRUE(SystemBarShows(*window));
+  EXPECT_EQ(scroll.Range(), window->TextHeight());
+  EXPECT_EQ(scroll.Page(), window->TextArea().Height());
+  EXPECT_EQ(window->TextArea().Bottom, window->ClientHeight() - 4);
+  const int line = scroll.LineSize(), page = scroll.Page() - line, last = scroll.MaxPosition();
+  ASSERT_GT(line, 5);
+  ASSERT_GT(last, 2 * page);
+
+  // At the start the first line stands at the top and there is no gap.
+  std::vector<bool> home = InkedRows(*window);
+  EXPECT_TRUE(std::find(home.begin(), home.begin() + line, true) != home.begin() + line);
+  EXPECT_LT(LongestGap(home), 2 * line);
+
+  // End: the last line sits at the bottom below its gap of empty lines.
+  PostMessageA(window->Handle(), WM_KEYDOWN, VK_END, 1);
+  ASSERT_TRUE(PumpUntil([&] { return scroll.Position() == last; }));
+  Pump();
+  std::vector<bool> end = InkedRows(*window);
+  EXPECT_GE(LongestGap(end), 10 * line);
+  EXPECT_TRUE(std::find(end.end() - line, end.end(), true) != end.end());
+  EXPECT_EQ(SystemBarPosition(*window), last);
+
+  // Each step posted as the user's input would come; clamped steps leave
+  // the position where it is, which the step after them shows.
+  UINT wheelLines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &wheelLines, 0);
+  const int wheel = static_cast<int>(wheelLines) * line;
+  auto key = [&](uint16_t k) { PostMessageA(window->Handle(), WM_KEYDOWN, k, 1); };
+  auto bar = [&](int code, int pos = 0) {
+    PostMessageA(window->Handle(), WM_VSCROLL, static_cast<WPARAM>(static_cast<uint32_t>(pos) << 16 | code), 0);
+  };
+  auto wheelBy = [&](int delta) {
+    PostMessageA(window->Handle(), WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(delta)) << 16, 0);
+  };
+  struct TStep {
+    const char* what;
+    std::function<void()> post;
+    int expected;
+  };
+  const TStep steps[] = {
+      {"Down at the end stays", [&] { key(VK_DOWN); }, last},
+      {"Up", [&] { key(VK_UP); }, last - line},
+      {"bar line down to the end", [&] { bar(SB_LINEDOWN); }, last},
+      {"bar line down stays", [&] { bar(SB_LINEDOWN); }, last},
+      {"wheel at the end stays", [&] { wheelBy(-120); }, last},
+      {"wheel up", [&] { wheelBy(120); }, last - wheel},
+      {"Home", [&] { key(VK_HOME); }, 0},
+      {"PageUp at the start stays", [&] { key(VK_PRIOR); }, 0},
+      {"bar line up stays", [&] { bar(SB_LINEUP); }, 0},
+      {"wheel up at the start stays", [&] { wheelBy(120); }, 0},
+      {"Down", [&] { key(VK_DOWN); }, line},
+      {"PageDown", [&] { key(VK_NEXT); }, line + page},
+      {"PageUp", [&] { key(VK_PRIOR); }, line},
+      {"wheel down", [&] { wheelBy(-120); }, line + wheel},
+      {"half a notch waits", [&] { wheelBy(-60); }, line + wheel},
+      {"the other half moves", [&] { wheelBy(-60); }, line + 2 * wheel},
+      {"bar page down", [&] { bar(SB_PAGEDOWN); }, line + 2 * wheel + page},
+      {"bar page up", [&] { bar(SB_PAGEUP); }, line + 2 * wheel},
+      {"thumb", [&] { bar(SB_THUMBPOSITION, 50); }, 50},
+      {"thumb tracked", [&] { bar(SB_THUMBTRACK, 70); }, 70},
+      {"thumb past the end", [&] { bar(SB_THUMBPOSITION, 60000); }, last},
+      {"bar top", [&] { bar(SB_TOP); }, 0},
+      {"bar bottom", [&] { bar(SB_BOTTOM); }, last},
+      {"Home again", [&] { key(VK_HOME); }, 0},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.post();
+    EXPECT_TRUE(PumpUntil([&] { return scroll.Position() == step.expected; })) << scroll.Position();
+    EXPECT_EQ(SystemBarPosition(*window), scroll.Position());
+  }
+
+  // Back at the start the window paints as it did first.
+  Pump();
+  EXPECT_EQ(InkedRows(*window), home);
+  // Escape still closes it.
+  PostMessageA(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+TEST_F(MessageDialogTest, AShortHelpTextHasNoScrollBarAndDoesNotScroll) {
+  TTstLibrary library;
+  TShownHelp shown(ShowHelpWindow("Una ayuda corta.", "", -1));
+  TFrMessageHlp* window = shown.window;
+  const bool& destroyed = shown.destroyed;
+  Pump();
+  TVertScrollBar& scroll = window->TextScroll();
+  EXPECT_FALSE(scroll.Needed());
+  EXPECT_FALSE(SystemBarShows(*window));
+  EXPECT_EQ(window->ClientHeight(), 87);
+  std::vector<bool> before = InkedRows(*window);
+  EXPECT_TRUE(std::find(before.begin(), before.end(), true) != before.end());
+  PostMessageA(window->Handle(), WM_KEYDOWN, VK_END, 1);
+  PostMessageA(window->Handle(), WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(-120)) << 16, 0);
+  PostMessageA(window->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  // Escape after them: once it closed the window, the others were handled.
+  std::vector<bool> after;
+  int position = -1;
+  window->OnClose = [&](TObject*, TCloseAction&) {
+    after = InkedRows(*window);
+    position = scroll.Position();
+  };
+  PostMessageA(window->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  ASSERT_TRUE(PumpUntil([&] { return destroyed; }));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(position, 0);
 }
 
 TEST_F(MessageDialogTest, TheHelpButtonShowsTheHelpAndLeavesTheDialogOpen) {

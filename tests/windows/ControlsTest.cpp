@@ -1,6 +1,10 @@
 // Controls on a form built in code: windows made on demand, parents and
-// inherited looks, hit testing, and nothing left behind.
+// inherited looks, hit testing, the vertical scroll bar of a window, and
+// nothing left behind.
 #include <memory>
+#include <vector>
+
+#include "platform/windows/ScrollBar.h"
 
 #include "support/GdiObjects.h"
 #include "windows/WindowsTest.h"
@@ -120,6 +124,58 @@ TEST_F(ControlsTest, FreeingAControlTakesItOutOfItsParent) {
   EXPECT_EQ(shape->Parent(), nullptr);
   EXPECT_NE(MouseControl(), shape);
   delete shape;
+}
+
+TEST_F(ControlsTest, AVerticalScrollBarShowsOnlyWhileTheContentDoesNotFit) {
+  auto* panel = new TTstPanel(form.get());
+  panel->SetParent(form.get());
+  panel->SetBounds(10, 10, 120, 100);
+  TVertScrollBar scroll(panel);
+  std::vector<int> moves;
+  scroll.OnScroll = [&](int32_t delta) { moves.push_back(delta); };
+  // Before the window exists only the values change.
+  scroll.SetRange(400, 100);
+  scroll.SetPosition(250);
+  EXPECT_FALSE(panel->HandleAllocated());
+  EXPECT_EQ(scroll.Position(), 250);
+  form->Show();
+  Pump();
+  auto shows = [&] { return (GetWindowLongA(panel->Handle(), GWL_STYLE) & WS_VSCROLL) != 0; };
+  auto barInfo = [&] {
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    GetScrollInfo(panel->Handle(), SB_VERT, &si);
+    return si;
+  };
+  EXPECT_FALSE(shows());
+  scroll.Apply();
+  EXPECT_TRUE(shows());
+  EXPECT_EQ(panel->ClientWidth(), 120 - TVertScrollBar::BarWidth());
+  SCROLLINFO si = barInfo();
+  EXPECT_EQ(si.nMax, 399);
+  EXPECT_EQ(si.nPage, 100u);
+  EXPECT_EQ(si.nPos, 250);
+  // Positions stay between 0 and range - page; a shorter range pulls the
+  // position back and tells so.
+  scroll.SetPosition(1000);
+  scroll.SetPosition(-5);
+  scroll.SetPosition(-5);
+  scroll.SetRange(150, 100);
+  scroll.SetPosition(80);
+  EXPECT_EQ(scroll.Position(), 50);
+  EXPECT_EQ(moves, (std::vector<int>{250, 50, -300, 50}));
+  EXPECT_EQ(barInfo().nPos, 50);
+  // Content that fits hides the bar and gives the width back.
+  scroll.SetRange(100, 100);
+  EXPECT_EQ(scroll.Position(), 0);
+  EXPECT_FALSE(scroll.Needed());
+  EXPECT_FALSE(shows());
+  EXPECT_EQ(panel->ClientWidth(), 120);
+  // Nothing to scroll: keys and the wheel are left to others.
+  TMessage wheel{WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(-120)) << 16, 0, 0};
+  EXPECT_FALSE(scroll.HandleMessage(wheel));
+  EXPECT_FALSE(scroll.HandleKey(VK_END));
 }
 
 TEST_F(ControlsTest, ShowingAndPaintingLeaveNoGdiObjectsBehind) {

@@ -536,6 +536,10 @@ TRect TKyCustomEdit::FrameWidths() const {
     case ebs3DBottomLine: f = {0, 0, 0, 2}; break;
   }
   if (image_->Visible()) f.Left += image_->Width() + kImageSpacing;
+  if (shadow_) {
+    f.Right += kDropShadowSize;
+    f.Bottom += kDropShadowSize;
+  }
   return f;
 }
 
@@ -550,12 +554,23 @@ void TKyCustomEdit::PaintFrame(TCanvas& canvas, const TRect& window) {
     TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
     if (q.Set) back = q.Set->Value();
   }
+  TRect r = window;
+  if (shadow_) {
+    // The corners beside the shadow show what lies behind the edit.
+    TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(q.Set ? q.Set->Value() : Parent() ? Parent()->Color() : back);
+    const int32_t n = kDropShadowSize;
+    canvas.FillRect({r.Right - n, r.Top, r.Right, r.Top + n});
+    canvas.FillRect({r.Left, r.Bottom - n, r.Left + n, r.Bottom});
+    r = PaintDropShadow(canvas, r);
+  }
+  const TRect body = r;
   canvas.Brush()->SetStyle(bsSolid);
   canvas.Brush()->SetColor(back);
-  canvas.FillRect(window);
+  canvas.FillRect(body);
   TKyColor box = FrameColor();
   TKyColor light = LibraryDefaultColor("Dft_3DLight"), shadow = LibraryDefaultColor("Dft_3DShadow");
-  TRect r = window;
   switch (borderStyle_) {
     case ebsNone:
       break;
@@ -595,7 +610,7 @@ void TKyCustomEdit::PaintFrame(TCanvas& canvas, const TRect& window) {
     if (picture) {
       TRect f = FrameWidths();
       int32_t x = f.Left - image_->Width() - kImageSpacing;
-      int32_t y = (window.Height() - image_->Height()) / 2;
+      int32_t y = (body.Height() - image_->Height()) / 2;
       canvas.StretchDraw({x, y, x + image_->Width(), y + image_->Height()}, picture.get());
     }
   }
@@ -666,6 +681,8 @@ void TKyCustomEdit::SetAlignVer(TKyAlignVer value) {
 void TKyCustomEdit::SetShadow(bool value) {
   if (value == shadow_) return;
   shadow_ = value;
+  // The shadow takes room from the client area.
+  if (!link_.IsBusy()) NonClientFrameChanged(*this);
   LookChanged();
 }
 

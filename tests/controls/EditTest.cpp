@@ -18,6 +18,7 @@
 #include "platform/windows/NonClient.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
+#include "skin/Shapes.h"
 #include "platform/windows/StdCtrls.h"
 
 using namespace ky_test;
@@ -353,6 +354,43 @@ TEST_F(EditTest, TheFrameIsDrawnInTheBoxColourAndTheFocusColour) {
   EXPECT_EQ(edit->FrameWidths(), (TRect{0, 0, 0, 1}));
   EXPECT_EQ(frameAt(60, 21), KyRGB(200, 0, 0));
   EXPECT_NE(frameAt(0, 10), KyRGB(200, 0, 0));
+}
+
+// The shadow: bands along the right and bottom edges outside the frame,
+// taken from the client area; the corners beside them show the form.
+TEST_F(EditTest, TheShadowLiesOutsideTheFrameAndTakesItsRoomFromTheText) {
+  edit->SetBorderStyle(ebsSingle);
+  edit->SetShadow(true);
+  Pump();
+  const int32_t n = kDropShadowSize;
+  EXPECT_EQ(edit->FrameWidths(), (TRect{1, 1, 1 + n, 1 + n}));
+  RECT client;
+  GetClientRect(edit->Handle(), &client);
+  EXPECT_EQ(client.right, 120 - 2 - n);
+  EXPECT_EQ(client.bottom, 22 - 2 - n);
+  const TKyColor shadow = ColorToRGB(LibraryDefaultColor("Dft_ColShadow"));
+  const TKyColor box = ColorToRGB(LibraryDefaultColor("Dft_ColBox"));
+  const TKyColor form = ColorToRGB(this->form.Color());
+  struct TCase {
+    int X, Y;
+    TKyColor Expected;
+    const char* What;
+  };
+  const TCase cases[] = {
+      {119, 11, shadow, "right band"},         {60, 21, shadow, "bottom band"},
+      {119, 1, form, "corner beside the top"}, {1, 21, form, "corner beside the left"},
+      {120 - n - 1, 11, box, "right frame"},   {60, 22 - n - 1, box, "bottom frame"},
+  };
+  TSnapshot shot(&this->form);
+  for (const TCase& c : cases)
+    EXPECT_EQ(shot.Pixel(edit->Left() + c.X, edit->Top() + c.Y), c.Expected) << c.What;
+  // Without it the frame is back at the edges.
+  edit->SetShadow(false);
+  Pump();
+  GetClientRect(edit->Handle(), &client);
+  EXPECT_EQ(client.right, 120 - 2);
+  TSnapshot after(&this->form);
+  EXPECT_EQ(after.Pixel(edit->Left() + 119, edit->Top() + 11), box);
 }
 
 // An edit whose window is made only when its container shows (a page shown

@@ -16,6 +16,7 @@
 #include "packages/PkgStrings.h"
 #include "platform/base/FileNames.h"
 #include "platform/windows/FileCtrl.h"
+#include "platform/windows/Timers.h"
 #include "platform/windows/Dialogs.h"
 #include "setup/Installer.h"
 #include "setup/forms/FrAbout.h"
@@ -23,6 +24,7 @@
 #include "setup/forms/FrSetup.h"
 #include "skin/Label.h"
 #include "support/RegistrySandbox.h"
+#include "support/TempDir.h"
 #include "support/WindowDriver.h"
 
 using namespace ky_test;
@@ -124,33 +126,22 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
 }
 
-// Answers a modal dialog from inside its own message loop: a timer of this
-// thread fires there and acts once the dialog is the active window.
+// Answers a modal dialog from inside its own message loop: a timer fires
+// there and acts once the dialog is the active form.
 class TModalAnswer {
 public:
-  TModalAnswer(TCustomForm* dialog, std::function<void()> act) : dialog_(dialog), act_(std::move(act)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 10, &Tick);
+  TModalAnswer(TCustomForm* dialog, std::function<void()> act) {
+    timer_.SetInterval(10);
+    timer_.OnTimer = [this, dialog, act = std::move(act)](TObject*) {
+      if (answered_ || !dialog->Active()) return;
+      answered_ = true;
+      act();
+    };
   }
-  ~TModalAnswer() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  TModalAnswer(const TModalAnswer&) = delete;
-  TModalAnswer& operator=(const TModalAnswer&) = delete;
   bool Answered() const { return answered_; }
 
 private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    TModalAnswer* a = current_;
-    if (!a || a->answered_ || !a->dialog_->HandleAllocated() || GetActiveWindow() != a->dialog_->Handle()) return;
-    a->answered_ = true;
-    a->act_();
-  }
-  static inline TModalAnswer* current_ = nullptr;
-  TCustomForm* dialog_;
-  std::function<void()> act_;
-  UINT_PTR timer_ = 0;
+  TTimer timer_{nullptr};
   bool answered_ = false;
 };
 
@@ -159,21 +150,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// A folder tree of its own under the temporary folder: root\Chosen.
+// A folder tree of its own: Root\Chosen.
 struct TSearchFolders {
-  std::string Root, Chosen;
-  TSearchFolders() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    Root = ExcludeTrailingBackslash(temp) + "\\kysearch";
-    Chosen = Root + "\\Chosen";
-    CreateDirectoryA(Root.c_str(), nullptr);
-    CreateDirectoryA(Chosen.c_str(), nullptr);
-  }
-  ~TSearchFolders() {
-    RemoveDirectoryA(Chosen.c_str());
-    RemoveDirectoryA(Root.c_str());
-  }
+  TempDir Temp;
+  std::string Root = Temp.Path(), Chosen = Temp.MakeDir("Chosen");
 };
 
 // The dialog opens on the parent of the folder; only a confirmation (Ok

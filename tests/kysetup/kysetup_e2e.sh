@@ -18,24 +18,8 @@ fi
 export KYSETUP_WINEPREFIX="$work/prefix"
 source "$root/scripts/wine-env.sh"
 
-failures=0
-fail() {
-  echo "FAIL: $*"; failures=$((failures + 1))
-  # What the screen showed when it failed, for whoever reads the log.
-  command -v import >/dev/null && import -window root "$work/failure-$failures.png" 2>/dev/null &&
-    echo "  screen: $work/failure-$failures.png"
-}
-check() { local what=$1; shift; "$@" || fail "$what"; }
-expect_val() { # key value expected
-  local got
-  got=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v && ($2 == "REG_SZ" || $2 == "REG_DWORD") { sub(/^ *[^ ]+ +REG_[A-Z]+ +/, ""); print }')
-  [ "$got" = "$3" ] || fail "$1 \"$2\": expected '$3', got '$got'"
-}
-expect_link() { # link target
-  local out
-  out=$(lnkinfo "$1" 2>&1)
-  grep -qF "Local path			: $2" <<<"$out" || fail "link $1 should point to $2: $(grep 'Local path' <<<"$out")"
-}
+E2E_SCREENS=$work
+source "$root/tests/support/e2e.sh"
 
 rm -rf "$work"
 mkdir -p "$work/bin" "$work/src"

@@ -10,10 +10,7 @@ work=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export KYSETUP_WINEPREFIX="$work/prefix"
 source "$root/scripts/wine-env.sh"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; "$@" || fail "$what"; }
+source "$root/tests/support/e2e.sh"
 
 rm -rf "$work"
 mkdir -p "$work/bin" "$work/src"
@@ -27,16 +24,6 @@ programs=$(find "$C/users" -maxdepth 8 -type d -path '*Start Menu/Programs' | he
 cp "$stptool" "$work/bin/stptool.exe"
 stp() { (cd "$work" && wine bin/stptool.exe "$@"); }
 has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
-expect_val() { # key value expected
-  local got
-  got=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '$1 == v && $2 == "REG_SZ" { sub(/^ *[^ ]+ +REG_SZ +/, ""); print }')
-  [ "$got" = "$3" ] || fail "$1 \"$2\": expected '$3', got '$got'"
-}
-expect_link() { # link target
-  local out
-  out=$(lnkinfo "$1" 2>&1)
-  grep -qF "Local path			: $2" <<<"$out" || fail "link $1 should point to $2: $(grep 'Local path' <<<"$out")"
-}
 expect_status() { # code command...
   local want=$1; shift
   local out

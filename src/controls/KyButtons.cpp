@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
 #include "skin/Shapes.h"
@@ -857,10 +858,7 @@ void TKyCustomSpeedButton::PaintPart(TCanvas& canvas, const TRect& rect, bool ma
 
 void TKySpeedButton::Publish(TPublisher<TKySpeedButton>& p) {
   using C = TKySpeedButton;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &C::Cursor, &C::SetCursor).Default(crDefault).Idents(CursorIdents());
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("AlignVer", &C::AlignVer, &C::SetAlignVer).Default(alvTop);
@@ -1201,10 +1199,7 @@ void TKyCustomBitBtn::PaintMark(TCanvas& canvas, const TRect& client, TKyFocusSt
 
 void TKyBitBtn::Publish(TPublisher<TKyBitBtn>& p) {
   using C = TKyBitBtn;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("HelpContext", &C::HelpContext, &C::SetHelpContext).Default(0);
   p.Property("AlignVer", &C::AlignVer, &C::SetAlignVer).Default(alvTop);
@@ -1238,11 +1233,7 @@ void TKyBitBtn::Publish(TPublisher<TKyBitBtn>& p) {
   p.Property("TabOrder", &C::TabOrder, &C::SetTabOrder);
   p.Event("OnPaint", &C::OnPaint);
   p.Event("OnClick", &C::OnClick);
-  p.Event("OnEnter", &C::OnEnter);
-  p.Event("OnExit", &C::OnExit);
-  p.Event("OnKeyDown", &C::OnKeyDown);
-  p.Event("OnKeyPress", &C::OnKeyPress);
-  p.Event("OnKeyUp", &C::OnKeyUp);
+  PublishFocusKeyEvents(p);
   p.Event("OnMouseDown", &C::OnMouseDown);
   p.Event("OnMouseMove", &C::OnMouseMove);
   p.Event("OnMouseUp", &C::OnMouseUp);

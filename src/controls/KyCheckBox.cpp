@@ -6,6 +6,7 @@
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/os/LocaleInfo.h"
+#include "platform/windows/Publish.h"
 #include "skin/DataTypes.h"
 #include "skin/Label.h"
 #include "skin/Shapes.h"
@@ -311,10 +312,7 @@ void TKyCustomCheckBox::LibraryMessage(int32_t code, int32_t value, TMessage& me
 
 void TKyCheckBox::Publish(TPublisher<TKyCheckBox>& p) {
   using C = TKyCheckBox;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &C::Cursor, &C::SetCursor).Default(crDefault);
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("HelpContext", &C::HelpContext, &C::SetHelpContext).Default(0);

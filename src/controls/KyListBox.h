@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/windows/Publish.h"
 #include "skin/ImageBlocks.h"
 #include "skin/Label.h"
 #include "skin/Items.h"
@@ -286,10 +287,7 @@ public:
 // them (the privileges list adds its own).
 template <class R>
 void PublishListBox(TPublisher<R>& p) {
-  p.Property("Left", &R::Left, &R::SetLeft);
-  p.Property("Top", &R::Top, &R::SetTop);
-  p.Property("Width", &R::Width, &R::SetWidth);
-  p.Property("Height", &R::Height, &R::SetHeight);
+  PublishBounds(p);
   p.Property("Align", &R::Align, &R::SetAlign).Default(alNone);
   p.Property("AlignVer", &R::AlignVer, &R::SetAlignVer).Default(alvTop);
   p.Property("AlignHor", &R::AlignHor, &R::SetAlignHor).Default(alhLeft);

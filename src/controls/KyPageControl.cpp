@@ -10,6 +10,7 @@
 #include "platform/classes/StringList.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/windows/Forms.h"
+#include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Shapes.h"
 #include "skin/TextDraw.h"
@@ -996,10 +997,7 @@ void TKyCustomPageControl::Paint() {
 
 void TKyPageControl::Publish(TPublisher<TKyPageControl>& p) {
   using P = TKyPageControl;
-  p.Property("Left", &P::Left, &P::SetLeft);
-  p.Property("Top", &P::Top, &P::SetTop);
-  p.Property("Width", &P::Width, &P::SetWidth);
-  p.Property("Height", &P::Height, &P::SetHeight);
+  PublishBounds(p);
   p.Property("Hint", &P::Hint, &P::SetHint);
   p.Property("Align", &P::Align, &P::SetAlign).Default(alNone);
   p.Property("AlignHor", &P::AlignHor, &P::SetAlignHor).Default(alhLeft);

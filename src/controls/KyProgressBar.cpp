@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/os/Handles.h"
+#include "platform/windows/Publish.h"
 #include "skin/Label.h"
 
 namespace {
@@ -224,10 +225,7 @@ void TKyCustomProgressBar::WndProc(TMessage& message) {
 
 void TKyProgressBar::Publish(TPublisher<TKyProgressBar>& p) {
   using C = TKyProgressBar;
-  p.Property("Left", &C::Left, &C::SetLeft);
-  p.Property("Top", &C::Top, &C::SetTop);
-  p.Property("Width", &C::Width, &C::SetWidth);
-  p.Property("Height", &C::Height, &C::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &C::Cursor, &C::SetCursor).Default(crDefault);
   p.Property("Hint", &C::Hint, &C::SetHint);
   p.Property("HelpContext", &C::HelpContext, &C::SetHelpContext).Default(0);
@@ -257,11 +255,7 @@ void TKyProgressBar::Publish(TPublisher<TKyProgressBar>& p) {
   p.Property("Enabled", &C::Enabled, &C::SetEnabled).Default(true);
   p.Property("Visible", &C::Visible, &C::SetVisible).Default(true);
   p.Property("Locked", &C::Locked, &C::SetLocked).Default(false);
-  p.Event("OnClick", &C::OnClick);
-  p.Event("OnDblClick", &C::OnDblClick);
-  p.Event("OnMouseDown", &C::OnMouseDown);
-  p.Event("OnMouseMove", &C::OnMouseMove);
-  p.Event("OnMouseUp", &C::OnMouseUp);
+  PublishMouseEvents(p);
   p.Event("OnKeyDown", &C::OnKeyDown);
   p.Event("OnKeyPress", &C::OnKeyPress);
   p.Event("OnKeyUp", &C::OnKeyUp);

@@ -8,6 +8,7 @@
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/os/LocaleInfo.h"
+#include "platform/windows/Publish.h"
 #include "skin/Shapes.h"
 #include "skin/TextDraw.h"
 
@@ -441,10 +442,7 @@ void TKyCustomRadioGroup::WndProc(TMessage& m) {
 
 void TKyRadioGroup::Publish(TPublisher<TKyRadioGroup>& p) {
   using R = TKyRadioGroup;
-  p.Property("Left", &R::Left, &R::SetLeft);
-  p.Property("Top", &R::Top, &R::SetTop);
-  p.Property("Width", &R::Width, &R::SetWidth);
-  p.Property("Height", &R::Height, &R::SetHeight);
+  PublishBounds(p);
   p.Property("Cursor", &R::Cursor, &R::SetCursor).Default(crDefault);
   p.Property("Hint", &R::Hint, &R::SetHint);
   p.Property("HelpContext", &R::HelpContext, &R::SetHelpContext).Default(0);

@@ -8,6 +8,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/os/Shortcuts.h"
 #include "platform/windows/Forms.h"
+#include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Shapes.h"
 #include "skin/TextDraw.h"
@@ -512,10 +513,7 @@ void TKyCustomLabel::VisibleChanging() {
 
 void TKyLabel::Publish(TPublisher<TKyLabel>& p) {
   using L = TKyLabel;
-  p.Property("Left", &L::Left, &L::SetLeft);
-  p.Property("Top", &L::Top, &L::SetTop);
-  p.Property("Width", &L::Width, &L::SetWidth);
-  p.Property("Height", &L::Height, &L::SetHeight);
+  PublishBounds(p);
   p.Property("AlignHor", &L::AlignHor, &L::SetAlignHor).Default(alhLeft);
   p.Property("AlignVer", &L::AlignVer, &L::SetAlignVer).Default(alvTop);
   p.Property("ValueId", &L::ValueId);
@@ -543,11 +541,7 @@ void TKyLabel::Publish(TPublisher<TKyLabel>& p) {
   p.Property("Visible", &L::Visible, &L::SetVisible).Default(true);
   p.Property("Cursor", &L::Cursor, &L::SetCursor).Default(crDefault).Idents(CursorIdents());
   p.Property("FocusControl", &L::FocusControl, &L::SetFocusControl);
-  p.Event("OnClick", &L::OnClick);
-  p.Event("OnDblClick", &L::OnDblClick);
-  p.Event("OnMouseDown", &L::OnMouseDown);
-  p.Event("OnMouseMove", &L::OnMouseMove);
-  p.Event("OnMouseUp", &L::OnMouseUp);
+  PublishMouseEvents(p);
   p.Event("OnMouseEnter", &L::OnMouseEnter);
   p.Event("OnMouseLeave", &L::OnMouseLeave);
 }

@@ -9,6 +9,7 @@
 #include "packages/MessageService.h"
 #include "platform/classes/FormStream.h"
 #include "platform/graphics/Region.h"
+#include "platform/windows/Publish.h"
 #include "platform/base/SysUtils.h"
 #include "skin/Label.h"
 #include "skin/TextDraw.h"
@@ -568,10 +569,7 @@ void TKyCustomPanel::Paint() {
 
 void TKyPanel::Publish(TPublisher<TKyPanel>& p) {
   using P = TKyPanel;
-  p.Property("Left", &P::Left, &P::SetLeft);
-  p.Property("Top", &P::Top, &P::SetTop);
-  p.Property("Width", &P::Width, &P::SetWidth);
-  p.Property("Height", &P::Height, &P::SetHeight);
+  PublishBounds(p);
   p.Property("Align", &P::Align, &P::SetAlign).Default(alNone);
   p.Property("AlignHor", &P::AlignHor, &P::SetAlignHor).Default(alhLeft);
   p.Property("AlignVer", &P::AlignVer, &P::SetAlignVer).Default(alvTop);

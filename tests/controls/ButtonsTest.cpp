@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "ControlsTestSupport.h"
+#include "controls/ControlsTestSupport.h"
 #include "controls/KyButtons.h"
 #include "controls/RegisterControls.h"
 #include "packages/PkgDisplay.h"
@@ -20,11 +21,7 @@ namespace {
 class ButtonsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(300);
-    form.SetFormClientHeight(120);
+    PrepareForm(form, 300, 120);
     form.SetColor(kClWhite);
   }
   TKySpeedButton* AddButton(int left, int top = 10, int width = 80, int height = 30) {

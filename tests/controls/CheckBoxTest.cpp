@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/ControlsTestSupport.h"
 #include "controls/KyCheckBox.h"
 #include "controls/RegisterControls.h"
 #include "packages/MessageService.h"
@@ -30,11 +31,7 @@ std::string Text(const Variant& v) { return v.IsClear() ? "{NULL}" : v.AsString(
 class CheckBoxTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(240);
-    form.SetFormClientHeight(90);
+    PrepareForm(form, 240, 90);
     box = new TKyCheckBox(&form);
     box->SetName("EdD5");
     box->SetParent(&form);

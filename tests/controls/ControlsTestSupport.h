@@ -1,15 +1,19 @@
 // What the control tests share: an application configuration carrying the
 // library's "System" strings (the build's System.pst) and a chosen locale,
-// locales of three languages, and the text of a raised error.
+// locales of three languages, the text of a raised error, and the form a
+// test puts its controls on.
 #pragma once
 
 #include <cstdlib>
 #include <functional>
 #include <string>
 
+#include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "packages/PkgLanguage.h"
 #include "platform/base/Exception.h"
+#include "platform/windows/Forms.h"
+#include "support/WindowDriver.h"
 
 namespace ky_test {
 
@@ -90,6 +94,16 @@ inline std::string Raised(const std::function<void()>& call) {
     return e.Message();
   }
   return "";
+}
+
+// A borderless form of the given client size, with the application made
+// and the control classes registered.
+inline void PrepareForm(TForm& form, int width, int height) {
+  App();
+  RegisterControlClasses();
+  form.SetBorderStyle(bsNone);
+  form.SetFormClientWidth(width);
+  form.SetFormClientHeight(height);
 }
 
 }  // namespace ky_test

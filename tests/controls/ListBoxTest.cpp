@@ -44,11 +44,7 @@ struct TItemDef {
 class ListBoxTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(260);
-    form.SetFormClientHeight(200);
+    PrepareForm(form, 260, 200);
     list = new TKyListBox(&form);
     list->SetName("EdList");
     list->SetParent(&form);

@@ -3,6 +3,7 @@
 // overflows, and the form text of tabs and sheets.
 #include "support/WindowDriver.h"
 
+#include "controls/ControlsTestSupport.h"
 #include "controls/KyPageControl.h"
 #include "controls/RegisterControls.h"
 #include "platform/classes/FormStream.h"
@@ -16,11 +17,7 @@ namespace {
 class PageControlTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(400);
-    form.SetFormClientHeight(240);
+    PrepareForm(form, 400, 240);
     pages = new TKyPageControl(&form);
     pages->SetParent(&form);
     pages->SetBounds(10, 10, 380, 220);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/ControlsTestSupport.h"
 #include "controls/KyProgressBar.h"
 #include "controls/RegisterControls.h"
 #include "platform/classes/FormStream.h"
@@ -25,11 +26,7 @@ namespace {
 class ProgressBarTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(260);
-    form.SetFormClientHeight(260);
+    PrepareForm(form, 260, 260);
     bar = new TKyProgressBar(&form);
     bar->SetName("PrAll");
     bar->SetParent(&form);

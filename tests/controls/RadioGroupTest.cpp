@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/ControlsTestSupport.h"
 #include "controls/KyCheckBox.h"
 #include "controls/KyRadioGroup.h"
 #include "controls/RegisterControls.h"
@@ -32,11 +33,7 @@ TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Botto
 class RadioGroupTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    App();
-    RegisterControlClasses();
-    form.SetBorderStyle(bsNone);
-    form.SetFormClientWidth(260);
-    form.SetFormClientHeight(180);
+    PrepareForm(form, 260, 180);
     group = new TKyRadioGroup(&form);
     group->SetName("EdLanguage");
     group->SetParent(&form);

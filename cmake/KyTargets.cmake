@@ -1,5 +1,28 @@
 # Helpers so that a subsystem folder only lists its files.
 
+# The build's generators (form compiler, package compiler, picture maker)
+# must run on this machine. By default they are this tree's own programs,
+# run through the cross emulator. With KY_HOST_TOOLS_DIR, another build tree
+# of an architecture the machine runs (KY_HOST_ARCH) lends its generators:
+# the 32-bit program is then built where 32-bit code cannot run. Rules use
+# ${KY_RUN_<tool>} as their command and ${KY_DEP_<tool>} in DEPENDS.
+set(KY_HOST_TOOLS_DIR "" CACHE PATH "a build tree of a runnable architecture whose generators this build uses")
+set(KY_HOST_ARCH x86_64 CACHE STRING "the architecture of KY_HOST_TOOLS_DIR")
+macro(ky_generators)
+  foreach(tool formtool pkgtool pictures)
+    if(KY_HOST_TOOLS_DIR)
+      set(exe "${KY_HOST_TOOLS_DIR}/tools/${tool}/${tool}.exe")
+      set(KY_RUN_${tool} ${CMAKE_COMMAND} -E env KY_ARCH=${KY_HOST_ARCH}
+        KYSETUP_WINEPREFIX=${KY_HOST_TOOLS_DIR}/wineprefix
+        ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh "${exe}")
+      set(KY_DEP_${tool} "${exe}")
+    else()
+      set(KY_RUN_${tool} ${tool})
+      set(KY_DEP_${tool} ${tool})
+    endif()
+  endforeach()
+endmacro()
+
 # ky_library(NAME PORTABLE files... WIN32 files... DEPS libs...)
 # The portable files also build natively; the WIN32 files only for the target.
 function(ky_library name)
@@ -22,6 +45,9 @@ function(ky_test name)
   add_executable(${name} ${A_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  # Test code is built for a quick build, not a quick run: what it tests
+  # keeps the libraries' optimisation.
+  target_compile_options(${name} PRIVATE -O0)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "KY_TOOLS_DIR=${CMAKE_BINARY_DIR}/tools;KY_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
@@ -56,8 +82,8 @@ function(ky_form_resources target)
     get_filename_component(cls "${form}" NAME_WE)
     set(bin "${dir}/${cls}.bin")
     add_custom_command(OUTPUT "${bin}"
-      COMMAND formtool binary "${src}" "${bin}" ${A_DATA_DIR}
-      DEPENDS formtool "${src}" ${A_DEPENDS}
+      COMMAND ${KY_RUN_formtool} binary "${src}" "${bin}" ${A_DATA_DIR}
+      DEPENDS ${KY_DEP_formtool} "${src}" ${A_DEPENDS}
       COMMENT "Converting form ${cls}"
       VERBATIM)
     list(APPEND bins "${bin}")
@@ -105,8 +131,8 @@ function(ky_compile_packages)
     get_filename_component(src "${src}" ABSOLUTE)
     set(out "${A_OUT_DIR}/${out}")
     add_custom_command(OUTPUT "${out}"
-      COMMAND pkgtool compile "${src}" "${out}"
-      DEPENDS pkgtool "${src}" ${beside}
+      COMMAND ${KY_RUN_pkgtool} compile "${src}" "${out}"
+      DEPENDS ${KY_DEP_pkgtool} "${src}" ${beside}
       COMMENT "Compiling package ${out}"
       VERBATIM)
     list(APPEND outputs "${out}")

@@ -38,7 +38,8 @@ int EnvironmentIndex(const std::string& tag) {
 }
 
 void DetectEnvironments(TSetupState& state) {
-  TRegistry machine(rkLocalMachine);
+  // The environments are 32-bit programs: their machine keys are in the 32-bit view.
+  TRegistry machine(rkLocalMachine, rv32);
   for (int i = 0; i < kEnvironmentCount; ++i) {
     const char* key = kEnvironments[i].Key;
     state.EnvironmentEnabled[i] = machine.KeyExists(key) && state.Registry.KeyExists(key);

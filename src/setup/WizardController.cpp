@@ -15,10 +15,6 @@ std::string Message(int id) { return MessageText(kIdioma, id); }
 
 std::string Message(int id, const std::vector<TFormatArg>& args) { return Format(MessageText(kIdioma, id), args); }
 
-// Folders compare upper-cased and trimmed with a final "\", so that the
-// Windows folder written in other case or without the "\" still matches.
-std::string FolderKey(const std::string& folder) { return UpperCase(Trim(IncludeTrailingBackslash(Trim(folder)))); }
-
 std::string InstallerText() { return ProductText(kInstallerName, "", 0, false, kInstallerVersion); }
 
 }  // namespace
@@ -164,9 +160,7 @@ void TWizardController::NextFirstRun() {
     case 5: {
       std::string folder = view_.FolderText();
       if (Trim(folder).empty()) RaiseMessage("", kIdioma, msgFolderMissing);
-      if (FolderKey(folder) == FolderKey(GetSystemFolder(sfWindows)) ||
-          FolderKey(folder) == FolderKey(GetSystemFolder(sfSystem)))
-        RaiseMessage("", kIdioma, msgFolderReserved);
+      if (IsWindowsSystemFolder(folder)) RaiseMessage("", kIdioma, msgFolderReserved);
       state_.PathInstall = folder;
       state_.PathGroup = IncludeTrailingBackslash(GetSystemFolder(sfPrograms)) + Trim(view_.GroupText());
       state_.Language = view_.Language();

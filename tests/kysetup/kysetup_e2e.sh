@@ -35,7 +35,7 @@ cp "$stptool" "$work/bin/stptool.exe"
 win() { wine winepath -w "$1" 2>/dev/null | tr -d "\r"; }
 
 # A Delphi 5 to install for.
-wine reg add 'HKLM\SoftWare\Borland\Delphi\5.0' /v RootDir /d 'C:\D5' /f >/dev/null
+wine reg add 'HKLM\SoftWare\Borland\Delphi\5.0' /v RootDir /d 'C:\D5' /f /reg:32 >/dev/null
 wine reg add 'HKCU\SoftWare\Borland\Delphi\5.0' /f >/dev/null
 mkdir -p "$C/D5/Include" "$C/D5/Lib" "$C/D5/Bin" "$C/D5/Help"
 
@@ -43,6 +43,9 @@ echo "== first run"
 wine "$work/bin/kysetup_driver.exe" firstrun "$(win "$work/bin/KySetup.exe")" || fail "first run"
 T='HKCU\SoftWare\Tessaro'
 expect_val "$T" Language 0
+# The proposed products folder is the 32-bit programs' one, as for the IDEs.
+if [ "$WINEARCH" = win64 ]; then pf='C:\Program Files (x86)'; else pf='C:\Program Files'; fi
+expect_val "$T" PathInstall "$pf\Tessaro"
 expect_val "$T\\KySetup" Ver1 2
 expect_val "$T\\KySetup" Ver2 5
 expect_val "$T\\KySetup" Ver3 15

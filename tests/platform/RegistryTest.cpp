@@ -9,6 +9,7 @@
 
 #include "platform/base/Exception.h"
 #include "platform/os/Registry.h"
+#include "platform/os/Wow64.h"
 #include "support/RegistrySandbox.h"
 
 namespace {
@@ -343,4 +344,48 @@ TEST_F(RegistryTest, OpenKeyExistingNeverCreatesAndFallsBackToReading) {
   TRegKey moved = std::move(full);
   EXPECT_FALSE(full.IsOpen());
   EXPECT_TRUE(moved.IsOpen());
+}
+
+// The two views of the machine's keys, on the test prefix's real HKLM (a
+// sandbox key has no 32-bit view). A 64-bit Windows keeps them apart.
+TEST(RegistryViews, The32BitViewIsSeparateAndEveryOperationStaysInIt) {
+  if (!SystemHas32BitView()) GTEST_SKIP() << "a 32-bit Windows has one view only";
+  const std::string path = "SoftWare\\KySetupViewTest-" + std::to_string(GetCurrentProcessId());
+  auto raw = [&](REGSAM view) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    return key;
+  };
+  HKEY k32 = raw(KEY_WOW64_32KEY), k64 = raw(KEY_WOW64_64KEY);
+  ASSERT_TRUE(k32 && k64);
+  RegSetValueExA(k32, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\D32"), 7);
+  RegSetValueExA(k64, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\D64"), 7);
+  RegCloseKey(k32);
+  RegCloseKey(k64);
+
+  TRegistry view32(rkLocalMachine, rv32);
+  TRegistry view64(rkLocalMachine);  // the native view, of a 64-bit build only
+  EXPECT_EQ(view32.ReadString(path, "RootDir", ""), "C:\\D32");
+  if (sizeof(void*) == 8) {
+    EXPECT_EQ(view64.ReadString(path, "RootDir", ""), "C:\\D64");
+  }
+
+  view32.WriteString(path + "\\Sub", "Only32", "yes");
+  EXPECT_TRUE(view32.ValueExists(path + "\\Sub", "Only32"));
+  EXPECT_EQ(view32.GetKeyNames(path), std::vector<std::string>{"Sub"});
+  EXPECT_TRUE(view32.OpenKeyExisting(path + "\\Sub").IsOpen());
+  if (sizeof(void*) == 8) {
+    EXPECT_FALSE(view64.KeyExists(path + "\\Sub"));
+    EXPECT_TRUE(view64.GetKeyNames(path).empty());
+  }
+
+  EXPECT_TRUE(view32.EraseSection(path));
+  EXPECT_FALSE(view32.KeyExists(path));
+  if (sizeof(void*) == 8) {
+    EXPECT_EQ(view64.ReadString(path, "RootDir", ""), "C:\\D64");  // the other view's key stays
+    EXPECT_TRUE(view64.EraseSection(path));
+  }
+  EXPECT_FALSE(TRegistry(rkLocalMachine, rv32).KeyExists(path));
 }

@@ -3,10 +3,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/base/SysUtils.h"
 #include "platform/os/FileOps.h"
 #include "platform/os/Registry.h"
 #include "platform/os/SystemFolders.h"
+#include "platform/os/Wow64.h"
 #include "support/RegistrySandbox.h"
 
 namespace {
@@ -113,6 +116,48 @@ TEST(SystemFolder, WindowsSystemAndTempAreExistingFolders) {
     EXPECT_TRUE(DirectoryExists(folder)) << folder;
   }
   EXPECT_NE(GetSystemFolder(sfWindows), GetSystemFolder(sfSystem));
+}
+
+// Expanded as a 32-bit program's environment has it: a 64-bit build on a
+// 64-bit Windows takes the (x86) folder for %ProgramFiles%.
+TEST_F(SystemFolderTest, ProgramFilesIsThe32BitProgramsFolder) {
+  ScopedEnv native("ProgramFiles", "P:\\Native");
+  ScopedEnv x86("ProgramFiles(x86)", "P:\\X86");
+  machine.WriteString(kCurrentVersion, "ProgramFilesPath", "%ProgramFiles%\\Apps");
+  bool mapped = sizeof(void*) == 8 && SystemHas32BitView();
+  EXPECT_EQ(GetSystemFolder(sfProgramFiles), mapped ? "P:\\X86\\Apps" : "P:\\Native\\Apps");
+  // Other references stay as they are.
+  machine.WriteString(kCurrentVersion, "ProgramFilesPath", "%SystemDrive%\\Apps");
+  ScopedEnv drive("SystemDrive", "Q:");
+  EXPECT_EQ(GetSystemFolder(sfProgramFiles), "Q:\\Apps");
+}
+
+// The prefix's real keys: where the system never filled the 32-bit view in,
+// the native value, still expanded for 32-bit programs.
+TEST(SystemFolder, RealProgramFilesAndSystemFoldersAreThoseOf32BitPrograms) {
+  std::string programFiles = GetSystemFolder(sfProgramFiles);
+  ASSERT_FALSE(programFiles.empty());
+  EXPECT_TRUE(DirectoryExists(programFiles)) << programFiles;
+  std::string system = GetSystemFolder(sfSystem);
+  if (SystemHas32BitView()) {
+    EXPECT_NE(programFiles.find("(x86)"), std::string::npos) << programFiles;
+    EXPECT_EQ(system, System32BitFolder());
+    EXPECT_NE(UpperCase(system).find("SYSWOW64"), std::string::npos) << system;
+  } else {
+    EXPECT_EQ(System32BitFolder(), "");
+  }
+}
+
+TEST(SystemFolder, TheWindowsAndBothSystemFoldersAreTheSystemsOwn) {
+  char native[MAX_PATH], windows[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(native, MAX_PATH), 0u);
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  std::vector<std::string> own = {windows, std::string(windows) + "\\", native, UpperCase(native) + "\\",
+                                  "  " + std::string(native) + " ", GetSystemFolder(sfSystem)};
+  for (const std::string& f : own) EXPECT_TRUE(IsWindowsSystemFolder(f)) << f;
+  std::vector<std::string> others = {"", "  ", "C:\\", std::string(windows) + "\\Temp", "C:\\Tessaro",
+                                     std::string(native) + "x"};
+  for (const std::string& f : others) EXPECT_FALSE(IsWindowsSystemFolder(f)) << f;
 }
 
 TEST(SystemFolder, OtherNumbersGiveEmpty) {

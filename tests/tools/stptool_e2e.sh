@@ -31,14 +31,26 @@ expect_status() { # code command...
   [ "$rc" = "$want" ] || fail "'$*' exited $rc, expected $want: $out"
 }
 
-# Fake development environments: Delphi 5 and C++Builder 5 installed and started.
+# The system folder of 32-bit programs, where run-time packages go: the
+# 32-bit one of a 64-bit Windows.
+if [ "$WINEARCH" = win64 ]; then sysdir="$C/windows/syswow64"; else sysdir="$C/windows/system32"; fi
+
+# Fake development environments: Delphi 5 and C++Builder 5 installed and
+# started. They are 32-bit programs: their machine keys are in the 32-bit view.
 for env in 'Delphi\5.0:D5:Delphi5.cnt' 'C++Builder\5.0:CB5:bcb5.cnt'; do
   IFS=: read -r key dir cnt <<<"$env"
-  wine reg add "HKLM\\SoftWare\\Borland\\$key" /v RootDir /d "C:\\$dir" /f >/dev/null
+  wine reg add "HKLM\\SoftWare\\Borland\\$key" /v RootDir /d "C:\\$dir" /f /reg:32 >/dev/null
   wine reg add "HKCU\\SoftWare\\Borland\\$key" /f >/dev/null
   mkdir -p "$C/$dir/Include" "$C/$dir/Lib" "$C/$dir/Bin" "$C/$dir/Help"
   printf ':Base Borland.hlp\r\n' >"$C/$dir/Help/$cnt"
 done
+
+# Delphi 6 only in the 64-bit view: no 32-bit IDE sees that key, so it is no environment.
+if [ "$WINEARCH" = win64 ]; then
+  wine reg add 'HKLM\SoftWare\Borland\Delphi\6.0' /v RootDir /d 'C:\D6' /f /reg:64 >/dev/null
+  wine reg add 'HKCU\SoftWare\Borland\Delphi\6.0' /f >/dev/null
+  mkdir -p "$C/D6/Include" "$C/D6/Lib" "$C/D6/Bin" "$C/D6/Help"
+fi
 
 # Before the installer exists.
 expect_status 1 stp install nothing.stp
@@ -46,6 +58,9 @@ expect_status 2 stp install
 expect_status 1 stp setup --folder 'C:\Tessaro' --group Tessaro     # KySetup.exe missing beside stptool
 printf 'MZ installer' >"$work/bin/KySetup.exe"
 expect_status 1 stp setup --folder 'c:\windows' --group Tessaro     # the Windows folder is reserved
+for reserved in 'C:\windows\system32\' 'c:\Windows\SysWOW64'; do  # both system folders
+  expect_status 1 stp setup --folder "$reserved" --group Tessaro
+done
 expect_status 0 stp setup --folder 'C:\Tessaro' --group Tessaro --language 1
 expect_status 1 stp setup --folder 'C:\Tessaro' --group Tessaro     # already installed
 
@@ -84,12 +99,19 @@ expect_status 0 stp pack src/lib.ini src/KyD5.stp
 expect_status 0 stp install src/KyD5.stp
 check "header placed" test -f "$C/D5/Include/KyPanel.hpp"
 check "unit placed" test -f "$C/D5/Lib/KyPanel.dcu"
-check "run-time package in the system folder" test -f "$C/windows/system32/Ky50.bpl"
+check "run-time package in the 32-bit system folder" test -f "$sysdir/Ky50.bpl"
+[ "$WINEARCH" = win64 ] && check "nothing in the 64-bit system folder" test ! -e "$C/windows/system32/Ky50.bpl"
 expect_val 'HKCU\SoftWare\Borland\Delphi\5.0\Known Packages' 'C:\D5\Bin\dclKy50.bpl' 'Library KyControls  (2.1.0)'
 expect_val "$T\\KyControls_D5Lib" FileSetup KyControls_D5Lib.stp   # named after the product, not the file
 expect_val "$T\\KyControls_D5Lib" Description 'KyControls Delphi5 Library  Ver: 2.1.0'
 expect_link "$group/KyControls_D5Lib/Demo/Demo.lnk" 'C:\Tessaro\KyControls_D5Lib\Demo\Demo.exe'
 check "stored setup file" cmp -s src/KyD5.stp "$C/Tessaro/KyControls_D5Lib.stp"
+
+# A Delphi 6 library: refused (its environment is at most in the 64-bit view).
+printf '[Product]\nName=KyD6\nKind=8\nVersion=1.0.0\n[Files]\nKyPanel.dcu=KyPanel.dcu\n' >src/d6.ini
+expect_status 0 stp pack src/d6.ini src/KyD6.stp
+expect_status 1 stp install src/KyD6.stp
+check "nothing placed for Delphi 6" test ! -e "$C/D6/Lib/KyPanel.dcu"
 
 # Its update, then erasing the update brings the base back.
 echo "KyPanel.dcu v2" >src/KyPanel.dcu
@@ -133,7 +155,7 @@ expect_status 1 stp remove NoSuchProduct
 for id in Samples KyControls_HelpLib_English KyControls_D5Lib; do expect_status 0 stp remove "$id"; done
 check "help index removed" bash -c "! grep -q Ky.hlp '$C/D5/Help/Delphi5.cnt'"
 has_value 'HKCU\SoftWare\Borland\Delphi\5.0\Known Packages' 'C:\D5\Bin\dclKy50.bpl' && fail "package still registered"
-check "run-time package removed" test ! -e "$C/windows/system32/Ky50.bpl"
+check "run-time package removed" test ! -e "$sysdir/Ky50.bpl"
 check "only the installer left" test "$(stp list | tr -d '\r' | awk '{print $1}')" = KySetup
 expect_status 0 stp remove KySetup
 wine reg query "$T" >/dev/null 2>&1 && fail "values left under $T: $(wine reg query "$T" /s)"

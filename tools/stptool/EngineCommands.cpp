@@ -115,9 +115,6 @@ private:
 
 std::string MessageFmt(int id, const std::vector<TFormatArg>& args) { return Format(MessageText(kIdioma, id), args); }
 
-// Folders written in other case or without the final "\" still match.
-std::string FolderKey(const std::string& folder) { return UpperCase(Trim(IncludeTrailingBackslash(Trim(folder)))); }
-
 bool IsAbsolutePath(const std::string& p) {
   return (p.size() >= 2 && p[1] == ':') || (!p.empty() && (p[0] == '\\' || p[0] == '/'));
 }
@@ -144,9 +141,7 @@ void CommandSetup(const std::vector<std::string>& args) {
   if (group.empty()) RaiseMessage("", kIdioma, msgGroupMissing);
   std::string folder = NormalizeSeparators(Trim(Option(a, "folder")));
   if (folder.empty()) RaiseMessage("", kIdioma, msgFolderMissing);
-  if (FolderKey(folder) == FolderKey(GetSystemFolder(sfWindows)) ||
-      FolderKey(folder) == FolderKey(GetSystemFolder(sfSystem)))
-    RaiseMessage("", kIdioma, msgFolderReserved);
+  if (IsWindowsSystemFolder(folder)) RaiseMessage("", kIdioma, msgFolderReserved);
 
   std::string program = ExtractFilePath(ProgramFileName()) + "KySetup.exe";
   if (!FileExists(program))

@@ -7,6 +7,8 @@
 #include "platform/base/Exception.h"
 #include "platform/os/SysError.h"
 #include "platform/base/SysUtils.h"
+#include "platform/os/LateBound.h"
+#include "platform/os/Wow64.h"
 
 namespace {
 
@@ -53,25 +55,34 @@ std::vector<std::string> SubKeyNames(HKEY key) {
   return names;
 }
 
+// RegDeleteKey works in the process's own view; another view needs
+// RegDeleteKeyEx, which only 64-bit capable systems have.
+LONG DeleteKey(HKEY parent, const std::string& name, REGSAM view) {
+  if (view == 0) return RegDeleteKeyA(parent, name.c_str());
+  using TDeleteEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  auto deleteEx = reinterpret_cast<TDeleteEx>(ky_late::Find("advapi32.dll", "RegDeleteKeyExA"));
+  return deleteEx ? deleteEx(parent, name.c_str(), view, 0) : RegDeleteKeyA(parent, name.c_str());
+}
+
 // Deletes every sub-key of key, the deepest ones first, then key's own entry
 // in parent. RegDeleteKey refuses a key that still has sub-keys.
 // The code of the first failure is kept in rc.
-bool DeleteKeyTree(HKEY parent, const std::string& name, LONG& rc) {
+bool DeleteKeyTree(HKEY parent, const std::string& name, REGSAM view, LONG& rc) {
   {
-    TRegKeyHandle key(OpenSub(parent, name, KEY_READ, rc));
+    TRegKeyHandle key(OpenSub(parent, name, KEY_READ | view, rc));
     if (key)
       for (const std::string& sub : SubKeyNames(AsHKey(key.Get())))
-        if (!DeleteKeyTree(AsHKey(key.Get()), sub, rc)) return false;
+        if (!DeleteKeyTree(AsHKey(key.Get()), sub, view, rc)) return false;
   }
-  rc = RegDeleteKeyA(parent, name.c_str());
+  rc = DeleteKey(parent, name, view);
   return rc == ERROR_SUCCESS;
 }
 
 // Opens a key for reading. A missing key gives an empty key; any other
 // refusal raises, so that a key we may not read never passes for a missing one.
-TRegKeyHandle OpenForReading(HKEY root, const std::string& path) {
+TRegKeyHandle OpenForReading(HKEY root, const std::string& path, REGSAM view) {
   LONG rc;
-  TRegKeyHandle key(OpenSub(root, KeyPath(path), KEY_READ, rc));
+  TRegKeyHandle key(OpenSub(root, KeyPath(path), KEY_READ | view, rc));
   if (!key && rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND)
     throw ERegistryException("Cannot open registry key " + Quote(path) + ". " + SysErrorMessage(rc));
   return key;
@@ -128,12 +139,14 @@ void TRegKey::WriteString(const std::string& value, const std::string& data) {
 
 // ---- TRegistry ----
 
+unsigned long TRegistry::ViewFlag() const { return view_ == rv32 && SystemHas32BitView() ? KEY_WOW64_32KEY : 0; }
+
 TRegKey TRegistry::OpenKeyExisting(const std::string& path) const {
   LONG rc;
-  HKEY key = OpenSub(RootHandle(root_), KeyPath(path), KEY_ALL_ACCESS, rc);
+  HKEY key = OpenSub(RootHandle(root_), KeyPath(path), KEY_ALL_ACCESS | ViewFlag(), rc);
   if (key) return TRegKey(key, false);
   if (rc == ERROR_ACCESS_DENIED) {
-    key = OpenSub(RootHandle(root_), KeyPath(path), KEY_READ, rc);
+    key = OpenSub(RootHandle(root_), KeyPath(path), KEY_READ | ViewFlag(), rc);
     if (key) return TRegKey(key, true);
   }
   return TRegKey();
@@ -142,7 +155,7 @@ TRegKey TRegistry::OpenKeyExisting(const std::string& path) const {
 TRegKey TRegistry::CreateKey(const std::string& path) const {
   HKEY key = nullptr;
   LONG rc = RegCreateKeyExA(RootHandle(root_), KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                            KEY_ALL_ACCESS | ViewFlag(), nullptr, &key, nullptr);
   if (rc != ERROR_SUCCESS)
     throw ERegistryException("Cannot create registry key " + Quote(path) + ". " + SysErrorMessage(rc));
   return TRegKey(key, false);
@@ -150,12 +163,12 @@ TRegKey TRegistry::CreateKey(const std::string& path) const {
 
 std::string TRegistry::ReadString(const std::string& section, const std::string& value,
                                   const std::string& def) const {
-  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section, ViewFlag()).Release(), true);
   return key.ReadString(value, def);
 }
 
 int TRegistry::ReadInteger(const std::string& section, const std::string& value, int def) const {
-  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section, ViewFlag()).Release(), true);
   // Missing and empty both fall through to def.
   return StrToIntDef(key.ReadString(value, ""), def);
 }
@@ -163,7 +176,7 @@ int TRegistry::ReadInteger(const std::string& section, const std::string& value,
 void TRegistry::WriteString(const std::string& section, const std::string& value, const std::string& data) {
   HKEY key = nullptr;
   LONG rc = RegCreateKeyExA(RootHandle(root_), KeyPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr);
+                            KEY_SET_VALUE | KEY_QUERY_VALUE | ViewFlag(), nullptr, &key, nullptr);
   if (rc != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for " + Quote(value) + ". " + SysErrorMessage(rc));
   TRegKey(key, false).WriteString(value, data);
@@ -174,13 +187,13 @@ void TRegistry::WriteInteger(const std::string& section, const std::string& valu
 }
 
 bool TRegistry::ValueExists(const std::string& section, const std::string& value) const {
-  TRegKey key(OpenForReading(RootHandle(root_), section).Release(), true);
+  TRegKey key(OpenForReading(RootHandle(root_), section, ViewFlag()).Release(), true);
   return key.ValueExists(value);
 }
 
 bool TRegistry::DeleteValue(const std::string& section, const std::string& value) {
   LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_SET_VALUE | KEY_QUERY_VALUE, rc), false);
+  TRegKey key(OpenSub(RootHandle(root_), KeyPath(section), KEY_SET_VALUE | KEY_QUERY_VALUE | ViewFlag(), rc), false);
   if (!key) {
     if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND) return false;
     throw ERegistryException("Cannot delete registry value " + Quote(value) + ". " + SysErrorMessage(rc));
@@ -199,20 +212,20 @@ bool TRegistry::EraseSection(const std::string& section) {
   if (path.empty()) return false;
   if (!KeyExists(path)) return false;
   LONG rc = ERROR_SUCCESS;
-  if (!DeleteKeyTree(RootHandle(root_), path, rc))
+  if (!DeleteKeyTree(RootHandle(root_), path, ViewFlag(), rc))
     throw ERegistryException("Cannot delete registry key " + Quote(section) + ". " + SysErrorMessage(rc));
   return true;
 }
 
 bool TRegistry::KeyExists(const std::string& path) const {
   LONG rc;
-  TRegKey key(OpenSub(RootHandle(root_), KeyPath(path), KEY_READ, rc), true);
+  TRegKey key(OpenSub(RootHandle(root_), KeyPath(path), KEY_READ | ViewFlag(), rc), true);
   // A key we may not read is still there.
   return key || rc == ERROR_ACCESS_DENIED;
 }
 
 std::vector<std::string> TRegistry::GetKeyNames(const std::string& path) const {
-  TRegKey key(OpenForReading(RootHandle(root_), path).Release(), true);
+  TRegKey key(OpenForReading(RootHandle(root_), path, ViewFlag()).Release(), true);
   if (!key) return {};
   return SubKeyNames(AsHKey(key.Handle()));
 }

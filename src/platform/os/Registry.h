@@ -10,6 +10,11 @@
 // The predefined roots the system uses; callers need no <windows.h>.
 enum TRootKey { rkCurrentUser, rkLocalMachine };
 
+// Which view of the keys: the process's own, or the one 32-bit programs see
+// (on a 64-bit Windows, "Wow6432Node" below the machine's "Software"; on a
+// 32-bit Windows the two are the same and no flag is passed).
+enum TRegView { rvNative, rv32 };
+
 // One open registry key; closes on destruction. Empty when not open.
 class TRegKey {
 public:
@@ -42,10 +47,11 @@ private:
 // opens the keys it needs and closes them before returning.
 class TRegistry {
 public:
-  explicit TRegistry(TRootKey root = rkCurrentUser) : root_(root) {}
+  explicit TRegistry(TRootKey root = rkCurrentUser, TRegView view = rvNative) : root_(root), view_(view) {}
 
   TRootKey RootKey() const { return root_; }
   void SetRootKey(TRootKey root) { root_ = root; }
+  TRegView View() const { return view_; }
 
   // Missing key or value: def. Not a string value, or a key that exists but
   // may not be read: ERegistryException.
@@ -79,6 +85,10 @@ public:
   TRegKey CreateKey(const std::string& path) const;
 
 private:
+  // The access flag of the view, added to every access mask.
+  unsigned long ViewFlag() const;
+
   TRootKey root_;
+  TRegView view_;
 };
 

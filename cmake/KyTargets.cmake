@@ -139,3 +139,23 @@ function(ky_compile_packages)
   endforeach()
   add_custom_target(${A_TARGET} ALL DEPENDS ${outputs})
 endfunction()
+
+# ky_win_resources(target file.rc [DEPENDS files...]): compiles a resource
+# script (icons, manifest, version) and links it into target.
+function(ky_win_resources target rc)
+  if(KY_NATIVE)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "DEPENDS" ${ARGN})
+  get_filename_component(rc "${rc}" ABSOLUTE)
+  get_filename_component(name "${rc}" NAME_WE)
+  get_filename_component(dir "${rc}" DIRECTORY)
+  set(res "${CMAKE_CURRENT_BINARY_DIR}/${target}_${name}.res.obj")
+  add_custom_command(OUTPUT "${res}"
+    COMMAND "${CMAKE_RC_COMPILER}" -O coff -I "${dir}" -i "${rc}" -o "${res}"
+    DEPENDS "${rc}" ${A_DEPENDS}
+    COMMENT "Resources of ${target}"
+    VERBATIM)
+  set_source_files_properties("${res}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+  target_sources(${target} PRIVATE "${res}")
+endfunction()

@@ -51,7 +51,11 @@ TEST(SysInfo, FilesWithoutAVersionResourceOrMissing) {
 }
 
 TEST(SysInfo, ASystemLibraryHasAFileVersion) {
-  std::string kernel = GetSystemFolder(sfSystem) + "\\kernel32.dll";
+  // This process's own system folder: the 32-bit one a 64-bit build may
+  // name holds no library of its architecture.
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  std::string kernel = std::string(system) + "\\kernel32.dll";
   std::optional<std::string> version = FileVersionField(kernel, "FileVersion");
   ASSERT_TRUE(version.has_value());
   EXPECT_NE(version->find('.'), std::string::npos) << *version;

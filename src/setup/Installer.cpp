@@ -139,8 +139,10 @@ TProductCheck TInstaller::CheckProduct(const std::string& setupPath) {
 }
 
 std::string TInstaller::StoredSetupFile(const TProductItem& item) const {
-  std::string name = state_.Registry.ReadString(ProductKey(item.Value), item.Data == 1 ? "FileSetupUpd" : "FileSetup", "");
-  return name.empty() ? std::string() : Below(state_.PathInstall, name);
+  if (SameText(item.Value, kInstallerName) || !MakerFaults(state_).empty()) return "";
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, item.Value);
+  const std::string& name = item.Data == 1 ? entry.FileSetupUpd : entry.FileSetup;
+  return name.empty() || !entry.IdSound ? std::string() : Below(state_.PathInstall, name);
 }
 
 // ---- installation ----
@@ -163,6 +165,8 @@ void TInstaller::MakeLink(const std::string& linkFile, const std::string& target
 }
 
 void TInstaller::InstallInstaller() {
+  // An update of the installer works in the folders its record names.
+  if (state_.WizardMode != 0) RequireSoundMaker();
   TScaleGuard scale(scales_, 100, 4);
   const std::string folder = Below(state_.PathInstall, "KySetup\\");
   const std::string group = IncludeTrailingBackslash(state_.PathGroup);
@@ -231,7 +235,13 @@ void TInstaller::StoreSetupFile(const std::string& setupPath, const std::string&
   }
 }
 
+void TInstaller::RequireSoundMaker() const {
+  std::vector<std::string> faults = MakerFaults(state_);
+  if (!faults.empty()) RaiseMessageFmt("", kIdioma, msgMakerRecordDamaged, {FaultText(faults)});
+}
+
 void TInstaller::InstallFromFile(const std::string& setupPath) {
+  RequireSoundMaker();
   TSetupFileReader reader(setupPath);
   const TSetupProduct p = reader.ReadDescription(false, false);
   const int32_t fileCount = reader.ReadFileCount();
@@ -320,21 +330,24 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   reader.RewindFiles();
 
   // Replace an earlier installation of this product or of another qualifier of it.
-  const std::string previous = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
+  const TRecordEntry entry = ReadRecordEntry(reg, id);
+  std::string previous;  // this product's earlier stored copy, once its removal read it as such
   {
     TScaleGuard scale(scales_, 18, 100);
-    auto replace = [&](const std::string& name, int share, bool keepRecord) {
+    auto replace = [&](const std::string& other, bool update, int share, bool keepRecord) {
       try {
-        RemoveChecked(Below(state_.PathInstall, name), share, true, true, keepRecord);
+        return RemoveRecorded(other, update, share, true, keepRecord);
       } catch (const EStoredCopyUnreadable& e) {
         // Its files cannot be known; the new installation goes ahead.
         notes_.push_back(e.what());
+        return false;
       }
     };
     if (p.Update) {
-      if (!previous.empty()) replace(previous, 100, false);
+      if (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())
+        if (replace(id, true, 100, false)) previous = entry.FileSetupUpd;
     } else {
-      if (!previous.empty()) replace(previous, 50, true);
+      if (reg.KeyExists(key) && replace(id, false, 50, true)) previous = entry.FileSetup;
       if (p.Kind != kKindData) {
         // Another edition: the same name and kind, then "_" and its qualifier, or nothing.
         const std::string family = p.Name + "_" + KindTag(p.Kind);
@@ -343,8 +356,8 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
           const bool sameFamily = SameText(item.Value.substr(0, family.size()), family) &&
                                   (item.Value.size() == family.size() || item.Value[family.size()] == '_');
           if (!sameFamily) continue;
-          std::string other = reg.ReadString(ProductKey(item.Value), "FileSetup", "");
-          if (!other.empty()) replace(other, 50, false);
+          const std::string other = item.Value;  // the list changes with its removal
+          if (reg.KeyExists(ProductKey(other))) replace(other, false, 50, false);
           break;
         }
       }
@@ -444,13 +457,114 @@ void TInstaller::RemoveProduct(const std::string& setupPath, int share, bool rei
   RemoveChecked(setupPath, share, reinstallBase, deleteSetupFile, false);
 }
 
-void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
-                               bool keepRecord) {
+void TInstaller::EraseItem(const TProductItem& item, int share) {
+  // Only the installer's own key removes the installer, never a value naming it.
+  if (!SameText(item.Value, kInstallerName)) {
+    RemoveRecorded(item.Value, item.Data == 1, share, true, false);
+    return;
+  }
   scales_.Sink().SetLabel("");
   {
     TScaleGuard whole(scales_, share, 100);
-    if (SameText(ExtractFileName(setupPath), kInstallerName)) RemoveInstaller();
-    else RemoveFromFile(setupPath, reinstallBase, deleteSetupFile, keepRecord);
+    RemoveInstaller();
+  }
+  if (DirectoryExists(state_.PathGroup)) RefreshGroup();
+  scales_.Sink().SetLabel("");
+}
+
+bool TInstaller::RemoveRecorded(const std::string& id, bool update, int share, bool reinstallBase, bool keepRecord) {
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, id);
+  std::vector<std::string> faults = MakerFaults(state_);
+  const std::string& name = update ? entry.FileSetupUpd : entry.FileSetup;
+  // Damaged versions do not stop a removal through the stored copy; a name
+  // or folder that cannot be used does.
+  if (faults.empty() && entry.IdSound && !name.empty()) {
+    try {
+      RemoveChecked(Below(state_.PathInstall, name), share, reinstallBase, true, keepRecord, id, update);
+      return true;
+    } catch (const EStoredCopyForeign&) {
+      faults.push_back("\"" + std::string(update ? "FileSetupUpd" : "FileSetup") + "\" = \"" + name + "\"");
+    }
+  } else {
+    const std::vector<std::string>& own = update ? entry.UpdateFaults : entry.Faults;
+    faults.insert(faults.end(), own.begin(), own.end());
+  }
+  scales_.Sink().SetLabel("");
+  {
+    TScaleGuard whole(scales_, share, 100);
+    EraseDamaged(id, update, faults);
+  }
+  if (DirectoryExists(state_.PathGroup)) RefreshGroup();
+  scales_.Sink().SetLabel("");
+  if (update && reinstallBase) ReinstallBase(id);
+  return false;
+}
+
+void TInstaller::EraseDamaged(const std::string& id, bool update, const std::vector<std::string>& faults) {
+  // Nothing is known of its files but its own folders and stored copies,
+  // and those only where the key name and the maker's folders can be used.
+  const bool idSound = CheckIdentifier(id, kKindData, "") == idfNone;
+  std::vector<std::string> removed, stayed;
+  auto removeTree = [&](const std::string& folder) {
+    if (!DirectoryExists(folder)) return;
+    std::vector<std::string> failed = DeleteTree(folder, true);
+    if (failed.empty()) removed.push_back(folder);
+    stayed.insert(stayed.end(), failed.begin(), failed.end());
+  };
+  auto removeFile = [&](const std::string& file) {
+    if (!FileExists(file)) return;
+    if (DeleteFileForce(file)) removed.push_back(file);
+    else stayed.push_back(file);
+  };
+  if (idSound && IsSoundMakerFolder(state_.PathInstall)) {
+    if (!update) removeTree(Below(state_.PathInstall, id));
+    if (!update) removeFile(Below(state_.PathInstall, StoredSetupName(id, false)));
+    removeFile(Below(state_.PathInstall, StoredSetupName(id, true)));
+  }
+  if (!update && idSound && IsSoundMakerFolder(state_.PathGroup)) {
+    if (DirectoryExists(Below(state_.PathGroup, id))) groupChanged_ = true;
+    removeTree(Below(state_.PathGroup, id));
+  }
+  scales_.Step();
+  EraseRecord(id, update);
+  scales_.Step();
+
+  const std::string what = FaultText(faults);
+  notes_.push_back(removed.empty() ? MessageFmt(msgDamagedRecordNothingFound, {id, what})
+                                   : MessageFmt(msgDamagedRecordErased, {id, what, JoinLines(removed)}));
+  if (!stayed.empty()) notes_.push_back(MessageFmt(msgLeftInPlace, {JoinLines(stayed)}));
+}
+
+void TInstaller::EraseRecord(const std::string& id, bool update) {
+  TRegistry& reg = state_.Registry;
+  if (update) {
+    for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
+      reg.DeleteValue(ProductKey(id), value);
+    state_.Products.Remove(id, 1);
+  } else {
+    reg.EraseSection(ProductKey(id));
+    // The whole sub-key is gone, so no item of it may stay.
+    while (state_.Products.Remove(id)) {
+    }
+  }
+}
+
+void TInstaller::ReinstallBase(const std::string& id) {
+  // The base's own stored copy, only when its record may be used.
+  if (!MakerFaults(state_).empty()) return;
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, id);
+  if (!entry.IdSound || entry.FileSetup.empty()) return;
+  const std::string base = Below(state_.PathInstall, entry.FileSetup);
+  RemoveChecked(base, 100, true, false, true, id, false);
+  InstallProduct(base, 100);
+}
+
+void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
+                               bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
+  scales_.Sink().SetLabel("");
+  {
+    TScaleGuard whole(scales_, share, 100);
+    RemoveFromFile(setupPath, reinstallBase, deleteSetupFile, keepRecord, expectedId, expectedUpdate);
   }
   if (DirectoryExists(state_.PathGroup)) RefreshGroup();
   scales_.Sink().SetLabel("");
@@ -459,38 +573,42 @@ void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool rei
 void TInstaller::RemoveInstaller() {
   TScaleGuard scale(scales_, 100, 4);
   // The group first: what stays of it is reported while the record still
-  // lets the user erase again.
-  std::vector<std::string> failed = DeleteTree(state_.PathGroup, true);
-  groupChanged_ = true;
-  if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
+  // lets the user erase again. Folders the record cannot vouch for stay.
+  if (IsSoundMakerFolder(state_.PathGroup)) {
+    std::vector<std::string> failed = DeleteTree(state_.PathGroup, true);
+    groupChanged_ = true;
+    if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
+  }
   state_.Registry.EraseSection(kMakerKey);
   scales_.Step();
   state_.Products.Remove(kInstallerName);
   scales_.Step();
+  // The installer's own files; a running copy of it may have to stay.
+  if (IsSoundMakerFolder(state_.PathInstall)) {
+    std::vector<std::string> failed = DeleteTree(Below(state_.PathInstall, kInstallerName), true);
+    if (!failed.empty()) notes_.push_back(MessageFmt(msgLeftInPlace, {JoinLines(failed)}));
+  }
   scales_.Step();
   scales_.Step();
 }
 
-void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord) {
+void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord,
+                                  const std::string& expectedId, bool expectedUpdate) {
   // The record entry that names this stored copy goes, so that the product
   // can be installed or erased again.
   const std::string name = ExtractFileName(setupPath);
   TRegistry& reg = state_.Registry;
   if (!keepRecord) {
-    for (const std::string& id : reg.GetKeyNames(kMakerKey)) {
-      if (SameText(id, kInstallerName)) continue;
-      const std::string key = ProductKey(id);
-      if (SameText(reg.ReadString(key, "FileSetup", ""), name)) {
-        reg.EraseSection(key);
-        while (state_.Products.Remove(id)) {
+    if (!expectedId.empty()) {
+      EraseRecord(expectedId, expectedUpdate);
+    } else {
+      for (const std::string& id : reg.GetKeyNames(kMakerKey)) {
+        if (SameText(id, kInstallerName)) continue;
+        const TRecordEntry entry = ReadRecordEntry(reg, id);
+        if (SameText(entry.FileSetup, name) || SameText(entry.FileSetupUpd, name)) {
+          EraseRecord(id, SameText(entry.FileSetupUpd, name));
+          break;
         }
-        break;
-      }
-      if (SameText(reg.ReadString(key, "FileSetupUpd", ""), name)) {
-        for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd"})
-          reg.DeleteValue(key, value);
-        state_.Products.Remove(id, 1);
-        break;
       }
     }
     DeleteFileForce(setupPath);
@@ -499,7 +617,7 @@ void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::strin
 }
 
 void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile,
-                                bool keepRecord) {
+                                bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
   // Everything the stored copy says is read first; one that cannot be read
   // must not keep the product in the record for ever.
   TSetupProduct p;
@@ -507,18 +625,24 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   try {
     TSetupFileReader reader(setupPath);
     p = reader.ReadDescription(false, false);
+    // A copy of another product, or a full product where an update is
+    // recorded, says nothing about this record's files.
+    if (!expectedId.empty() && (!SameText(p.Identifier(), expectedId) || p.Update != expectedUpdate))
+      throw EStoredCopyForeign(setupPath);
     const int32_t fileCount = reader.ReadFileCount();
     for (int32_t i = 0; i < fileCount; ++i) {
       TSetupEntry e = reader.ReadEntry();
       reader.SkipContent(e);
       names.push_back(e.Name);
     }
+  } catch (const EStoredCopyForeign&) {
+    throw;
   } catch (const EFOpenError&) {
     // A copy that is there but cannot be opened now (in use) is no reason to forget it.
     if (FileExists(setupPath)) throw;
-    ForgetUnreadable(setupPath, "missing", keepRecord);
+    ForgetUnreadable(setupPath, "missing", keepRecord, expectedId, expectedUpdate);
   } catch (const Exception& e) {
-    ForgetUnreadable(setupPath, e.what(), keepRecord);
+    ForgetUnreadable(setupPath, e.what(), keepRecord, expectedId, expectedUpdate);
   }
   const int32_t fileCount = static_cast<int32_t>(names.size());
   const std::string id = p.Identifier();
@@ -526,8 +650,14 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   const std::string groupFolder = Below(state_.PathGroup, id);
   const std::string key = ProductKey(id);
   TRegistry& reg = state_.Registry;
-  const std::string langs = reg.ReadString(key, "InstallLangs", "");
-  const std::string stored = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
+  std::string langs;
+  try {
+    langs = reg.ReadString(key, "InstallLangs", "");
+  } catch (const ERegistryException&) {
+    // Not a text: no environment to clean.
+  }
+  const TRecordEntry entry = ReadRecordEntry(reg, id);
+  const std::string stored = p.Update ? entry.FileSetupUpd : entry.FileSetup;
 
   // The environments' folders before anything changes.
   std::vector<int> environments;
@@ -544,14 +674,11 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
 
   {
     TScaleGuard scale(scales_, 28, 100);
-    if (!p.Update) {
-      std::string update = reg.ReadString(key, "FileSetupUpd", "");
-      if (!update.empty()) {
-        try {
-          RemoveProduct(Below(state_.PathInstall, update), 100, false, true);
-        } catch (const EStoredCopyUnreadable& e) {
-          notes_.push_back(e.what());
-        }
+    if (!p.Update && (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())) {
+      try {
+        RemoveRecorded(id, true, 100, false, false);
+      } catch (const EStoredCopyUnreadable& e) {
+        notes_.push_back(e.what());
       }
     }
   }
@@ -614,16 +741,7 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
 
   if (!keepRecord) {
-    if (p.Update) {
-      for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
-        reg.DeleteValue(key, value);
-      state_.Products.Remove(id, 1);
-    } else {
-      reg.EraseSection(key);
-      // The whole sub-key is gone, so no item of it may stay.
-      while (state_.Products.Remove(id)) {
-      }
-    }
+    EraseRecord(id, p.Update);
     if (deleteSetupFile && !stored.empty()) {
       const std::string copy = Below(state_.PathInstall, stored);
       if (!DeleteFileForce(copy)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({copy})}));
@@ -633,18 +751,14 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
 
   TScaleGuard scale(scales_, 30, 100);
   if (reinstallBase && p.Update) {
-    std::string base = reg.ReadString(key, "FileSetup", "");
-    if (!base.empty()) {
-      // The update's removal took the base's environment list with it; the
-      // base goes back where it was.
-      if (p.Kind == kKindHelpLib) {
-        state_.EnvironmentTicked.fill(false);
-        for (const std::string& tag : SplitCommaText(langs))
-          if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
-      }
-      RemoveChecked(Below(state_.PathInstall, base), 100, true, false, true);
-      InstallProduct(Below(state_.PathInstall, base), 100);
+    // The update's removal took the base's environment list with it; the
+    // base goes back where it was.
+    if (p.Kind == kKindHelpLib) {
+      state_.EnvironmentTicked.fill(false);
+      for (const std::string& tag : SplitCommaText(langs))
+        if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
     }
+    ReinstallBase(id);
   }
 }
 

@@ -22,6 +22,11 @@ class EStoredCopyUnreadable : public Exception {
   using Exception::Exception;
 };
 
+// A stored setup file of another product than the record naming it.
+class EStoredCopyForeign : public Exception {
+  using Exception::Exception;
+};
+
 class TComInit;
 
 // What the checks before an installation found out about a setup file.
@@ -43,11 +48,18 @@ public:
   // setupPath: a setup file, or "KySetup" for the installer itself. share:
   // the units of the current progress range this call consumes.
   void InstallProduct(const std::string& setupPath, int share);
-  // setupPath: a stored setup file in PathInstall, or one named "KySetup"
-  // for the installer itself.
+  // setupPath: a stored setup file in PathInstall. Never removes the
+  // installer itself, whatever the file is called.
   void RemoveProduct(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile);
 
-  // The stored setup file behind an item of the products list.
+  // The Erase command on one item of the products list: the installer's own
+  // removal for its own key only; a product through its stored setup file,
+  // or, when its record is damaged, only what lies in its own folders, after
+  // which its record is always erased and a note says what was done.
+  void EraseItem(const TProductItem& item, int share);
+
+  // The stored setup file behind an item of the products list; "" when the
+  // record names none that may be used.
   std::string StoredSetupFile(const TProductItem& item) const;
 
   TProgressScales& Scales() { return scales_; }
@@ -64,10 +76,22 @@ private:
   void RemoveInstaller();
   // keepRecord: a full product being replaced by a new installation of
   // itself keeps its record and stored copy until the new ones are in place.
+  // expectedId: the record key the stored copy must belong to ("" when
+  // the caller has only a path).
   void RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
-                     bool keepRecord);
-  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord);
-  [[noreturn]] void ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord);
+                     bool keepRecord, const std::string& expectedId = "", bool expectedUpdate = false);
+  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord,
+                      const std::string& expectedId, bool expectedUpdate);
+  // A product, or its update, by its record: through the stored copy when
+  // the record may be used, otherwise as a damaged record.
+  // True when it went through the stored copy, which was then this product's.
+  bool RemoveRecorded(const std::string& id, bool update, int share, bool reinstallBase, bool keepRecord);
+  void EraseRecord(const std::string& id, bool update);
+  void ReinstallBase(const std::string& id);
+  void EraseDamaged(const std::string& id, bool update, const std::vector<std::string>& faults);
+  void RequireSoundMaker() const;
+  [[noreturn]] void ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord,
+                                     const std::string& expectedId, bool expectedUpdate);
   void ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry& entry, const std::string& destination);
   void StoreSetupFile(const std::string& setupPath, const std::string& stored);
   void MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);

@@ -131,11 +131,7 @@ void TWizardController::Next() {
       if (page_ == 8) {
         if (eraseIndex_ < 0 || eraseIndex_ >= state_.Products.Count()) break;
         TProductItem item = state_.Products[eraseIndex_];
-        std::string stored = installer_.StoredSetupFile(item);
-        Run(Message(msgEliminating, {item.Description}), [&](int share) {
-          if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {item.Value});
-          installer_.RemoveProduct(stored, share, true, true);
-        });
+        Run(Message(msgEliminating, {item.Description}), [&](int share) { installer_.EraseItem(item, share); });
       } else if (page_ == 7) {
         if (state_.Products.Count() == 0) {
           view_.Close(1);

@@ -176,8 +176,7 @@ TEST_F(EngineTest, WhatCannotBeDeletedIsToldAndNothingFailsSilently) {
   ASSERT_TRUE(held.Valid());
   bar.Reset();
   std::string error = ErrorOf([&] {
-    installer.RemoveProduct(installer.StoredSetupFile(state.Products[state.Products.Find("KySetup")]), bar.Max(),
-                            true, true);
+    installer.EraseItem(state.Products[state.Products.Find("KySetup")], bar.Max());
   });
   EXPECT_NE(error.find(link), std::string::npos) << error;
   EXPECT_TRUE(state.Registry.KeyExists(ProductKey("KySetup")));

@@ -238,7 +238,9 @@ TEST_F(WizardTest, PreviousFromTheProgressPageOfTheFirstRun) {
 TEST_F(WizardTest, CurrentInstallerStartsOnTheProductsList) {
   FirstRun();
   state.Registry.WriteString(kMakerKey, "Language", "4");
+  state.Registry.WriteString(ProductKey("Other"), "FileSetup", "Other.stp");
   state.Registry.WriteString(ProductKey("Other"), "Description", "Other product");
+  state.Registry.WriteString(ProductKey("Other"), "FileSetupUpd", "Other.upd");
   state.Registry.WriteString(ProductKey("Other"), "DescriptionUpd", "Other update");
   TestView second;
   TWizardController again(second, state.ProgramFile);

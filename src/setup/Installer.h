@@ -9,6 +9,7 @@
 
 #include "platform/base/Exception.h"
 #include "setup/ProgressScales.h"
+#include "setup/RunJournal.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupState.h"
 
@@ -28,6 +29,7 @@ class EStoredCopyForeign : public Exception {
 };
 
 class TComInit;
+class TWinFileStream;
 
 // What the checks before an installation found out about a setup file.
 struct TProductCheck {
@@ -96,10 +98,29 @@ private:
   void StoreSetupFile(const std::string& setupPath, const std::string& stored);
   void MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);
   void RefreshGroup();
+  void WriteVersion(const std::string& key, const char* suffix, const TVersion& v);
+
+  // Every change goes through the run's journal: a run that fails is undone
+  // and leaves the disk and the record as they were.
+  template <class F>
+  void Journaled(F&& run);
+  void MakeFolders(const std::string& folder);
+  // A new file; one that is there is moved aside first.
+  std::unique_ptr<TWinFileStream> NewFile(const std::string& path);
+  // Before a system call writes path (a copy, a link).
+  void BeforeWriting(const std::string& path);
+  // Deletion that waits for the run to succeed: false when the file stays.
+  bool DeleteAside(const std::string& path);
+  std::vector<std::string> DeleteTreeAside(const std::string& folder);
+  void EditFile(const std::string& path);
+  void SetValue(const std::string& section, const std::string& value, const std::string& data);
+  void DropValue(const std::string& section, const std::string& value);
+  void DropKey(const std::string& section);
 
   TSetupState& state_;
   TProgressScales scales_;
   std::vector<std::string> notes_;
+  TRunJournal journal_;
   std::unique_ptr<TComInit> com_;  // started with the first shell link
   bool groupChanged_ = false;      // the program group gained or lost an entry
 };
@@ -114,6 +135,11 @@ inline constexpr const char* kMakerMailSales = "sales@tessaro.com";
 // detected environments and, when the installer is installed, its folders,
 // language and the products list from the record.
 void LoadRecordState(TSetupState& state);
+
+// Undoes, or completes, a run that was stopped before its end, before
+// anything else reads the record. Returns the "Idioma" message saying what
+// it did, or -1 when there was nothing to do.
+int RecoverInterruptedRun(TSetupState& state);
 
 // True when the record holds the installer ("SoftWare\Tessaro\KySetup").
 bool InstallerInstalled(const TSetupState& state);

@@ -35,6 +35,9 @@ void TWizardController::Start() {
   product_ = TSetupProduct();
   state_.Products.Clear();
 
+  // A run stopped half-way is settled before the record is read; told once
+  // the recorded language is active.
+  const int recovered = RecoverInterruptedRun(state_);
   state_.SystemDir = GetSystemFolder(sfSystem);
   DetectEnvironments(state_);
   for (int i = 0; i < kEnvironmentCount; ++i) view_.SetEnvironmentEnabled(i, state_.EnvironmentEnabled[i]);
@@ -81,6 +84,7 @@ void TWizardController::Start() {
   view_.SelectProduct(-1);
   ShowPage(page);
   UpdateWizardState();
+  if (recovered >= 0) view_.ShowError(Message(recovered));
 }
 
 void TWizardController::SetLanguage(int index) {

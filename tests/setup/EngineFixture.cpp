@@ -39,6 +39,7 @@ EngineTest::EngineTest() {
   dir.MakeDir("incoming");
   state.ProgramFile = dir.WriteFile("bin\\KySetup.exe", "MZ the installer");
   state.LicenseLines = {"KyControls licence", "", "Terms."};
+  state.JournalFile = dir / "KySetup.jnl";
   DetectEnvironments(state);
 }
 

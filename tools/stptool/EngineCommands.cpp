@@ -73,7 +73,12 @@ private:
 // and the console progress bar.
 class TSession {
 public:
-  TSession() : installer_(state_, progress_) { LoadRecordState(state_); }
+  TSession() : installer_(state_, progress_) {
+    // A run stopped half-way is settled before the record is read.
+    if (int recovered = RecoverInterruptedRun(state_); recovered >= 0)
+      std::fprintf(stderr, "%s\n", MessageText(kIdioma, recovered).c_str());
+    LoadRecordState(state_);
+  }
   TSetupState& State() { return state_; }
   TInstaller& Installer() { return installer_; }
   TConsoleProgress& Progress() { return progress_; }

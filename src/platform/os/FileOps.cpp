@@ -175,7 +175,8 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
   do {
     if (IsDots(fd.cFileName)) continue;
     const DWORD a = fd.dwFileAttributes;
-    entries.push_back({fd.cFileName, (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)});
+    entries.push_back(
+        {fd.cFileName, (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT), a == FILE_ATTRIBUTE_ARCHIVE});
   } while (find.Next(fd));
   return entries;
 }

@@ -61,6 +61,7 @@ bool IsLocalDrivePath(const std::string& path);
 struct TFolderEntry {
   std::string Name;
   bool Folder = false;
+  bool Plain = false;  // attributes exactly "archive"
 };
 // The entries of one folder, without "." and ".."; empty when it is missing.
 std::vector<TFolderEntry> ListFolder(const std::string& folder);

@@ -190,3 +190,28 @@ INSTANTIATE_TEST_SUITE_P(
         if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
       return name;
     });
+
+TEST_F(EngineTest, InstallingWithADamagedFolderInTheRecordIsRefusedBeforeAnythingChanges) {
+  InstallInstaller();
+  const std::string stp = MakeSetup("s.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}});
+  for (const auto& [value, text] : {std::pair<const char*, std::string>{"PathInstall", ""},
+                                    {"PathInstall", "Products"},
+                                    {"PathGroup", "\\\\server\\share\\Tessaro"},
+                                    {"PathGroup", "C:\\"}}) {
+    SCOPED_TRACE(std::string(value) + " = " + text);
+    const std::string install = state.PathInstall, group = state.PathGroup;
+    (std::string(value) == "PathInstall" ? state.PathInstall : state.PathGroup) = text;
+    const std::string before = Snapshot();
+    std::string error;
+    try {
+      installer.InstallProduct(stp, bar.Max());
+    } catch (const Exception& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, "The record of the setup program is damaged (\"" + std::string(value) + "\" = \"" + text +
+                         "\"): erase the setup program and install it again.");
+    EXPECT_EQ(SnapshotDiff(before, Snapshot()), "");
+    state.PathInstall = install;
+    state.PathGroup = group;
+  }
+}

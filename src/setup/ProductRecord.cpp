@@ -112,7 +112,12 @@ std::string FaultText(const std::vector<std::string>& faults) {
 
 void FillProducts(TSetupState& state) {
   state.Products.Clear();
-  const bool makerSound = MakerFaults(state).empty();
+  // Asked once, and only when there is a product: the drive's type is a slow question.
+  int makerSound = -1;
+  auto sound = [&] {
+    if (makerSound < 0) makerSound = MakerFaults(state).empty();
+    return makerSound == 1;
+  };
   auto marked = [&](const std::string& text, bool damaged) {
     return damaged ? Format(MessageText(kIdioma, msgDamagedRecordItem), {text}) : text;
   };
@@ -125,8 +130,8 @@ void FillProducts(TSetupState& state) {
     const TRecordEntry entry = ReadRecordEntry(state.Registry, id);
     std::vector<std::string> ignored;
     const std::string description = ReadChecked(state.Registry, key, "Description", ignored);
-    state.Products.Add({id, marked(description.empty() ? id : description, !makerSound || entry.Damaged(false)), 0});
+    state.Products.Add({id, marked(description.empty() ? id : description, !sound() || entry.Damaged(false)), 0});
     std::string update = ReadChecked(state.Registry, key, "DescriptionUpd", ignored);
-    if (!update.empty()) state.Products.Add({id, marked(update, !makerSound || entry.Damaged(true)), 1});
+    if (!update.empty()) state.Products.Add({id, marked(update, !sound() || entry.Damaged(true)), 1});
   }
 }

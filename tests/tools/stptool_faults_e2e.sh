@@ -159,6 +159,18 @@ done
 [ "$(tree_of "$products")" = "$empty" ] || fail "install and erase changed the products folder: $(diff <(echo "$empty") <(tree_of "$products"))"
 check "group folder of the product gone" test ! -e "$group/Big"
 
+# ---- a record value set from outside ----
+expect_status 0 stp install src/Big-1.0.0.stp
+wine reg add "$T\\Big" /v FileSetup /d '..\..\windows\win.ini' /f >/dev/null 2>&1
+winini=$(md5sum "$C/windows/win.ini")
+check "listed as damaged" grep -q 'Big .*\[damaged record\]' <(stp list 2>&1)
+out=$(stp remove Big 2>&1) || fail "remove of a damaged record: $out"
+grep -qF "The record of 'Big' was damaged (\"FileSetup\" = \"..\..\windows\win.ini\")" <<<"$out" || fail "no word of the damage: $out"
+[ "$(md5sum "$C/windows/win.ini")" = "$winini" ] || fail "win.ini changed"
+has_key "$T\\Big" && fail "the damaged record stays"
+has_key "$T\\KySetup" || fail "the installer's record went with it"
+[ "$(tree_of "$products")" = "$empty" ] || fail "the damaged product's folders stay: $(diff <(echo "$empty") <(tree_of "$products"))"
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
   exit 1

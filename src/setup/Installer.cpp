@@ -11,6 +11,7 @@
 #include "platform/os/HelpContents.h"
 #include "platform/os/Shortcuts.h"
 #include "platform/os/SystemFolders.h"
+#include "platform/os/WinFile.h"
 #include "platform/base/SysUtils.h"
 #include "setup/Environments.h"
 #include "setup/InstallerMessages.h"
@@ -68,18 +69,11 @@ std::string Below(const std::string& folder, const std::string& name) {
   return IncludeTrailingBackslash(folder) + name;
 }
 
-void SaveLines(const std::vector<std::string>& lines, const std::string& fileName) {
+void SaveLines(const std::vector<std::string>& lines, TWinFileStream& f) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
-  TFileStream f(fileName, fmCreate);
   f.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
   f.Close();
-}
-
-void WriteVersion(TRegistry& reg, const std::string& key, const char* suffix, const TVersion& v) {
-  reg.WriteInteger(key, std::string("Ver1") + suffix, v.Major);
-  reg.WriteInteger(key, std::string("Ver2") + suffix, v.Minor);
-  reg.WriteInteger(key, std::string("Ver3") + suffix, v.Release);
 }
 
 // The longest path the system's file calls take (MAX_PATH without its
@@ -114,7 +108,8 @@ struct TPlacement {
 
 // ---- checks before an installation ----
 
-TInstaller::TInstaller(TSetupState& state, TProgressSink& sink) : state_(state), scales_(sink) {}
+TInstaller::TInstaller(TSetupState& state, TProgressSink& sink)
+    : state_(state), scales_(sink), journal_(state.Registry) {}
 
 TInstaller::~TInstaller() = default;
 
@@ -139,64 +134,76 @@ TProductCheck TInstaller::CheckProduct(const std::string& setupPath) {
 }
 
 std::string TInstaller::StoredSetupFile(const TProductItem& item) const {
-  std::string name = state_.Registry.ReadString(ProductKey(item.Value), item.Data == 1 ? "FileSetupUpd" : "FileSetup", "");
-  return name.empty() ? std::string() : Below(state_.PathInstall, name);
+  if (SameText(item.Value, kInstallerName) || !MakerFaults(state_).empty()) return "";
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, item.Value);
+  const std::string& name = item.Data == 1 ? entry.FileSetupUpd : entry.FileSetup;
+  return name.empty() || !entry.IdSound ? std::string() : Below(state_.PathInstall, name);
 }
 
 // ---- installation ----
 
 void TInstaller::InstallProduct(const std::string& setupPath, int share) {
-  scales_.Sink().SetLabel("");
-  {
-    TScaleGuard whole(scales_, share, 100);
-    if (SameText(setupPath, kInstallerName)) InstallInstaller();
-    else InstallFromFile(setupPath);
-  }
-  RefreshGroup();
-  scales_.Sink().SetLabel("");
+  Journaled([&] {
+    scales_.Sink().SetLabel("");
+    {
+      TScaleGuard whole(scales_, share, 100);
+      if (SameText(setupPath, kInstallerName)) InstallInstaller();
+      else InstallFromFile(setupPath);
+    }
+    RefreshGroup();
+    scales_.Sink().SetLabel("");
+  });
 }
 
 void TInstaller::MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder) {
   if (!com_) com_ = std::make_unique<TComInit>();
+  BeforeWriting(linkFile);
   CreateShellLink(linkFile, target, workingFolder);
   groupChanged_ = true;
 }
 
 void TInstaller::InstallInstaller() {
+  // An update of the installer works in the folders its record names.
+  if (state_.WizardMode != 0) RequireSoundMaker();
   TScaleGuard scale(scales_, 100, 4);
   const std::string folder = Below(state_.PathInstall, "KySetup\\");
   const std::string group = IncludeTrailingBackslash(state_.PathGroup);
 
   // What stays of the old folder or group is overwritten below, or writing
   // it fails and says so.
-  DeleteTree(folder, true);
-  DeleteFilesInFolder(group, "*.*");
+  DeleteTreeAside(folder);
+  for (const TFolderEntry& e : ListFolder(group))
+    if (!e.Folder && e.Plain && e.Name[0] != '_') DeleteAside(group + e.Name);
   scales_.Step();
 
-  ForceDirectories(folder);
+  MakeFolders(folder);
+  BeforeWriting(folder + "KySetup.exe");
   CopyFileReplace(state_.ProgramFile, folder + "KySetup.exe");
-  SaveLines(state_.LicenseLines, folder + "License.txt");
+  SaveLines(state_.LicenseLines, *NewFile(folder + "License.txt"));
   scales_.Step();
 
-  ForceDirectories(group);
+  MakeFolders(group);
   MakeLink(group + "KySetup.lnk", folder + "KySetup.exe", folder);
   MakeLink(group + "License.lnk", folder + "License.txt", folder);
-  WriteInternetShortcut(group + "Web " + kMakerWebHost + ".url", std::string("http://") + kMakerWebHost + "/");
+  auto shortcut = [&](const std::string& file, const std::string& address) {
+    BeforeWriting(file);
+    WriteInternetShortcut(file, address);
+  };
+  shortcut(group + "Web " + kMakerWebHost + ".url", std::string("http://") + kMakerWebHost + "/");
   for (const char* mail : {kMakerMailInfo, kMakerMailSupport, kMakerMailSales})
-    WriteInternetShortcut(group + "Mail " + mail + ".url", std::string("mailto:") + mail);
+    shortcut(group + "Mail " + mail + ".url", std::string("mailto:") + mail);
   scales_.Step();
 
-  TRegistry& reg = state_.Registry;
   if (state_.WizardMode == 0) {
-    reg.WriteInteger(kMakerKey, "Language", state_.Language);
-    reg.WriteString(kMakerKey, "PathGroup", state_.PathGroup);
-    reg.WriteString(kMakerKey, "PathInstall", state_.PathInstall);
+    SetValue(kMakerKey, "Language", std::to_string(state_.Language));
+    SetValue(kMakerKey, "PathGroup", state_.PathGroup);
+    SetValue(kMakerKey, "PathInstall", state_.PathInstall);
   }
   const std::string key = ProductKey(kInstallerName);
   const std::string description = ProductText(kInstallerName, "", 0, false, kInstallerVersion);
-  WriteVersion(reg, key, "", kInstallerVersion);
-  reg.WriteString(key, "FileSetup", kInstallerName);
-  reg.WriteString(key, "Description", description);
+  WriteVersion(key, "", kInstallerVersion);
+  SetValue(key, "FileSetup", kInstallerName);
+  SetValue(key, "Description", description);
   scales_.Step();
 
   state_.Products.Remove(kInstallerName, 0);
@@ -206,32 +213,27 @@ void TInstaller::InstallInstaller() {
 void TInstaller::ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry& entry,
                                     const std::string& destination) {
   scales_.Sink().SetLabel(ExtractFileName(destination));
-  TFileStream out(destination, fmCreate);
-  reader.CopyContent(entry, out);
-  out.Close();
+  std::unique_ptr<TWinFileStream> out = NewFile(destination);
+  reader.CopyContent(entry, *out);
+  out->Close();
 }
 
 void TInstaller::StoreSetupFile(const std::string& setupPath, const std::string& stored) {
-  // Into a new file beside the stored copy, then moved over it, so that an
-  // interrupted copy never passes for a stored setup file. The unique name
-  // is taken and made anew: writing a new file spares the flush on close
-  // that truncating one costs.
-  const std::string temp = CreateUniqueFile(state_.PathInstall, "kys");
-  try {
-    DeleteFileForce(temp);
-    TFileStream in(setupPath, fmOpenRead);
-    TFileStream out(temp, fmCreate);
-    out.CopyFrom(in, 0);
-    out.Close();
-    in.Close();
-    MoveFileReplace(temp, stored);
-  } catch (...) {
-    DeleteFileForce(temp);
-    throw;
-  }
+  // An interrupted copy is undone with the run, so it never passes for a
+  // stored setup file.
+  TFileStream in(setupPath, fmOpenRead);
+  std::unique_ptr<TWinFileStream> out = NewFile(stored);
+  out->CopyFrom(in, 0);
+  out->Close();
+}
+
+void TInstaller::RequireSoundMaker() const {
+  std::vector<std::string> faults = MakerFaults(state_);
+  if (!faults.empty()) RaiseMessageFmt("", kIdioma, msgMakerRecordDamaged, {FaultText(faults)});
 }
 
 void TInstaller::InstallFromFile(const std::string& setupPath) {
+  RequireSoundMaker();
   TSetupFileReader reader(setupPath);
   const TSetupProduct p = reader.ReadDescription(false, false);
   const int32_t fileCount = reader.ReadFileCount();
@@ -320,21 +322,24 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   reader.RewindFiles();
 
   // Replace an earlier installation of this product or of another qualifier of it.
-  const std::string previous = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
+  const TRecordEntry entry = ReadRecordEntry(reg, id);
+  std::string previous;  // this product's earlier stored copy, once its removal read it as such
   {
     TScaleGuard scale(scales_, 18, 100);
-    auto replace = [&](const std::string& name, int share, bool keepRecord) {
+    auto replace = [&](const std::string& other, bool update, int share, bool keepRecord) {
       try {
-        RemoveChecked(Below(state_.PathInstall, name), share, true, true, keepRecord);
+        return RemoveRecorded(other, update, share, true, keepRecord);
       } catch (const EStoredCopyUnreadable& e) {
         // Its files cannot be known; the new installation goes ahead.
         notes_.push_back(e.what());
+        return false;
       }
     };
     if (p.Update) {
-      if (!previous.empty()) replace(previous, 100, false);
+      if (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())
+        if (replace(id, true, 100, false)) previous = entry.FileSetupUpd;
     } else {
-      if (!previous.empty()) replace(previous, 50, true);
+      if (reg.KeyExists(key) && replace(id, false, 50, true)) previous = entry.FileSetup;
       if (p.Kind != kKindData) {
         // Another edition: the same name and kind, then "_" and its qualifier, or nothing.
         const std::string family = p.Name + "_" + KindTag(p.Kind);
@@ -343,8 +348,8 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
           const bool sameFamily = SameText(item.Value.substr(0, family.size()), family) &&
                                   (item.Value.size() == family.size() || item.Value[family.size()] == '_');
           if (!sameFamily) continue;
-          std::string other = reg.ReadString(ProductKey(item.Value), "FileSetup", "");
-          if (!other.empty()) replace(other, 50, false);
+          const std::string other = item.Value;  // the list changes with its removal
+          if (reg.KeyExists(ProductKey(other))) replace(other, false, 50, false);
           break;
         }
       }
@@ -355,12 +360,13 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   // small files that question costs as much as writing them.
   std::set<std::string> made;
   auto makeFolders = [&](const std::string& folder) {
-    if (made.insert(UpperCase(folder)).second) ForceDirectories(folder);
+    if (made.insert(UpperCase(folder)).second) MakeFolders(folder);
   };
   auto place = [&](const TSetupEntry& e, const std::string& root) {
     TPlacement at = placement(e.Name, root);
     if (at.CreateFolders) makeFolders(ExtractFilePath(at.Path));
     ExtractPayloadFile(reader, e, at.Path);
+    if (at.DesignPackage) journal_.ChangingValue(KnownPackagesKey(environments[0]), at.Path);
     if (at.DesignPackage)
       RegisterPackage(state_, environments[0], at.Path, p.Name, p.Qualifier, p.Version.Major, p.Version.Minor,
                       p.Version.Release);
@@ -384,6 +390,7 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
       for (int32_t i = 0; i < fileCount; ++i) {
         TSetupEntry e = reader.ReadEntry();
         place(e, roots[k]);
+        EditFile(contents);
         if (IsHelpFile(Category(e.Name))) AddHelpIndex(contents, "Help " + p.Name + " (" + e.Name + ")", e.Name);
         else AddHelpInclude(contents, e.Name);
         scales_.Step();
@@ -395,13 +402,13 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
   // Obsolete files; one that stays is told, not fatal.
   std::vector<std::string> stayed;
   for (const std::string& name : obsolete) {
-    if (!DeleteFileForce(productFolder + name)) stayed.push_back(productFolder + name);
-    RemoveEmptyFolder(ExtractFilePath(productFolder + name));
+    if (!DeleteAside(productFolder + name)) stayed.push_back(productFolder + name);
+    journal_.FolderEmptied(ExtractFilePath(productFolder + name), true);
     if (WantsShortcut(Category(name), shortcuts)) {
       const std::string link = linkOf(name);
       if (FileExists(link)) groupChanged_ = true;
-      if (!DeleteFileForce(link)) stayed.push_back(link);
-      RemoveEmptyFolder(ExtractFilePath(link));
+      if (!DeleteAside(link)) stayed.push_back(link);
+      journal_.FolderEmptied(ExtractFilePath(link), true);
     }
   }
   if (!stayed.empty()) notes_.push_back(MessageFmt(msgObsoleteNotDeleted, {JoinLines(stayed)}));
@@ -409,28 +416,28 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
 
   // The stored copy before the record, so that the record never names a
   // setup file that is not complete on disk.
-  ForceDirectories(state_.PathInstall);
+  MakeFolders(state_.PathInstall);
   if (!SameFilePath(setupPath, stored)) StoreSetupFile(setupPath, stored);
 
   const std::string description = p.Text();
   if (p.Update) {
-    reg.WriteString(key, "FileSetupUpd", storedName);
-    WriteVersion(reg, key, "Upd", p.Version);
-    reg.WriteString(key, "DescriptionUpd", description);
+    SetValue(key, "FileSetupUpd", storedName);
+    WriteVersion(key, "Upd", p.Version);
+    SetValue(key, "DescriptionUpd", description);
   } else {
-    reg.WriteString(key, "FileSetup", storedName);
-    WriteVersion(reg, key, "", p.Version);
-    reg.WriteString(key, "Description", description);
+    SetValue(key, "FileSetup", storedName);
+    WriteVersion(key, "", p.Version);
+    SetValue(key, "Description", description);
     if (p.Kind == kKindHelpLib) {
       std::vector<std::string> tags;
       for (int env : environments) tags.push_back(Environment(env).Tag);
-      reg.WriteString(key, "InstallLangs", JoinCommaText(tags));
+      SetValue(key, "InstallLangs", JoinCommaText(tags));
     }
   }
   // A copy stored by an earlier version under another name is now unused.
   if (!previous.empty() && !SameText(previous, storedName)) {
     const std::string old = Below(state_.PathInstall, previous);
-    if (!SameFilePath(old, stored) && !DeleteFileForce(old))
+    if (!SameFilePath(old, stored) && !DeleteAside(old))
       notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({old})}));
   }
   state_.Products.Remove(id, p.Update ? 1 : 0);
@@ -441,16 +448,118 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
 // ---- removal ----
 
 void TInstaller::RemoveProduct(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile) {
-  RemoveChecked(setupPath, share, reinstallBase, deleteSetupFile, false);
+  Journaled([&] { RemoveChecked(setupPath, share, reinstallBase, deleteSetupFile, false); });
 }
 
-void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
-                               bool keepRecord) {
+void TInstaller::EraseItem(const TProductItem& item, int share) {
+  Journaled([&] {
+    // Only the installer's own key removes the installer, never a value naming it.
+    if (!SameText(item.Value, kInstallerName)) {
+      RemoveRecorded(item.Value, item.Data == 1, share, true, false);
+      return;
+    }
+    scales_.Sink().SetLabel("");
+    {
+      TScaleGuard whole(scales_, share, 100);
+      RemoveInstaller();
+    }
+    scales_.Sink().SetLabel("");
+  });
+}
+
+bool TInstaller::RemoveRecorded(const std::string& id, bool update, int share, bool reinstallBase, bool keepRecord) {
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, id);
+  std::vector<std::string> faults = MakerFaults(state_);
+  const std::string& name = update ? entry.FileSetupUpd : entry.FileSetup;
+  // Damaged versions do not stop a removal through the stored copy; a name
+  // or folder that cannot be used does.
+  if (faults.empty() && entry.IdSound && !name.empty()) {
+    try {
+      RemoveChecked(Below(state_.PathInstall, name), share, reinstallBase, true, keepRecord, id, update);
+      return true;
+    } catch (const EStoredCopyForeign&) {
+      faults.push_back("\"" + std::string(update ? "FileSetupUpd" : "FileSetup") + "\" = \"" + name + "\"");
+    }
+  } else {
+    const std::vector<std::string>& own = update ? entry.UpdateFaults : entry.Faults;
+    faults.insert(faults.end(), own.begin(), own.end());
+  }
   scales_.Sink().SetLabel("");
   {
     TScaleGuard whole(scales_, share, 100);
-    if (SameText(ExtractFileName(setupPath), kInstallerName)) RemoveInstaller();
-    else RemoveFromFile(setupPath, reinstallBase, deleteSetupFile, keepRecord);
+    EraseDamaged(id, update, faults);
+  }
+  if (DirectoryExists(state_.PathGroup)) RefreshGroup();
+  scales_.Sink().SetLabel("");
+  if (update && reinstallBase) ReinstallBase(id);
+  return false;
+}
+
+void TInstaller::EraseDamaged(const std::string& id, bool update, const std::vector<std::string>& faults) {
+  // Nothing is known of its files but its own folders and stored copies,
+  // and those only where the key name and the maker's folders can be used.
+  const bool idSound = CheckIdentifier(id, kKindData, "") == idfNone;
+  std::vector<std::string> removed, stayed;
+  auto removeTree = [&](const std::string& folder) {
+    if (!DirectoryExists(folder)) return;
+    std::vector<std::string> failed = DeleteTreeAside(folder);
+    if (failed.empty()) removed.push_back(folder);
+    stayed.insert(stayed.end(), failed.begin(), failed.end());
+  };
+  auto removeFile = [&](const std::string& file) {
+    if (!FileExists(file)) return;
+    if (DeleteAside(file)) removed.push_back(file);
+    else stayed.push_back(file);
+  };
+  if (idSound && IsSoundMakerFolder(state_.PathInstall)) {
+    if (!update) removeTree(Below(state_.PathInstall, id));
+    if (!update) removeFile(Below(state_.PathInstall, StoredSetupName(id, false)));
+    removeFile(Below(state_.PathInstall, StoredSetupName(id, true)));
+  }
+  if (!update && idSound && IsSoundMakerFolder(state_.PathGroup)) {
+    if (DirectoryExists(Below(state_.PathGroup, id))) groupChanged_ = true;
+    removeTree(Below(state_.PathGroup, id));
+  }
+  scales_.Step();
+  EraseRecord(id, update);
+  scales_.Step();
+
+  const std::string what = FaultText(faults);
+  notes_.push_back(removed.empty() ? MessageFmt(msgDamagedRecordNothingFound, {id, what})
+                                   : MessageFmt(msgDamagedRecordErased, {id, what, JoinLines(removed)}));
+  if (!stayed.empty()) notes_.push_back(MessageFmt(msgLeftInPlace, {JoinLines(stayed)}));
+}
+
+void TInstaller::EraseRecord(const std::string& id, bool update) {
+  TRegistry& reg = state_.Registry;
+  if (update) {
+    for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
+      DropValue(ProductKey(id), value);
+    state_.Products.Remove(id, 1);
+  } else {
+    DropKey(ProductKey(id));
+    // The whole sub-key is gone, so no item of it may stay.
+    while (state_.Products.Remove(id)) {
+    }
+  }
+}
+
+void TInstaller::ReinstallBase(const std::string& id) {
+  // The base's own stored copy, only when its record may be used.
+  if (!MakerFaults(state_).empty()) return;
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, id);
+  if (!entry.IdSound || entry.FileSetup.empty()) return;
+  const std::string base = Below(state_.PathInstall, entry.FileSetup);
+  RemoveChecked(base, 100, true, false, true, id, false);
+  InstallProduct(base, 100);
+}
+
+void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
+                               bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
+  scales_.Sink().SetLabel("");
+  {
+    TScaleGuard whole(scales_, share, 100);
+    RemoveFromFile(setupPath, reinstallBase, deleteSetupFile, keepRecord, expectedId, expectedUpdate);
   }
   if (DirectoryExists(state_.PathGroup)) RefreshGroup();
   scales_.Sink().SetLabel("");
@@ -459,47 +568,51 @@ void TInstaller::RemoveChecked(const std::string& setupPath, int share, bool rei
 void TInstaller::RemoveInstaller() {
   TScaleGuard scale(scales_, 100, 4);
   // The group first: what stays of it is reported while the record still
-  // lets the user erase again.
-  std::vector<std::string> failed = DeleteTree(state_.PathGroup, true);
-  groupChanged_ = true;
-  if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
-  state_.Registry.EraseSection(kMakerKey);
+  // lets the user erase again. Folders the record cannot vouch for stay.
+  if (IsSoundMakerFolder(state_.PathGroup)) {
+    std::vector<std::string> failed = DeleteTreeAside(state_.PathGroup);
+    groupChanged_ = true;
+    if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
+  }
+  DropKey(kMakerKey);
   scales_.Step();
   state_.Products.Remove(kInstallerName);
   scales_.Step();
+  // The installer's own files; a running copy of it may have to stay.
+  if (IsSoundMakerFolder(state_.PathInstall)) {
+    std::vector<std::string> failed = DeleteTreeAside(Below(state_.PathInstall, kInstallerName));
+    if (!failed.empty()) notes_.push_back(MessageFmt(msgLeftInPlace, {JoinLines(failed)}));
+  }
   scales_.Step();
   scales_.Step();
 }
 
-void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord) {
+void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord,
+                                  const std::string& expectedId, bool expectedUpdate) {
   // The record entry that names this stored copy goes, so that the product
   // can be installed or erased again.
   const std::string name = ExtractFileName(setupPath);
   TRegistry& reg = state_.Registry;
   if (!keepRecord) {
-    for (const std::string& id : reg.GetKeyNames(kMakerKey)) {
-      if (SameText(id, kInstallerName)) continue;
-      const std::string key = ProductKey(id);
-      if (SameText(reg.ReadString(key, "FileSetup", ""), name)) {
-        reg.EraseSection(key);
-        while (state_.Products.Remove(id)) {
+    if (!expectedId.empty()) {
+      EraseRecord(expectedId, expectedUpdate);
+    } else {
+      for (const std::string& id : reg.GetKeyNames(kMakerKey)) {
+        if (SameText(id, kInstallerName)) continue;
+        const TRecordEntry entry = ReadRecordEntry(reg, id);
+        if (SameText(entry.FileSetup, name) || SameText(entry.FileSetupUpd, name)) {
+          EraseRecord(id, SameText(entry.FileSetupUpd, name));
+          break;
         }
-        break;
-      }
-      if (SameText(reg.ReadString(key, "FileSetupUpd", ""), name)) {
-        for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd"})
-          reg.DeleteValue(key, value);
-        state_.Products.Remove(id, 1);
-        break;
       }
     }
-    DeleteFileForce(setupPath);
+    DeleteAside(setupPath);
   }
   throw EStoredCopyUnreadable(MessageFmt(msgStoredCopyUnreadable, {setupPath, reason}));
 }
 
 void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile,
-                                bool keepRecord) {
+                                bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
   // Everything the stored copy says is read first; one that cannot be read
   // must not keep the product in the record for ever.
   TSetupProduct p;
@@ -507,18 +620,24 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   try {
     TSetupFileReader reader(setupPath);
     p = reader.ReadDescription(false, false);
+    // A copy of another product, or a full product where an update is
+    // recorded, says nothing about this record's files.
+    if (!expectedId.empty() && (!SameText(p.Identifier(), expectedId) || p.Update != expectedUpdate))
+      throw EStoredCopyForeign(setupPath);
     const int32_t fileCount = reader.ReadFileCount();
     for (int32_t i = 0; i < fileCount; ++i) {
       TSetupEntry e = reader.ReadEntry();
       reader.SkipContent(e);
       names.push_back(e.Name);
     }
+  } catch (const EStoredCopyForeign&) {
+    throw;
   } catch (const EFOpenError&) {
     // A copy that is there but cannot be opened now (in use) is no reason to forget it.
     if (FileExists(setupPath)) throw;
-    ForgetUnreadable(setupPath, "missing", keepRecord);
+    ForgetUnreadable(setupPath, "missing", keepRecord, expectedId, expectedUpdate);
   } catch (const Exception& e) {
-    ForgetUnreadable(setupPath, e.what(), keepRecord);
+    ForgetUnreadable(setupPath, e.what(), keepRecord, expectedId, expectedUpdate);
   }
   const int32_t fileCount = static_cast<int32_t>(names.size());
   const std::string id = p.Identifier();
@@ -526,8 +645,14 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   const std::string groupFolder = Below(state_.PathGroup, id);
   const std::string key = ProductKey(id);
   TRegistry& reg = state_.Registry;
-  const std::string langs = reg.ReadString(key, "InstallLangs", "");
-  const std::string stored = reg.ReadString(key, p.Update ? "FileSetupUpd" : "FileSetup", "");
+  std::string langs;
+  try {
+    langs = reg.ReadString(key, "InstallLangs", "");
+  } catch (const ERegistryException&) {
+    // Not a text: no environment to clean.
+  }
+  const TRecordEntry entry = ReadRecordEntry(reg, id);
+  const std::string stored = p.Update ? entry.FileSetupUpd : entry.FileSetup;
 
   // The environments' folders before anything changes.
   std::vector<int> environments;
@@ -544,14 +669,11 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
 
   {
     TScaleGuard scale(scales_, 28, 100);
-    if (!p.Update) {
-      std::string update = reg.ReadString(key, "FileSetupUpd", "");
-      if (!update.empty()) {
-        try {
-          RemoveProduct(Below(state_.PathInstall, update), 100, false, true);
-        } catch (const EStoredCopyUnreadable& e) {
-          notes_.push_back(e.what());
-        }
+    if (!p.Update && (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())) {
+      try {
+        RemoveRecorded(id, true, 100, false, false);
+      } catch (const EStoredCopyUnreadable& e) {
+        notes_.push_back(e.what());
       }
     }
   }
@@ -560,10 +682,10 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   // the record, so that the user can fix the cause and erase again.
   std::vector<std::string> failed;
   auto deleteFile = [&](const std::string& path) {
-    if (!DeleteFileForce(path)) failed.push_back(path);
+    if (!DeleteAside(path)) failed.push_back(path);
   };
   auto deleteTree = [&](const std::string& folder) {
-    for (std::string& f : DeleteTree(folder, true)) failed.push_back(std::move(f));
+    for (std::string& f : DeleteTreeAside(folder)) failed.push_back(std::move(f));
   };
   if (p.Kind == kKindData) {
     TScaleGuard scale(scales_, 40, 2);
@@ -584,6 +706,8 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
         deleteFile(root + "Lib\\" + name);
       } else if (IsDesignPackage(u)) {
         deleteFile(root + "Bin\\" + name);
+        journal_.ChangingValue(KnownPackagesKey(env), root + "Bin\\" + name);
+        journal_.ChangingValue(KnownPackagesKey(env), Environment(env).PackageMacro + name);
         UnregisterPackage(state_, env, root + "Bin\\" + name, name);
       } else if (IsRuntimePackage(u)) {
         deleteFile(Below(state_.SystemDir, name));
@@ -601,12 +725,13 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
       const std::string contents = roots[k] + Environment(environments[k]).HelpContents;
       for (const std::string& name : names) {
         deleteFile(roots[k] + "Help\\" + name);
+        EditFile(contents);
         if (IsHelpFile(Category(name))) RemoveHelpIndex(contents, name);
         else RemoveHelpInclude(contents, name);
         const std::string link = Below(groupFolder, ChangeFileExt(name, ".lnk"));
         if (FileExists(link)) groupChanged_ = true;
         deleteFile(link);
-        RemoveEmptyFolder(groupFolder);
+        journal_.FolderEmptied(groupFolder, true);
         scales_.Step();
       }
     }
@@ -614,38 +739,132 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
 
   if (!keepRecord) {
-    if (p.Update) {
-      for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
-        reg.DeleteValue(key, value);
-      state_.Products.Remove(id, 1);
-    } else {
-      reg.EraseSection(key);
-      // The whole sub-key is gone, so no item of it may stay.
-      while (state_.Products.Remove(id)) {
-      }
-    }
+    EraseRecord(id, p.Update);
     if (deleteSetupFile && !stored.empty()) {
       const std::string copy = Below(state_.PathInstall, stored);
-      if (!DeleteFileForce(copy)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({copy})}));
+      if (!DeleteAside(copy)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({copy})}));
     }
   }
   scales_.Step();
 
   TScaleGuard scale(scales_, 30, 100);
   if (reinstallBase && p.Update) {
-    std::string base = reg.ReadString(key, "FileSetup", "");
-    if (!base.empty()) {
-      // The update's removal took the base's environment list with it; the
-      // base goes back where it was.
-      if (p.Kind == kKindHelpLib) {
-        state_.EnvironmentTicked.fill(false);
-        for (const std::string& tag : SplitCommaText(langs))
-          if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
-      }
-      RemoveChecked(Below(state_.PathInstall, base), 100, true, false, true);
-      InstallProduct(Below(state_.PathInstall, base), 100);
+    // The update's removal took the base's environment list with it; the
+    // base goes back where it was.
+    if (p.Kind == kKindHelpLib) {
+      state_.EnvironmentTicked.fill(false);
+      for (const std::string& tag : SplitCommaText(langs))
+        if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
+    }
+    ReinstallBase(id);
+  }
+}
+
+// ---- changes through the journal ----
+
+template <class F>
+void TInstaller::Journaled(F&& run) {
+  const bool outermost = journal_.Depth() == 0;
+  const TProductList products = outermost ? state_.Products : TProductList();
+  journal_.Begin(state_.JournalFile);
+  try {
+    run();
+  } catch (const EStoredCopyUnreadable&) {
+    // Told, not failed: the record of the unreadable copy is gone for good.
+    journal_.End(true);
+    throw;
+  } catch (...) {
+    // The list goes back with the record.
+    if (journal_.End(false)) state_.Products = products;
+    throw;
+  }
+  journal_.End(true);
+}
+
+void TInstaller::MakeFolders(const std::string& folder) {
+  std::vector<std::string> missing;
+  for (std::string dir = ExcludeTrailingBackslash(folder); !dir.empty() && dir.back() != ':' && !DirectoryExists(dir);) {
+    missing.push_back(dir);
+    const std::string parent = ExtractFileDir(dir);
+    if (parent == dir) break;
+    dir = parent;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) journal_.CreatingFolder(*it);
+  ForceDirectories(folder);
+}
+
+std::unique_ptr<TWinFileStream> TInstaller::NewFile(const std::string& path) {
+  // Created only when there is none, which is one call on a fresh folder.
+  journal_.CreatingFile(path);
+  auto out = std::make_unique<TWinFileStream>(path, wfmCreateNew);
+  if (out->IsOpen()) return out;
+  journal_.FileExisted(path);
+  // A folder in the way is not ours to move: creating fails and says why.
+  if (DirectoryExists(path)) return std::make_unique<TWinFileStream>(path, wfmCreate);
+  journal_.MoveAside(path);
+  journal_.CreatingFile(path);
+  return std::make_unique<TWinFileStream>(path, wfmCreate);
+}
+
+void TInstaller::BeforeWriting(const std::string& path) {
+  if (FileExists(path)) journal_.MoveAside(path);
+  else journal_.CreatingFile(path);
+}
+
+bool TInstaller::DeleteAside(const std::string& path) {
+  if (DirectoryExists(path)) return false;
+  if (!FileExists(path)) return true;
+  try {
+    journal_.MoveAside(path);
+    return true;
+  } catch (const EOSError&) {
+    return false;
+  }
+}
+
+std::vector<std::string> TInstaller::DeleteTreeAside(const std::string& folder) {
+  const std::string root = ExcludeTrailingBackslash(folder);
+  std::vector<std::string> failed;
+  if (!DirectoryExists(root)) {
+    if (FileExists(root)) failed.push_back(root);
+    return failed;
+  }
+  for (const TFolderEntry& e : ListFolder(root)) {
+    const std::string path = root + "\\" + e.Name;
+    if (e.Folder) {
+      std::vector<std::string> sub = DeleteTreeAside(path);
+      failed.insert(failed.end(), sub.begin(), sub.end());
+    } else if (!DeleteAside(path)) {
+      failed.push_back(path);
     }
   }
+  // The folder goes once the run succeeded and what was moved aside is gone.
+  journal_.FolderEmptied(root, false);
+  if (!failed.empty()) failed.push_back(root);
+  return failed;
+}
+
+void TInstaller::EditFile(const std::string& path) { journal_.CopyAside(path); }
+
+void TInstaller::SetValue(const std::string& section, const std::string& value, const std::string& data) {
+  journal_.ChangingValue(section, value);
+  state_.Registry.WriteString(section, value, data);
+}
+
+void TInstaller::DropValue(const std::string& section, const std::string& value) {
+  journal_.ChangingValue(section, value);
+  state_.Registry.DeleteValue(section, value);
+}
+
+void TInstaller::DropKey(const std::string& section) {
+  journal_.ErasingKey(section);
+  state_.Registry.EraseSection(section);
+}
+
+void TInstaller::WriteVersion(const std::string& key, const char* suffix, const TVersion& v) {
+  SetValue(key, std::string("Ver1") + suffix, std::to_string(v.Major));
+  SetValue(key, std::string("Ver2") + suffix, std::to_string(v.Minor));
+  SetValue(key, std::string("Ver3") + suffix, std::to_string(v.Release));
 }
 
 void TInstaller::RefreshGroup() {
@@ -660,6 +879,18 @@ void TInstaller::RefreshGroup() {
 }
 
 // ---- session start ----
+
+int RecoverInterruptedRun(TSetupState& state) {
+  if (state.JournalFile.empty()) state.JournalFile = IncludeTrailingBackslash(GetSystemFolder(sfTemp)) + "KySetup.jnl";
+  switch (TRunJournal::Recover(state.JournalFile, state.Registry)) {
+    case TRunJournal::rcUndone:
+      return msgRunUndone;
+    case TRunJournal::rcFinished:
+      return msgRunFinished;
+    default:
+      return -1;
+  }
+}
 
 bool InstallerInstalled(const TSetupState& state) {
   return state.Registry.KeyExists(ProductKey(kInstallerName));

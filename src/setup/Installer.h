@@ -9,6 +9,7 @@
 
 #include "platform/base/Exception.h"
 #include "setup/ProgressScales.h"
+#include "setup/RunJournal.h"
 #include "setup/SetupFile.h"
 #include "setup/SetupState.h"
 
@@ -22,7 +23,13 @@ class EStoredCopyUnreadable : public Exception {
   using Exception::Exception;
 };
 
+// A stored setup file of another product than the record naming it.
+class EStoredCopyForeign : public Exception {
+  using Exception::Exception;
+};
+
 class TComInit;
+class TWinFileStream;
 
 // What the checks before an installation found out about a setup file.
 struct TProductCheck {
@@ -43,11 +50,18 @@ public:
   // setupPath: a setup file, or "KySetup" for the installer itself. share:
   // the units of the current progress range this call consumes.
   void InstallProduct(const std::string& setupPath, int share);
-  // setupPath: a stored setup file in PathInstall, or one named "KySetup"
-  // for the installer itself.
+  // setupPath: a stored setup file in PathInstall. Never removes the
+  // installer itself, whatever the file is called.
   void RemoveProduct(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile);
 
-  // The stored setup file behind an item of the products list.
+  // The Erase command on one item of the products list: the installer's own
+  // removal for its own key only; a product through its stored setup file,
+  // or, when its record is damaged, only what lies in its own folders, after
+  // which its record is always erased and a note says what was done.
+  void EraseItem(const TProductItem& item, int share);
+
+  // The stored setup file behind an item of the products list; "" when the
+  // record names none that may be used.
   std::string StoredSetupFile(const TProductItem& item) const;
 
   TProgressScales& Scales() { return scales_; }
@@ -64,18 +78,49 @@ private:
   void RemoveInstaller();
   // keepRecord: a full product being replaced by a new installation of
   // itself keeps its record and stored copy until the new ones are in place.
+  // expectedId: the record key the stored copy must belong to ("" when
+  // the caller has only a path).
   void RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
-                     bool keepRecord);
-  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord);
-  [[noreturn]] void ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord);
+                     bool keepRecord, const std::string& expectedId = "", bool expectedUpdate = false);
+  void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord,
+                      const std::string& expectedId, bool expectedUpdate);
+  // A product, or its update, by its record: through the stored copy when
+  // the record may be used, otherwise as a damaged record.
+  // True when it went through the stored copy, which was then this product's.
+  bool RemoveRecorded(const std::string& id, bool update, int share, bool reinstallBase, bool keepRecord);
+  void EraseRecord(const std::string& id, bool update);
+  void ReinstallBase(const std::string& id);
+  void EraseDamaged(const std::string& id, bool update, const std::vector<std::string>& faults);
+  void RequireSoundMaker() const;
+  [[noreturn]] void ForgetUnreadable(const std::string& setupPath, const std::string& reason, bool keepRecord,
+                                     const std::string& expectedId, bool expectedUpdate);
   void ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry& entry, const std::string& destination);
   void StoreSetupFile(const std::string& setupPath, const std::string& stored);
   void MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);
   void RefreshGroup();
+  void WriteVersion(const std::string& key, const char* suffix, const TVersion& v);
+
+  // Every change goes through the run's journal: a run that fails is undone
+  // and leaves the disk and the record as they were.
+  template <class F>
+  void Journaled(F&& run);
+  void MakeFolders(const std::string& folder);
+  // A new file; one that is there is moved aside first.
+  std::unique_ptr<TWinFileStream> NewFile(const std::string& path);
+  // Before a system call writes path (a copy, a link).
+  void BeforeWriting(const std::string& path);
+  // Deletion that waits for the run to succeed: false when the file stays.
+  bool DeleteAside(const std::string& path);
+  std::vector<std::string> DeleteTreeAside(const std::string& folder);
+  void EditFile(const std::string& path);
+  void SetValue(const std::string& section, const std::string& value, const std::string& data);
+  void DropValue(const std::string& section, const std::string& value);
+  void DropKey(const std::string& section);
 
   TSetupState& state_;
   TProgressScales scales_;
   std::vector<std::string> notes_;
+  TRunJournal journal_;
   std::unique_ptr<TComInit> com_;  // started with the first shell link
   bool groupChanged_ = false;      // the program group gained or lost an entry
 };
@@ -90,6 +135,11 @@ inline constexpr const char* kMakerMailSales = "sales@tessaro.com";
 // detected environments and, when the installer is installed, its folders,
 // language and the products list from the record.
 void LoadRecordState(TSetupState& state);
+
+// Undoes, or completes, a run that was stopped before its end, before
+// anything else reads the record. Returns the "Idioma" message saying what
+// it did, or -1 when there was nothing to do.
+int RecoverInterruptedRun(TSetupState& state);
 
 // True when the record holds the installer ("SoftWare\Tessaro\KySetup").
 bool InstallerInstalled(const TSetupState& state);

@@ -1,5 +1,7 @@
 #include "setup/InstallerLanguages.h"
 
+#include "packages/CApplication.h"
+#include "packages/PkgLanguage.h"
 #include "platform/base/FileNames.h"
 #include "setup/InstallerMessages.h"
 
@@ -25,7 +27,23 @@ void TInstallerLanguages::LoadFolder(const std::string& folder) {
 }
 
 void TInstallerLanguages::Activate(int index) {
-  if (index >= 0 && index < kLanguageCount) packages_[index]->SetActive(true);
+  if (index < 0 || index >= kLanguageCount) return;
+  packages_[index]->SetActive(true);
+  ApplySystemLabels(*packages_[index]);
+}
+
+void TInstallerLanguages::ApplySystemLabels(const TKyPkgStrings& idioma, TKyPkgStrings& system) {
+  constexpr int kFirst = 2, kLast = 19, kOffset = 100;
+  for (int id = kFirst; id <= kLast; ++id) {
+    const TKyPkgStringsLabel* own = idioma.FindLabel(id + kOffset);
+    if (!own) continue;
+    if (TKyPkgStringsLabel* old = system.FindLabel(id)) system.DeleteEntry(old);
+    system.AddLabel(id, own->Caption(), own->Hint());
+  }
+}
+
+void TInstallerLanguages::ApplySystemLabels(const TKyPkgStrings& idioma) {
+  if (TKyCApplication* app = FirstApplication()) ApplySystemLabels(idioma, app->PkgLanguage()->SystemStrings());
 }
 
 const char* TInstallerLanguages::LanguageName(int index) { return kNames[index]; }

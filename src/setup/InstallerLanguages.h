@@ -28,6 +28,13 @@ public:
   // "English", "Spanish", "French", "Italian", "German".
   static const char* LanguageName(int index);
 
+  // The library's own dialog buttons and captions ("System" labels 2..19)
+  // as an "Idioma" package gives them (its labels 102..119), so that the
+  // system's dialogs speak the wizard's language.
+  static void ApplySystemLabels(const TKyPkgStrings& idioma, TKyPkgStrings& system);
+  // The same into the "System" strings of the first application configuration.
+  static void ApplySystemLabels(const TKyPkgStrings& idioma);
+
 private:
   TKyPkgStrings* packages_[kLanguageCount] = {};
 };

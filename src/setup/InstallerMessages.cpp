@@ -49,6 +49,13 @@ std::optional<std::string> EnglishInstallerMessage(int id) {
       {41, "The record of '%s' names no setup file."},
       {42, "These obsolete files could not be deleted: %s"},
       {43, "The file '%s' installs into the folder '%s', which does not exist."},
+      {44, "%s [damaged record]"},
+      {45, "The record of '%s' was damaged (%s). Only what lay in its own folders was removed: %s\r\nIts record was erased."},
+      {46, "The record of '%s' was damaged (%s). Nothing of it was found in its own folders. Its record was erased."},
+      {47, "These files or folders could not be deleted and stay: %s"},
+      {48, "The record of the setup program is damaged (%s): erase the setup program and install it again."},
+      {49, "The setup program had been stopped in the middle of a run; what that run had changed was undone."},
+      {50, "The setup program had been stopped at the end of a run; that run was completed."},
   };
   auto it = texts.find(id);
   if (it == texts.end()) return std::nullopt;

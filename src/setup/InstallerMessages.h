@@ -50,6 +50,14 @@ enum TIdiomaMessage : int {
   msgNoSetupFileRecorded = 41,
   msgObsoleteNotDeleted = 42,
   msgTargetFolderMissing = 43,
+  // Damaged records and interrupted runs.
+  msgDamagedRecordItem = 44,
+  msgDamagedRecordErased = 45,
+  msgDamagedRecordNothingFound = 46,
+  msgLeftInPlace = 47,
+  msgMakerRecordDamaged = 48,
+  msgRunUndone = 49,
+  msgRunFinished = 50,
 };
 
 // The English text of an "Idioma" message, or nothing for an unknown id.

@@ -51,6 +51,7 @@ struct TSetupState {
   int Language = 0;          // 0 English, 1 Spanish, 2 French, 3 Italian, 4 German
   std::vector<std::string> LicenseLines;
   std::string ProgramFile;   // the installer program copied by its own installation
+  std::string JournalFile;   // the journal of the run in progress (RunJournal.h)
   TProductList Products;
   TRegistry Registry{rkCurrentUser};  // the record, below HKEY_CURRENT_USER
 };

@@ -31,6 +31,9 @@ void TWizardController::Start() {
   product_ = TSetupProduct();
   state_.Products.Clear();
 
+  // A run stopped half-way is settled before the record is read; told once
+  // the recorded language is active.
+  const int recovered = RecoverInterruptedRun(state_);
   state_.SystemDir = GetSystemFolder(sfSystem);
   DetectEnvironments(state_);
   for (int i = 0; i < kEnvironmentCount; ++i) view_.SetEnvironmentEnabled(i, state_.EnvironmentEnabled[i]);
@@ -77,6 +80,7 @@ void TWizardController::Start() {
   view_.SelectProduct(-1);
   ShowPage(page);
   UpdateWizardState();
+  if (recovered >= 0) view_.ShowError(Message(recovered));
 }
 
 void TWizardController::SetLanguage(int index) {
@@ -127,11 +131,7 @@ void TWizardController::Next() {
       if (page_ == 8) {
         if (eraseIndex_ < 0 || eraseIndex_ >= state_.Products.Count()) break;
         TProductItem item = state_.Products[eraseIndex_];
-        std::string stored = installer_.StoredSetupFile(item);
-        Run(Message(msgEliminating, {item.Description}), [&](int share) {
-          if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {item.Value});
-          installer_.RemoveProduct(stored, share, true, true);
-        });
+        Run(Message(msgEliminating, {item.Description}), [&](int share) { installer_.EraseItem(item, share); });
       } else if (page_ == 7) {
         if (state_.Products.Count() == 0) {
           view_.Close(1);

@@ -39,6 +39,7 @@ EngineTest::EngineTest() {
   dir.MakeDir("incoming");
   state.ProgramFile = dir.WriteFile("bin\\KySetup.exe", "MZ the installer");
   state.LicenseLines = {"KyControls licence", "", "Terms."};
+  state.JournalFile = dir / "KySetup.jnl";
   DetectEnvironments(state);
 }
 
@@ -109,7 +110,7 @@ void EngineTest::Install(const std::string& setupPath) {
 
 void EngineTest::Remove(const TProductItem& item) {
   bar.Reset();
-  installer.RemoveProduct(installer.StoredSetupFile(item), bar.Max(), true, true);
+  installer.EraseItem(item, bar.Max());
   EXPECT_EQ(bar.position, bar.Max()) << item.Value;
   EXPECT_FALSE(bar.wentBack) << item.Value;
   EXPECT_EQ(installer.Scales().Depth(), 0);
@@ -195,6 +196,12 @@ std::string EngineTest::SnapshotDiff(const std::string& before, const std::strin
   for (const std::string& l : b)
     if (!a.count(l)) diff += "+ " + l + "\n";
   return diff;
+}
+
+std::string EngineTest::FolderText(const std::string& folder) {
+  std::string out;
+  ListFolder(folder, "", out);
+  return out;
 }
 
 bool EngineTest::Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

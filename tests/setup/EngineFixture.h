@@ -71,6 +71,8 @@ protected:
   // The lines only one of two snapshots has, each marked "-" or "+"; "" when equal.
   static std::string SnapshotDiff(const std::string& before, const std::string& after);
 
+  // Every entry below folder with the contents of its files, as text.
+  static std::string FolderText(const std::string& folder);
   static bool Exists(const std::string& path);
   static std::string ReadAll(const std::string& path);
   static void WriteAll(const std::string& path, const std::string& data);

@@ -69,7 +69,7 @@ TEST_F(EngineTest, RemovalThatCannotDeleteEverythingReportsItAndKeepsTheRecord) 
   EXPECT_EQ(Reg("KyControls_D5Lib", "FileSetup"), "KyControls_D5Lib.stp");
   EXPECT_TRUE(Exists(state.PathInstall + "\\KyControls_D5Lib.stp"));
   EXPECT_NE(state.Products.Find("KyControls_D5Lib"), -1);
-  EXPECT_FALSE(Exists(root + "\\Lib\\KyGrid.dcu"));  // what could go went
+  EXPECT_EQ(ReadAll(root + "\\Lib\\KyGrid.dcu"), "g");  // the failed run was undone as a whole
 
   // The cause fixed, erasing again finishes the job.
   heldUnit.Release();
@@ -104,7 +104,8 @@ TEST_F(EngineTest, AStoredCopyThatCannotBePutInPlaceLeavesNoRecordAndNoPartialCo
   EXPECT_NE(error.find(state.PathInstall + "\\Samples.stp"), std::string::npos) << error;
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Samples")));
   EXPECT_EQ(state.Products.Find("Samples"), -1);
-  // Only the placed files and the obstacle; no temporary copy is left behind.
+  // Only the obstacle: the placed files went with the failed run, and no
+  // partial copy is left behind.
   int entries = 0;
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((state.PathInstall + "\\*").c_str(), &fd);
@@ -113,10 +114,11 @@ TEST_F(EngineTest, AStoredCopyThatCannotBePutInPlaceLeavesNoRecordAndNoPartialCo
     std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
     ++entries;
-    EXPECT_TRUE(name == "KySetup" || name == "Samples" || name == "Samples.stp") << name;
+    EXPECT_TRUE(name == "KySetup" || name == "Samples.stp") << name;
   } while (FindNextFileA(h, &fd));
   FindClose(h);
-  EXPECT_EQ(entries, 3);
+  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(ReadAll(state.PathInstall + "\\Samples.stp\\x"), "x");
 }
 
 TEST_F(EngineTest, ReinstallFailingHalfWayKeepsTheProductRecordedAndErasable) {
@@ -176,10 +178,73 @@ TEST_F(EngineTest, WhatCannotBeDeletedIsToldAndNothingFailsSilently) {
   ASSERT_TRUE(held.Valid());
   bar.Reset();
   std::string error = ErrorOf([&] {
-    installer.RemoveProduct(installer.StoredSetupFile(state.Products[state.Products.Find("KySetup")]), bar.Max(),
-                            true, true);
+    installer.EraseItem(state.Products[state.Products.Find("KySetup")], bar.Max());
   });
   EXPECT_NE(error.find(link), std::string::npos) << error;
   EXPECT_TRUE(state.Registry.KeyExists(ProductKey("KySetup")));
   EXPECT_NE(state.Products.Find("KySetup"), -1);
+}
+
+// Runs that fail at their last file, after they changed everything else:
+// the files they made go, the files they replaced or deleted come back, the
+// help contents, package registrations and the record are as they were.
+TEST_F(EngineTest, AFailedRunLeavesTheDiskAndTheRecordAsTheyWere) {
+  const std::string d5 = AddEnvironment(2);
+  InstallInstaller();
+  const TSetupProduct lib1 = Product("KyControls", 2, {2, 1, 0}, "", "EXE");
+  const std::vector<PayloadFile> libFiles = {
+      {"KyPanel.hpp", "h1"}, {"KyPanel.dcu", "u1"}, {"dclKy50.bpl", "d1"}, {"Ky50.bpl", "r1"}, {"Demo\\Demo.exe", "x1"}};
+  const TSetupProduct help = Product("KyHelp", 7, {1, 0, 0});
+  const TSetupProduct data = Product("Samples", 4, {1, 0, 0}, "", "TXT");
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // what is installed first
+    std::string obstacle;          // a folder where the failing run's last file goes
+    std::function<std::string()> setup;  // the setup file whose installation fails
+  };
+  auto install = [&](const char* file, const TSetupProduct& p, std::vector<PayloadFile> files) {
+    Install(MakeSetup(file, p, files));
+  };
+  auto withLast = [](std::vector<PayloadFile> files, PayloadFile last) {
+    files.push_back(last);
+    return files;
+  };
+  const Case cases[] = {
+      {"a new library", [] {}, d5 + "\\Lib\\Zlast.dcu",
+       [&] { return MakeSetup("n.stp", lib1, withLast(libFiles, {"Zlast.dcu", "z"})); }},
+      {"a library over itself", [&] { install("l1.stp", lib1, libFiles); }, d5 + "\\Lib\\Zlast.dcu",
+       [&] {
+         TSetupProduct v2 = lib1;
+         v2.Version = {2, 2, 0};
+         return MakeSetup("l2.stp", v2, withLast({{"KyPanel.dcu", "u2"}, {"dclKy50.bpl", "d2"}}, {"Zlast.dcu", "z"}));
+       }},
+      {"help over itself", [&] { install("h1.stp", help, {{"KyHelp.hlp", "1"}, {"KyHelp.cnt", "1"}}); },
+       d5 + "\\Help\\Zlast.hlp",
+       [&] { return MakeSetup("h2.stp", help, {{"KyHelp.hlp", "2"}, {"Zlast.hlp", "z"}}); }},
+      {"an update over an update",
+       [&] {
+         install("s.stp", data, {{"a.txt", "a"}, {"b.txt", "b"}});
+         install("u1.stp", Update(data, {1, 0, 1}), {{"a.txt", "a1"}, {"c.txt", "c1"}});
+       },
+       ProductFolder("Samples") + "\\zz.txt",
+       [&] { return MakeSetup("u2.stp", Update(data, {1, 0, 2}), {{"b.txt", "b2"}, {"zz.txt", "z"}}); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.before();
+    ASSERT_TRUE(CreateDirectoryA(c.obstacle.c_str(), nullptr) || Exists(c.obstacle));
+    const std::string stp = c.setup();
+    const std::string before = Snapshot();
+    const std::vector<TProductItem> items = state.Products.Items();
+    bar.Reset();
+    EXPECT_THROW(installer.InstallProduct(stp, bar.Max()), EStreamError);
+    EXPECT_EQ(installer.Scales().Depth(), 0);
+    EXPECT_EQ(SnapshotDiff(before, Snapshot()), "");
+    EXPECT_EQ(state.Products.Items(), items);
+    // Clean for the next case.
+    RemoveDirectoryA(c.obstacle.c_str());
+    for (const TProductItem& item : std::vector<TProductItem>(state.Products.Items()))
+      if (item.Value != "KySetup" && item.Data == 0 && state.Products.Find(item.Value, 0) >= 0)
+        Remove(state.Products[state.Products.Find(item.Value, 0)]);
+  }
 }

@@ -205,3 +205,31 @@ TEST_F(LanguagesTest, CompiledInEnglishTextsMatchTheEnglishPackage) {
   EXPECT_EQ(EnglishInstallerMessage(99), std::nullopt);
   EXPECT_EQ(EnglishLicenseText(), english.FindText(0)->Text());
 }
+
+TEST_F(LanguagesTest, TheSystemDialogsButtonsAndCaptionsFollowTheLanguage) {
+  // The library's "System" strings start in Spanish, as its language package holds them.
+  TKyPkgStrings system(&form);
+  system.AddLabel(3, "Aceptar", "Aceptar");
+  system.AddLabel(21, "Not a dialog label");
+  struct Expected {
+    const char *ok, *cancel, *yes, *error;
+  };
+  const Expected expected[kLanguageCount] = {{"OK", "Cancel", "&Yes", "Error"},
+                                             {"Aceptar", "Cancelar", "&Si", "Error"},
+                                             {"OK", "Annuler", "&Oui", "Erreur"},
+                                             {"OK", "Annulla", "&S\xEC", "Errore"},
+                                             {"OK", "Abbrechen", "&Ja", "Fehler"}};
+  // Switched there and back: each time the labels of that language, none twice.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < kLanguageCount; ++i) {
+      SCOPED_TRACE(TInstallerLanguages::LanguageName(i));
+      TInstallerLanguages::ApplySystemLabels(languages.Package(i), system);
+      EXPECT_EQ(system.FindLabel(3)->Caption(), expected[i].ok);
+      EXPECT_EQ(system.FindLabel(4)->Caption(), expected[i].cancel);
+      EXPECT_EQ(system.FindLabel(6)->Caption(), expected[i].yes);
+      EXPECT_EQ(system.FindLabel(17)->Caption(), expected[i].error);
+      EXPECT_EQ(system.Labels().Count(), 19);  // 2..19 and the other one
+      EXPECT_EQ(system.FindLabel(21)->Caption(), "Not a dialog label");
+    }
+  }
+}

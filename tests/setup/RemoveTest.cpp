@@ -136,7 +136,8 @@ TEST_F(EngineTest, ErasingTheInstallerLeavesNoRecordAndNoGroup) {
   Remove(state.Products[state.Products.Find("KySetup")]);
   EXPECT_FALSE(state.Registry.KeyExists(kMakerKey));
   EXPECT_FALSE(Exists(state.PathGroup));
-  EXPECT_TRUE(Exists(state.PathInstall + "\\KySetup\\KySetup.exe"));
+  EXPECT_FALSE(Exists(state.PathInstall + "\\KySetup"));  // the installer's own files go with it
+  EXPECT_TRUE(Exists(state.PathInstall));
   EXPECT_EQ(state.Products.Count(), 0);
 }
 

@@ -238,7 +238,9 @@ TEST_F(WizardTest, PreviousFromTheProgressPageOfTheFirstRun) {
 TEST_F(WizardTest, CurrentInstallerStartsOnTheProductsList) {
   FirstRun();
   state.Registry.WriteString(kMakerKey, "Language", "4");
+  state.Registry.WriteString(ProductKey("Other"), "FileSetup", "Other.stp");
   state.Registry.WriteString(ProductKey("Other"), "Description", "Other product");
+  state.Registry.WriteString(ProductKey("Other"), "FileSetupUpd", "Other.upd");
   state.Registry.WriteString(ProductKey("Other"), "DescriptionUpd", "Other update");
   TestView second;
   TWizardController again(second, state.ProgramFile);
@@ -546,4 +548,31 @@ TEST_F(WizardTest, WhatARunCouldNotCleanUpIsToldAfterItFinishes) {
   ASSERT_EQ(view.errors.size(), 1u);
   EXPECT_NE(view.errors[0].find("Samples.stp' could not be read"), std::string::npos) << view.errors[0];
   EXPECT_EQ(Reg("Samples", "Ver2"), "1");
+}
+
+TEST_F(WizardTest, AStoppedRunIsUndoneBeforeTheWizardReadsTheRecordAndItSaysSo) {
+  FirstRun();
+  // What a run killed half-way through a new product leaves: its first file
+  // and the start of its record, and the journal that names them.
+  const std::string journal = IncludeTrailingBackslash(GetSystemFolder(sfTemp)) + "KySetup.jnl";
+  const std::string file = state.PathInstall + "\\Half\\a.txt";
+  dir.MakeDir("Products\\Half");
+  WriteAll(file, "a");
+  state.Registry.WriteString(ProductKey("Half"), "FileSetup", "Half.stp");
+  auto escaped = [](std::string text) {  // the journal doubles its backslashes
+    for (size_t at = 0; (at = text.find('\\', at)) != std::string::npos; at += 2) text.insert(at, 1, '\\');
+    return text;
+  };
+  WriteAll(journal, "DIR\t" + escaped(state.PathInstall + "\\Half") + "\nNEW\t" + escaped(file) + "\nNEWKEY\t" +
+                        escaped(ProductKey("Half")) + "\n");
+  TestView second;
+  TWizardController again(second, state.ProgramFile);
+  again.Start();
+  EXPECT_EQ(second.errors, std::vector<std::string>{
+                               "The setup program had been stopped in the middle of a run; what that run had changed "
+                               "was undone."});
+  EXPECT_FALSE(Exists(state.PathInstall + "\\Half"));
+  EXPECT_FALSE(Exists(journal));
+  EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Half")));
+  EXPECT_EQ(second.products, (std::vector<TProductItem>{{"KySetup", "KySetup Ver: 2.5.15", 0}}));
 }

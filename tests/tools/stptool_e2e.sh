@@ -160,7 +160,7 @@ check "only the installer left" test "$(stp list | tr -d '\r' | awk '{print $1}'
 expect_status 0 stp remove KySetup
 wine reg query "$T" >/dev/null 2>&1 && fail "values left under $T: $(wine reg query "$T" /s)"
 check "program group removed" test ! -e "$group"
-check "installer folder stays" test -f "$C/Tessaro/KySetup/KySetup.exe"
+check "installer's own files removed" test ! -e "$C/Tessaro/KySetup"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"

@@ -73,7 +73,12 @@ private:
 // and the console progress bar.
 class TSession {
 public:
-  TSession() : installer_(state_, progress_) { LoadRecordState(state_); }
+  TSession() : installer_(state_, progress_) {
+    // A run stopped half-way is settled before the record is read.
+    if (int recovered = RecoverInterruptedRun(state_); recovered >= 0)
+      std::fprintf(stderr, "%s\n", MessageText(kIdioma, recovered).c_str());
+    LoadRecordState(state_);
+  }
   TSetupState& State() { return state_; }
   TInstaller& Installer() { return installer_; }
   TConsoleProgress& Progress() { return progress_; }
@@ -218,11 +223,9 @@ void CommandRemove(const std::vector<std::string>& args) {
   // The installer goes last, as the wizard's Erase allows it.
   if (SameText(item.Value, kInstallerName) && s.Products.Count() > 1)
     throw Exception("The installer can only be removed after every product.");
-  std::string stored = session.Installer().StoredSetupFile(item);
-  if (stored.empty()) RaiseMessageFmt("", kIdioma, msgNoSetupFileRecorded, {id});
   s.WizardMode = 3;
   session.Run(MessageFmt(msgEliminating, {item.Description}),
-              [&](int share) { session.Installer().RemoveProduct(stored, share, true, true); });
+              [&](int share) { session.Installer().EraseItem(item, share); });
 }
 
 void CommandList(const std::vector<std::string>& args) {

@@ -159,3 +159,37 @@ void ForceDirectories(const std::string& folder) {
     throw EOSError("Cannot create folder \"" + dir + "\". " + SysErrorMessage(code), code);
   }
 }
+
+bool IsLocalDrivePath(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const std::string root = path.substr(0, 2) + "\\";
+  const UINT type = GetDriveTypeA(root.c_str());
+  return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_RAMDISK || type == DRIVE_CDROM;
+}
+
+std::vector<TFolderEntry> ListFolder(const std::string& folder) {
+  std::vector<TFolderEntry> entries;
+  WIN32_FIND_DATAA fd;
+  TFind find(ExcludeTrailingBackslash(folder) + "\\*", fd);
+  if (!find.Found()) return entries;
+  do {
+    if (IsDots(fd.cFileName)) continue;
+    const DWORD a = fd.dwFileAttributes;
+    entries.push_back(
+        {fd.cFileName, (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT), a == FILE_ATTRIBUTE_ARCHIVE});
+  } while (find.Next(fd));
+  return entries;
+}
+
+bool RemoveFolder(const std::string& folder) {
+  const std::string dir = ExcludeTrailingBackslash(folder);
+  ClearReadOnly(dir, GetFileAttributesA(dir.c_str()));
+  return RemoveDirectoryA(dir.c_str()) || !Exists(dir);
+}
+
+void MoveEntry(const std::string& src, const std::string& dst) {
+  if (!MoveFileExA(src.c_str(), dst.c_str(), 0)) {
+    DWORD code = GetLastError();
+    throw EOSError("Cannot move \"" + src + "\" to \"" + dst + "\". " + SysErrorMessage(code), code);
+  }
+}

@@ -51,3 +51,25 @@ void CopyFileReplace(const std::string& src, const std::string& dst);
 // Creates folder and any missing parents; raises EOSError naming the folder
 // that could not be created.
 void ForceDirectories(const std::string& folder);
+
+// True when path begins with the letter of a drive of this machine that is
+// not a network drive ("C:\...").
+bool IsLocalDrivePath(const std::string& path);
+
+// One entry of a folder: a link to a folder counts as a file, so that
+// walking a tree never follows it out.
+struct TFolderEntry {
+  std::string Name;
+  bool Folder = false;
+  bool Plain = false;  // attributes exactly "archive"
+};
+// The entries of one folder, without "." and ".."; empty when it is missing.
+std::vector<TFolderEntry> ListFolder(const std::string& folder);
+
+// Removes an empty folder, clearing its read-only attribute first. True when
+// no folder of that name is left.
+bool RemoveFolder(const std::string& folder);
+
+// Moves src to dst, which must not exist (a file or a folder, on the same
+// drive); raises EOSError naming both.
+void MoveEntry(const std::string& src, const std::string& dst);

@@ -224,6 +224,20 @@ bool TRegistry::KeyExists(const std::string& path) const {
   return key || rc == ERROR_ACCESS_DENIED;
 }
 
+std::vector<std::string> TRegistry::GetValueNames(const std::string& path) const {
+  TRegKey key(OpenForReading(RootHandle(root_), path).Release(), true);
+  std::vector<std::string> names;
+  if (!key) return names;
+  std::string buf(16384, '\0');  // the longest value name the registry allows
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    if (RegEnumValueA(AsHKey(key.Handle()), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.emplace_back(buf.data(), len);
+  }
+  return names;
+}
+
 std::vector<std::string> TRegistry::GetKeyNames(const std::string& path) const {
   TRegKey key(OpenForReading(RootHandle(root_), path, ViewFlag()).Release(), true);
   if (!key) return {};

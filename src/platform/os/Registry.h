@@ -76,6 +76,8 @@ public:
   bool KeyExists(const std::string& path) const;
   // Names of the direct sub-keys in the registry's enumeration order.
   std::vector<std::string> GetKeyNames(const std::string& path) const;
+  // Names of the key's values in the registry's enumeration order.
+  std::vector<std::string> GetValueNames(const std::string& path) const;
 
   // Opens an existing key without creating it: full access first, read-only
   // when that is refused. Not open when the key is missing.

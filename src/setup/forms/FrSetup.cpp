@@ -1,5 +1,7 @@
 #include "setup/forms/FrSetup.h"
 
+#include "setup/InstallerLanguages.h"
+
 #include <algorithm>
 
 #include "controls/KyButtons.h"
@@ -256,7 +258,9 @@ void TFrSetup::SetLanguage(int index) {
 
 void TFrSetup::ActivateLanguage(int index) {
   TKyPkgStrings* const packages[] = {PkgEnglish, PkgSpanish, PkgFrench, PkgItalian, PkgGerman};
-  if (index >= 0 && index <= 4) packages[index]->SetActive(true);
+  if (index < 0 || index > 4) return;
+  packages[index]->SetActive(true);
+  TInstallerLanguages::ApplySystemLabels(*packages[index]);
 }
 
 bool TFrSetup::EnvironmentTicked(int index) const { return Environment(index)->Value().AsString() == "T"; }

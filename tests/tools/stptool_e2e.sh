@@ -113,6 +113,24 @@ expect_status 0 stp pack src/d6.ini src/KyD6.stp
 expect_status 1 stp install src/KyD6.stp
 check "nothing placed for Delphi 6" test ! -e "$C/D6/Lib/KyPanel.dcu"
 
+# A system folder the system refuses to write to (as for a user without
+# elevation): the run ends with the system's reason naming the file, and
+# leaves nothing of the product and no record.
+printf '[Product]\nName=Locked\nKind=2\nVersion=1.0.0\n[Files]\nLocked.hpp=KyPanel.hpp\nLocked.dcu=KyPanel.dcu\nLocked.bpl=Ky50.bpl\n' >src/locked.ini
+expect_status 0 stp pack src/locked.ini src/Locked.stp
+if chattr +i "$sysdir" 2>/dev/null; then
+  out=$(stp install src/Locked.stp 2>&1); rc=$?
+  chattr -i "$sysdir"
+  [ "$rc" = 1 ] || fail "install into a refused system folder exited $rc: $out"
+  grep -qi 'Locked.bpl.*Access denied\|Access denied.*Locked.bpl' <<<"$out" ||
+    fail "the refusal should give the system's reason and the file: $out"
+  check "no header left" test ! -e "$C/D5/Include/Locked.hpp"
+  check "no unit left" test ! -e "$C/D5/Lib/Locked.dcu"
+  wine reg query "$T\\Locked_D5Lib" >/dev/null 2>&1 && fail "a record written for a refused run"
+else
+  echo "SKIP: this file system cannot make a folder refuse writes (chattr +i)"
+fi
+
 # Its update, then erasing the update brings the base back.
 echo "KyPanel.dcu v2" >src/KyPanel.dcu
 printf '[Product]\nName=KyControls\nKind=2\nVersion=2.1.1\nBaseVersion=2.1.0\nUpdate=1\n[Files]\nKyPanel.dcu=KyPanel.dcu\n' >src/upd.ini

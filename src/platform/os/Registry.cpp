@@ -225,7 +225,7 @@ bool TRegistry::KeyExists(const std::string& path) const {
 }
 
 std::vector<std::string> TRegistry::GetValueNames(const std::string& path) const {
-  TRegKey key(OpenForReading(RootHandle(root_), path).Release(), true);
+  TRegKey key(OpenForReading(RootHandle(root_), path, ViewFlag()).Release(), true);
   std::vector<std::string> names;
   if (!key) return names;
   std::string buf(16384, '\0');  // the longest value name the registry allows

@@ -56,6 +56,17 @@ struct TFormsTest : ::testing::Test {
     ASSERT_TRUE(PumpUntil([&] { return setup->HandleAllocated() && setup->Visible(); }));
   }
   int Page() const { return setup->PageControl->Value().AsInteger(); }
+  // The page whose sheet is visible (sheets 4 and 5 hold pages 5 and 4), or
+  // -1 unless exactly one sheet shows.
+  static int VisiblePage() {
+    int page = -1, visible = 0;
+    for (TKyTabSheet* sheet : setup->PageControl->Sheets())
+      if (sheet->Visible()) {
+        ++visible;
+        page = sheet->PageId() == 4 ? 5 : sheet->PageId() == 5 ? 4 : sheet->PageId();
+      }
+    return visible == 1 ? page : -1;
+  }
   std::string Label(int language, int id) {
     TKyPkgStrings* const packages[] = {setup->PkgEnglish, setup->PkgSpanish, setup->PkgFrench, setup->PkgItalian,
                                        setup->PkgGerman};
@@ -72,6 +83,9 @@ TEST_F(TFormsTest, AFreshMachineStartsOnTheLanguagePageOfTheFirstRun) {
   ASSERT_NE(setup->Controller(), nullptr);
   EXPECT_EQ(setup->Controller()->Mode(), 0);
   EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(VisiblePage(), 0);
+  ShowWizard();
+  EXPECT_EQ(VisiblePage(), 0);
   EXPECT_EQ(setup->Caption(), "Install Manager 2.5.15");
   EXPECT_EQ(setup->EdGroup->Text(), "Tessaro");
   EXPECT_FALSE(setup->BtPrior->Visible());
@@ -88,6 +102,8 @@ TEST_F(TFormsTest, ChoosingALanguageChangesEveryCaption) {
     setup->Edlanguage->SetValue(Variant(std::to_string(language)));
     Pump();
     EXPECT_EQ(setup->BtNext->Caption(), Label(language, 6));
+    // Also the captions of what does not show on page 0.
+    EXPECT_EQ(setup->BtPrior->Caption(), Label(language, 7));
     EXPECT_EQ(setup->KySpeedButton1->Caption(), Label(language, 20));
     EXPECT_EQ(setup->EdAccept->InnerLabel()->Caption(), Label(language, 11));
     EXPECT_EQ(setup->EdGroup->InnerLabel()->Caption(), Label(language, 2));

@@ -18,6 +18,7 @@
 #include "platform/windows/FileCtrl.h"
 #include "platform/windows/Timers.h"
 #include "platform/windows/Dialogs.h"
+#include "platform/os/Registry.h"
 #include "setup/Installer.h"
 #include "setup/forms/FrAbout.h"
 #include "setup/forms/FrSearch.h"
@@ -256,6 +257,40 @@ TEST_F(TFormsTest, TheWizardCanBeMadeAgain) {
   setup->Edlanguage->SetValue(Variant(std::string("0")));
   Pump();
   EXPECT_EQ(setup->BtNext->Caption(), Label(0, 6));
+}
+
+// Each start shows the controller's page, in the recorded language: the
+// update of an older installer its notice (8), a current one the products
+// (9), also when the record is newer than this program.
+TEST_F(TFormsTest, AStartShowsTheControllersPage) {
+  struct TCase {
+    int Ver1, Ver2, Ver3, Language, Mode, Page;
+  };
+  const TCase cases[] = {{2, 5, 14, 1, 1, 8}, {2, 5, 15, 4, 2, 9}, {3, 0, 0, 2, 2, 9}, {1, 0, 0, 0, 1, 8}};
+  TRegistry reg;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Ver1 << "." << c.Ver2 << "." << c.Ver3);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver1", c.Ver1);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver2", c.Ver2);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver3", c.Ver3);
+    reg.WriteString("SoftWare\\Tessaro\\KySetup", "FileSetup", "KySetup");
+    reg.WriteInteger("SoftWare\\Tessaro", "Language", c.Language);
+    reg.WriteString("SoftWare\\Tessaro", "PathInstall", "C:\\Tessaro");
+    reg.WriteString("SoftWare\\Tessaro", "PathGroup", "C:\\Tessaro\\Group");
+    delete setup;
+    setup = nullptr;
+    App().CreateForm(setup);
+    ASSERT_NE(setup, nullptr);
+    ASSERT_NE(setup->Controller(), nullptr);
+    EXPECT_EQ(setup->Controller()->Mode(), c.Mode);
+    EXPECT_EQ(Page(), c.Page);
+    EXPECT_EQ(VisiblePage(), c.Page);
+    ShowWizard();
+    EXPECT_EQ(VisiblePage(), c.Page);
+    EXPECT_EQ(setup->Language(), c.Language);
+    EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, c.Mode == 1 ? 6 : 10));
+  }
+  reg.EraseSection("SoftWare\\Tessaro");
 }
 
 }  // namespace

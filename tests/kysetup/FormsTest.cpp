@@ -289,6 +289,16 @@ TEST_F(TFormsTest, AStartShowsTheControllersPage) {
     EXPECT_EQ(VisiblePage(), c.Page);
     EXPECT_EQ(setup->Language(), c.Language);
     EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, c.Mode == 1 ? 6 : 10));
+    EXPECT_EQ(setup->BtAdd->TControl::Visible(), c.Mode == 2);
+    if (c.Mode != 2) continue;
+    // Erase of the installer, the only product: its notice without Add.
+    setup->SelectProduct(0);
+    setup->Controller()->Previous();
+    EXPECT_EQ(setup->Controller()->Mode(), 3);
+    EXPECT_EQ(VisiblePage(), 8);
+    EXPECT_FALSE(setup->BtAdd->TControl::Visible());
+    EXPECT_TRUE(setup->BtPrior->TControl::Visible());
+    EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, 17));
   }
   reg.EraseSection("SoftWare\\Tessaro");
 }

@@ -90,6 +90,8 @@ int WriteScreenShots(TFrSetup& form, const std::string& folder) {
     }
     for (TForm* dialog : {static_cast<TForm*>(FrSearch), static_cast<TForm*>(FrAbout)}) {
       if (!dialog) continue;
+      // The search dialog as the folder page's Search button opens it.
+      if (dialog == FrSearch) PrepareSearch(form.FolderText());
       dialog->Show();
       Save(*dialog, folder + "/" + tag + (dialog == FrSearch ? "-search.bmp" : "-about.bmp"));
       dialog->Hide();

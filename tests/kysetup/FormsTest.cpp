@@ -9,15 +9,22 @@
 #include "controls/KyButtons.h"
 #include "controls/KyCheckBox.h"
 #include "controls/KyEdit.h"
+#include "controls/KyImage.h"
 #include "controls/KyListBox.h"
 #include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
 #include "controls/KyRadioGroup.h"
+#include "packages/CApplication.h"
+#include "packages/CForm.h"
 #include "packages/PkgStrings.h"
 #include "platform/base/FileNames.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/FileCtrl.h"
 #include "platform/windows/Timers.h"
 #include "platform/windows/Dialogs.h"
+#include "packages/PkgVars.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/ProgramInfo.h"
 #include "platform/os/Registry.h"
 #include "setup/Installer.h"
 #include "setup/forms/FrAbout.h"
@@ -36,6 +43,7 @@ namespace {
 // tests in their order: a first run on a fresh machine.
 struct TFormsTest : ::testing::Test {
   static void SetUpTestSuite() {
+    DeleteFileForce(VarsFile());
     RegisterSetupForms();
     App();
     sandbox = new RegistrySandbox;
@@ -51,6 +59,25 @@ struct TFormsTest : ::testing::Test {
     FrSearch = nullptr;
     setup = nullptr;
     delete sandbox;
+    DeleteFileForce(VarsFile());
+  }
+  // The installed wizard's variables file, beside the program.
+  static std::string VarsFile() { return ExtractFilePath(ProgramFileName()) + "Setup.pva"; }
+  // A record of this installer, current: the later starts.
+  static void RecordInstaller(TRegistry& reg, int ver1, int ver2, int ver3, int language) {
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver1", ver1);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver2", ver2);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver3", ver3);
+    reg.WriteString("SoftWare\\Tessaro\\KySetup", "FileSetup", "KySetup");
+    reg.WriteInteger("SoftWare\\Tessaro", "Language", language);
+    reg.WriteString("SoftWare\\Tessaro", "PathInstall", "C:\\Tessaro");
+    reg.WriteString("SoftWare\\Tessaro", "PathGroup", "C:\\Tessaro\\Group");
+  }
+  static void MakeWizardAgain() {
+    delete setup;
+    setup = nullptr;
+    App().CreateForm(setup);
+    ASSERT_NE(setup, nullptr);
   }
   void ShowWizard() {
     setup->Show();
@@ -87,12 +114,30 @@ TEST_F(TFormsTest, AFreshMachineStartsOnTheLanguagePageOfTheFirstRun) {
   EXPECT_EQ(VisiblePage(), 0);
   ShowWizard();
   EXPECT_EQ(VisiblePage(), 0);
+  EXPECT_EQ(setup->Width(), 550);
+  EXPECT_EQ(setup->Height(), 370);
+  RECT outer{};
+  GetWindowRect(setup->Handle(), &outer);
+  EXPECT_EQ(outer.right - outer.left, 550);
+  EXPECT_EQ(outer.bottom - outer.top, 370);
   EXPECT_EQ(setup->Caption(), "Install Manager 2.5.15");
   EXPECT_EQ(setup->EdGroup->Text(), "Tessaro");
   EXPECT_FALSE(setup->BtPrior->Visible());
   EXPECT_FALSE(setup->BtAdd->Visible());
   EXPECT_TRUE(setup->BtNext->Visible() && setup->BtNext->Enabled());
   EXPECT_EQ(setup->OpenStp->Filter(), "Setup Files (*.stp)|*.stp|All Files (*.*)|*.*");
+  // Message and error dialogs take the installer's look.
+  TKyCfgMessages* messages = setup->KyCApplication1->CfgMessages();
+  EXPECT_EQ(messages->SetBackGround()->Name(), "sb12");
+  EXPECT_EQ(messages->Buttons()->SetFont()->Name(), "sf6");
+  TKyPkgDisplay* display = setup->KyCApplication1->PkgDisplay();
+  ASSERT_NE(display->FindBackGround("sb12"), nullptr);
+  EXPECT_EQ(messages->SetBackGround()->Value(), display->FindBackGround("sb12")->Color());
+  TKyCForm* config = TKyCForm::FindOn(setup);
+  ASSERT_NE(config, nullptr);
+  EXPECT_EQ(config->Icon()->PkgName(), "User");
+  EXPECT_EQ(config->Style(), fmsNoSizeable);
+  EXPECT_FALSE(setup->BorderIcons().Contains(biMaximize));
 }
 
 // Every caption bound to "Idioma" follows the language radio group at once.
@@ -270,17 +315,8 @@ TEST_F(TFormsTest, AStartShowsTheControllersPage) {
   TRegistry reg;
   for (const TCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.Ver1 << "." << c.Ver2 << "." << c.Ver3);
-    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver1", c.Ver1);
-    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver2", c.Ver2);
-    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver3", c.Ver3);
-    reg.WriteString("SoftWare\\Tessaro\\KySetup", "FileSetup", "KySetup");
-    reg.WriteInteger("SoftWare\\Tessaro", "Language", c.Language);
-    reg.WriteString("SoftWare\\Tessaro", "PathInstall", "C:\\Tessaro");
-    reg.WriteString("SoftWare\\Tessaro", "PathGroup", "C:\\Tessaro\\Group");
-    delete setup;
-    setup = nullptr;
-    App().CreateForm(setup);
-    ASSERT_NE(setup, nullptr);
+    RecordInstaller(reg, c.Ver1, c.Ver2, c.Ver3, c.Language);
+    MakeWizardAgain();
     ASSERT_NE(setup->Controller(), nullptr);
     EXPECT_EQ(setup->Controller()->Mode(), c.Mode);
     EXPECT_EQ(Page(), c.Page);
@@ -301,6 +337,71 @@ TEST_F(TFormsTest, AStartShowsTheControllersPage) {
     EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, 17));
   }
   reg.EraseSection("SoftWare\\Tessaro");
+}
+
+// The product picture: modes 1 and 2 clear it, 3 to 5 show the product's
+// (nothing when it has none or it does not decode), 0 leaves it.
+TEST_F(TFormsTest, TheImageModeShowsOrClearsTheProductPicture) {
+  auto shown = [&]() -> std::pair<int, int> {
+    TGraphic* g = setup->ImageInstall->Picture()->Graphic();
+    return g && !g->Empty() ? std::pair{g->Width(), g->Height()} : std::pair{0, 0};
+  };
+  EXPECT_EQ(shown(), (std::pair{0, 0}));  // every start clears it
+  TBitmap bitmap(40, 30, pf24bit);
+  TMemoryStream bytes;
+  bitmap.SaveToStream(bytes);
+  const std::vector<uint8_t> picture = bytes.Data(), junk{'B', 'M', 1, 2, 3};
+  struct TCase {
+    int Mode;
+    const std::vector<uint8_t>* Picture;
+    std::pair<int, int> Shows;
+  };
+  const std::vector<uint8_t> none;
+  const TCase cases[] = {{5, &picture, {40, 30}}, {0, &none, {40, 30}}, {2, &none, {0, 0}},
+                         {3, &picture, {40, 30}}, {1, &none, {0, 0}},   {4, &picture, {40, 30}},
+                         {4, &junk, {0, 0}},      {3, &picture, {40, 30}}, {5, &none, {0, 0}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Mode);
+    setup->ShowImage(c.Mode, *c.Picture);
+    EXPECT_EQ(shown(), c.Shows);
+  }
+}
+
+// The installed wizard keeps its layout in its variables file beside the
+// program: moved, closed and started again, it comes back where it was.
+// While it installs or updates itself it leaves that file alone.
+TEST_F(TFormsTest, TheInstalledWizardRemembersWhereItWas) {
+  TRegistry reg;
+  DeleteFileForce(VarsFile());
+  MakeWizardAgain();  // a first run
+  ShowWizard();
+  setup->SetBounds(40, 30, setup->Width(), setup->Height());
+  Pump();
+  MakeWizardAgain();
+  EXPECT_FALSE(FileExists(VarsFile()));
+
+  RecordInstaller(reg, 2, 5, 15, 0);
+  MakeWizardAgain();
+  ASSERT_EQ(setup->Controller()->Mode(), 2);
+  ShowWizard();
+  EXPECT_NE(setup->Left(), 123);
+  setup->SetBounds(123, 77, setup->Width(), setup->Height());
+  Pump();
+  const int width = setup->Width(), height = setup->Height();
+  MakeWizardAgain();
+  ASSERT_TRUE(FileExists(VarsFile()));
+  TKyPkgVars saved(nullptr);
+  saved.LoadFromFile(VarsFile());
+  EXPECT_EQ(saved.ReadString("FrSetup\\__Show__/__Info__", "").rfind("123,77,", 0), 0u)
+      << saved.ReadString("FrSetup\\__Show__/__Info__", "");
+  ShowWizard();
+  EXPECT_EQ(setup->Left(), 123);
+  EXPECT_EQ(setup->Top(), 77);
+  EXPECT_EQ(setup->Width(), width);
+  EXPECT_EQ(setup->Height(), height);
+  reg.EraseSection("SoftWare\\Tessaro");
+  MakeWizardAgain();
+  DeleteFileForce(VarsFile());
 }
 
 }  // namespace

@@ -219,8 +219,9 @@ expect_end() {
   [ "$rc" = 0 ] || fail "$what: the wizard ended with $rc"
 }
 
+# Starts the wizard ($1, or the one to install) as a program of its own.
 start_wizard() {
-  wine "$work/bin/KySetup.exe" >/dev/null 2>&1 &
+  wine "${1:-$work/bin/KySetup.exe}" >/dev/null 2>&1 &
   WIZARD=$!
 }
 
@@ -282,6 +283,14 @@ for lang in "${langs[@]}"; do
   expect_page 3 licence-accepted
   click "${BT_NEXT[@]}"
   expect_page 4 group
+  # An empty group is refused with an error in the message dialog.
+  key End
+  xdotool key --repeat 8 BackSpace
+  key Return
+  expect_dialog . group-missing "$work/ref/$lang-message.bmp"
+  key Return
+  expect_page 4 group-empty
+  xdotool type Tessaro
   key Return
   expect_page 5 folder
   click "${BT_SEARCH[@]}"
@@ -295,10 +304,24 @@ for lang in "${langs[@]}"; do
   key Return
   expect_end "$WIZARD" "$lang: Close after the first run"
   expect_val 'HKCU\SoftWare\Tessaro' Language "$L"
+  # Later starts run the installed copy, as its shortcut does.
+  installed=$(find "$WINEPREFIX/drive_c" -maxdepth 5 -ipath '*/Tessaro/KySetup/KySetup.exe' | head -n1)
+  [ -n "$installed" ] || { fail "$lang: the installed copy is missing"; wineserver -k; continue; }
 
-  echo "== $lang: a later start: about box, Add, install, erase"
-  start_wizard
+  echo "== $lang: a later start: moved, about box, Add, install, erase"
+  start_wizard "$installed"
   expect_page 9 products-later
+  # Dragged by its caption to the top left of the screen.
+  window_geometry "$(wizard_window)"
+  fromX=$WX fromY=$WY
+  xdotool mousemove $((WX + 120)) $((WY + 8)) mousedown 1 mousemove $((WX + 100)) $((WY + 6)) \
+    mousemove 160 30 mouseup 1
+  deadline=$((SECONDS + 20))
+  until window_geometry "$(wizard_window)"; [ "$WX" != "$fromX" ] || [ "$WY" != "$fromY" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || { fail "$lang: the window did not move"; break; }
+    sleep 0.2
+  done
+  movedX=$WX movedY=$WY
   key F1
   expect_dialog '^About$' about "$work/ref/$lang-about.bmp"
   key Escape
@@ -337,6 +360,16 @@ for lang in "${langs[@]}"; do
   expect_page 9 products-without-product
   click "${BT_NEXT[@]}"
   expect_end "$WIZARD" "$lang: Close on the products page"
+  vars="$(dirname "$installed")/Setup.pva"
+  check "$lang: the wizard's variables file beside the installed program" test -f "$vars"
+
+  echo "== $lang: a last start, where the window was left"
+  start_wizard "$installed"
+  expect_page 9 products-where-left
+  window_geometry "$(wizard_window)"
+  [ "$WX,$WY" = "$movedX,$movedY" ] || fail "$lang: the window starts at $WX,$WY, not where it was left ($movedX,$movedY)"
+  key Return
+  expect_end "$WIZARD" "$lang: Close on the last start"
   wineserver -k 2>/dev/null
 done
 

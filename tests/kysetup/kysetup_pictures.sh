@@ -115,13 +115,14 @@ classify() {
 # Waits until the wizard shows page $1, then saves the window as the next
 # picture named $2. The page shows when its reference is the nearest, by a
 # clear margin (at most 2/3 of the next nearest), and differs in at most
-# PAGE_LIMIT pixels (a list or a focus the reference does not have). A
-# page that does not come within the deadline fails, its picture saved.
+# PAGE_LIMIT pixels (a list or a focus the reference does not have), the
+# same in two grabs one after the other (painting has ended). A page that
+# does not come within the deadline fails, its picture saved.
 shot=0
 PAGE_LIMIT=8000   # of 62658; pages differ from each other by 2000 to 50000
 DIALOG_LIMIT=1500
 expect_page() {
-  local page=$1 what=$2 deadline=$((SECONDS + ${3:-30}))
+  local page=$1 what=$2 deadline=$((SECONDS + ${3:-30})) before=-1
   shot=$((shot + 1))
   local name
   name=$(printf '%s-%02d-%s.png' "$lang" "$shot" "$what")
@@ -129,7 +130,7 @@ expect_page() {
     if grab_wizard; then
       classify "$page"
       if [ "$NEAREST" = "$page" ] && [ "$EXPECTED_DIFF" -le "$PAGE_LIMIT" ] &&
-        [ $((3 * EXPECTED_DIFF)) -le $((2 * SECOND_DIFF)) ]; then
+        [ $((3 * EXPECTED_DIFF)) -le $((2 * SECOND_DIFF)) ] && [ "$EXPECTED_DIFF" = "$before" ]; then
         cp "$tmp/window.png" "$out/$name"
         echo "  $name: page $page ($EXPECTED_DIFF pixels differ, the next page $SECOND_DIFF)"
         return 0
@@ -140,6 +141,7 @@ expect_page() {
       fail "$name: expected page $page; the nearest is page $NEAREST ($NEAREST_DIFF pixels differ), page $page differs in $EXPECTED_DIFF"
       return 1
     fi
+    before=$EXPECTED_DIFF
   done
 }
 

@@ -135,13 +135,13 @@ expect_page() {
         echo "  $name: page $page ($EXPECTED_DIFF pixels differ, the next page $SECOND_DIFF)"
         return 0
       fi
+      before=$EXPECTED_DIFF
     fi
     if [ "$SECONDS" -ge "$deadline" ]; then
       [ -f "$tmp/window.png" ] && cp "$tmp/window.png" "$out/$name"
-      fail "$name: expected page $page; the nearest is page $NEAREST ($NEAREST_DIFF pixels differ), page $page differs in $EXPECTED_DIFF"
+      fail "$name: expected page $page; the nearest is page ${NEAREST:-none} (${NEAREST_DIFF:-?} pixels differ), page $page differs in ${EXPECTED_DIFF:-?}"
       return 1
     fi
-    before=$EXPECTED_DIFF
   done
 }
 

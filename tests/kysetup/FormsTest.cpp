@@ -170,9 +170,12 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   PostKey(setup->Edlanguage, VK_ESCAPE);
   Pump();
   EXPECT_EQ(Page(), 0);
-  // Enter is Next: page 3, with the focus on the acceptance.
-  PostKey(setup->Edlanguage, VK_RETURN);
-  ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
+  // Enter is Next, with Shift too: page 3, with the focus on the acceptance.
+  {
+    TShiftDown shift;
+    PostKey(setup->Edlanguage, VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
+  }
   // Not accepted yet: Enter does nothing; Space accepts, then Enter goes on.
   PostKey(setup->EdAccept, VK_RETURN);
   Pump();
@@ -183,7 +186,8 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   ASSERT_TRUE(PumpUntil([&] { return setup->Accept() == "T" && setup->BtNext->Enabled(); }));
   PostKey(setup->EdAccept, VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return Page() == 4 && setup->EdGroup->Focused(); }));
-  // Escape is Previous.
+  // Escape is Previous, with Ctrl too.
+  TCtrlDown ctrl;
   PostKey(setup->EdGroup, VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
 }

@@ -165,8 +165,8 @@ void TFrSetup::KySpeedButton1Click(TObject*) {
   if (SelectFolder(folder, EdGroup->Text())) SetFolderText(folder);
 }
 
-void TFrSetup::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
-  if (!shift.Empty()) return;
+// With or without Shift, Ctrl or Alt held.
+void TFrSetup::FormKeyDown(TObject*, uint16_t& key, TShiftState) {
   auto click = [&key](TKySpeedButton* button) {
     key = 0;
     if (button->Visible() && button->Enabled()) button->ClickAction();

@@ -257,6 +257,28 @@ TEST_F(TFormsTest, TheSearchDialogChangesTheFolderOnlyWhenConfirmed) {
   }
 }
 
+// The about box names the site and the addresses that the installation's
+// internet shortcuts open.
+TEST_F(TFormsTest, TheAboutBoxAndTheShortcutsNameTheSameSite) {
+  struct TCase {
+    const char* Label;
+    std::string Shown, Opens;
+  };
+  const TCase cases[] = {
+      {"LaWeb", kMakerWebHost, std::string("http://") + kMakerWebHost + "/"},
+      {"LaInfo", kMakerMailInfo, std::string("mailto:") + kMakerMailInfo},
+      {"LaSales", kMakerMailSales, std::string("mailto:") + kMakerMailSales},
+      {"LaSupport", kMakerMailSupport, std::string("mailto:") + kMakerMailSupport},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Label);
+    auto* label = FrAbout->Find<TKyLabel>(c.Label);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Value().AsString(), c.Shown);
+    EXPECT_EQ(label->Execute(), c.Opens);
+  }
+}
+
 // The folder page's Search button: the wizard's folder follows the dialog.
 TEST_F(TFormsTest, TheFolderPagesSearchButtonFillsTheFolder) {
   TSearchFolders dirs;

@@ -29,7 +29,8 @@ langs=("$@")
 [ ${#langs[@]} -gt 0 ] || langs=(en es fr it de)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 
-rm -rf "$out"
+# Only what an earlier run of this script left there goes.
+rm -rf "$out/work" "$out"/failure-*.png "$out"/??-[0-9][0-9]-*.png
 mkdir -p "$out/work/bin" "$out/work/ref" "$out/work/tmp"
 work=$(cd "$out/work" && pwd)
 tmp=$work/tmp

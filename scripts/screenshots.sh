@@ -1,30 +1,26 @@
 #!/usr/bin/env bash
-# Builds, then writes pictures of the wizard's every page in every language,
-# of the folder search dialog and of the about box into build/screenshots
-# (PNG), on a fresh prefix (a first run) and a virtual display, and prints
-# their paths.
+# Builds, then drives the real KySetup.exe as a user would, with X input on
+# a virtual display of its own (whether or not a display is set), on fresh
+# Wine prefixes, in each of the five languages (or those given: en es fr
+# it de), and saves a picture of every page it passes into
+# build/screenshots/LANG-NN-what.png. Every picture is checked against the
+# form's own painting of the page it must show; the exit status is not 0
+# when one is not. The form's own paintings of every page, the search
+# dialog and the about box land in build/screenshots/reference/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/build.sh >&2
 out="$root/build/screenshots"
-work="$root/build/screenshots-prefix"
-rm -rf "$work" "$out"
-mkdir -p "$out"
-export KYSETUP_WINEPREFIX="$work"
-source scripts/wine-env.sh
-ky_wine_prefix
-run() {
-  ky_wine_server
-  "$KY_WINE" build/src/setup/forms/KySetup.exe --shots "$("$KY_WINE" winepath -w "$out" | tr -d "\r")" >/dev/null
-}
-if [ -z "${DISPLAY:-}" ]; then
-  export -f run ky_wine_server
-  xvfb-run -a -s '-screen 0 1280x1024x24' bash -c 'source scripts/wine-env.sh; run'
-else
-  run
-fi
-for bmp in "$out"/*.bmp; do
-  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
-  echo "${bmp%.bmp}.png"
+status=0
+bash tests/kysetup/kysetup_pictures.sh build/src/setup/forms/KySetup.exe build/tools/stptool/stptool.exe "$out" "$@" ||
+  status=$?
+mkdir -p "$out/reference"
+for bmp in "$out"/work/ref/*.bmp; do
+  [ -f "$bmp" ] || continue
+  name=$(basename "${bmp%.bmp}")
+  convert "$bmp" "$out/reference/$name.png"
 done
+rm -rf "$out/work"
+ls "$out"/*.png 2>/dev/null
+exit "$status"

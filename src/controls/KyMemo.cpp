@@ -201,7 +201,7 @@ bool TKyCustomMemo::PaintParentBackground(TCanvas& canvas, const TRect& rect, TP
   if (!q.Set || !q.Owner) return false;
   // The owner's area in the canvas: the picture continues without a seam.
   TPoint offset = q.Owner->ClientOrigin() - origin;
-  TRect area = q.Owner->ClientRect();
+  TRect area = q.Owner->TWinControl::ClientRect();  // its whole window, margins included
   PaintBackGround(canvas, rect, TRect{}, *q.Set,
                   TRect{offset.X, offset.Y, offset.X + area.Right, offset.Y + area.Bottom});
   return true;

@@ -185,7 +185,7 @@ void TKyTabsControl::Notify(TCollectionItem* item, TCollectionNotification actio
 TKyTabSheet::TKyTabSheet(TComponent* owner) : TKyCustomPanel(owner) {
   SetTransparent(true);
   SetBevelOuter(besNone);
-  TControl::SetVisible(false);
+  TKySinglePanel::SetVisible(false);
 }
 
 TKyTabSheet::~TKyTabSheet() {
@@ -207,6 +207,11 @@ void TKyTabSheet::DefineProperties(TFiler& filer) {
   filer.DefineProperty(
       "PageId", [this](TReader& r) { pageId_ = r.ReadInteger(); }, [this](TWriter& w) { w.WriteInteger(pageId_); },
       true);
+}
+
+void TKyTabSheet::ShowAsPage(bool show) {
+  if (show == Visible() && show == TControl::Visible()) return;
+  TKySinglePanel::SetVisible(show);
 }
 
 void TKyTabSheet::SetParent(TWinControl* parent) {
@@ -374,7 +379,7 @@ void TKyCustomPageControl::Attach(TKyTabSheet* sheet) {
   sheet->SetBounds(pageRect_.Left, pageRect_.Top, pageRect_.Width(), pageRect_.Height());
   // A sheet that arrives for the page on show shows at once.
   TKyTabControl* match = MatchingTab(Value());
-  sheet->TControl::SetVisible(match && match->PageId() == sheet->PageId());
+  sheet->ShowAsPage(match && match->PageId() == sheet->PageId());
 }
 
 void TKyCustomPageControl::Detach(TKyTabSheet* sheet) {
@@ -385,7 +390,7 @@ void TKyCustomPageControl::Detach(TKyTabSheet* sheet) {
 void TKyCustomPageControl::ShowPageOf(TKyTabControl* tab) {
   if (mode_ != pmoPages) return;
   if (!tab) {
-    for (TKyTabSheet* s : sheets_) s->TControl::SetVisible(false);
+    for (TKyTabSheet* s : sheets_) s->ShowAsPage(false);
     return;
   }
   if (tab->pageId_ < 0) {
@@ -401,9 +406,9 @@ void TKyCustomPageControl::ShowPageOf(TKyTabControl* tab) {
     sheet->SetParent(this);
   }
   sheet->SetBounds(pageRect_.Left, pageRect_.Top, pageRect_.Width(), pageRect_.Height());
-  sheet->TControl::SetVisible(true);
+  sheet->ShowAsPage(true);
   for (TKyTabSheet* s : sheets_)
-    if (s != sheet) s->TControl::SetVisible(false);
+    if (s != sheet) s->ShowAsPage(false);
   sheet->BringToFront();
 }
 

@@ -120,6 +120,9 @@ protected:
 
 private:
   friend class TKyCustomPageControl;
+  // Whether this is the page on show: the page control's request, which
+  // the panel's own visibility steps (loading, privileges) then keep.
+  void ShowAsPage(bool show);
   int32_t pageId_ = -1;
   TKyCustomPageControl* control_ = nullptr;
 };

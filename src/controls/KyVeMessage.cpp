@@ -191,6 +191,8 @@ void TFrMessage::PaintContents(TCanvas& target) {
       // A damaged picture: the message matters more than its icon.
     }
     if (picture && !picture->Empty()) {
+      // The icons' key colour (their bottom-left pixel) lets the dialog show.
+      picture->SetTransparent(true);
       int side = std::min(iconRect_.Width(), iconRect_.Height());
       int x = iconRect_.Left + (iconRect_.Width() - std::min(side, picture->Width())) / 2;
       if (picture->Width() <= iconRect_.Width() && picture->Height() <= iconRect_.Height())

@@ -456,7 +456,10 @@ void TKyCForm::CompleteStartUp() {
     uint64_t until = LoadingStartTick() + static_cast<uint64_t>(std::max(0, app->MinTimeLoad())) * 1000u;
     if (SteadyTickCount() < until) {
       form_->SetEnabled(false);
-      while (SteadyTickCount() < until && !Application->TerminateRequested()) Application->HandleMessage();
+      // Messages are handled meanwhile; the wait for one ends at the deadline.
+      for (uint64_t now = SteadyTickCount(); now < until && !Application->TerminateRequested();
+           now = SteadyTickCount())
+        Application->HandleMessage(static_cast<uint32_t>(until - now));
       form_->SetEnabled(true);
     }
   }

@@ -140,7 +140,26 @@ bool TKySinglePanel::EffectiveReadOnly() const {
 }
 
 void TKySinglePanel::DisplayChanged() {
-  if (!link_.IsBusy() && HandleAllocated()) UpdateDisplay();
+  if (link_.IsBusy()) return;
+  if (HandleAllocated()) {
+    UpdateDisplay();
+    return;
+  }
+  // No window yet (a page not shown so far, a hidden button): the caption
+  // and the states follow now, so that a language switch is not lost; the
+  // rest of the update once the window exists.
+  displayPending_ = true;
+  ApplyCaption();
+  PlaceInnerLabel();
+  TControl::SetEnabled(EffectiveEnabled());
+  TControl::SetVisible(EffectiveVisible());
+}
+
+void TKySinglePanel::CreateHandleDone() {
+  TCustomControl::CreateHandleDone();
+  if (!displayPending_) return;
+  displayPending_ = false;
+  if (!link_.IsBusy()) UpdateDisplay();
 }
 
 void TKySinglePanel::SetVisible(bool value) {
@@ -225,9 +244,11 @@ void TKySinglePanel::PaintBackground(TCanvas& canvas, const TRect& rect) {
     canvas.FillRect(rect);
     return;
   }
-  // The owner's area in our coordinates: a picture continues without a seam.
+  // The owner's area in our coordinates: a picture continues without a
+  // seam. The whole of its window, which its background fills, margins
+  // and frame included.
   TPoint offset = query.Owner->ClientOrigin() - ClientOrigin();
-  TRect ownerArea = query.Owner->ClientRect();
+  TRect ownerArea = query.Owner->TWinControl::ClientRect();
   TRect backgroundRect{offset.X, offset.Y, offset.X + ownerArea.Right, offset.Y + ownerArea.Bottom};
   PaintBackGround(canvas, rect, TRect{}, *query.Set, backgroundRect);
 }

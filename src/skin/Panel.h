@@ -145,6 +145,7 @@ protected:
   void WndProc(TMessage& message) override;
   void Resize() override;
   void Loaded() override;
+  void CreateHandleDone() override;
   // The value as it is, without conversion or validation (for controls
   // that run their own protocol).
   void StoreValue(const Variant& value) { value_ = value; }
@@ -171,6 +172,7 @@ private:
   void DisplayChanged();
 
   TKyLinkEvt link_;
+  bool displayPending_ = false;  // changed while it had no window
   bool fullRepaint_ = false;
   bool locked_ = false;
   TKyAlignHor alignHor_ = alhLeft;

@@ -13,6 +13,7 @@
 #include "controls/KyVeMessage.h"
 #include "controls/KyVeMessageHlp.h"
 #include "controls/RegisterControls.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/Application.h"
 #include "platform/windows/Timers.h"
 
@@ -163,6 +164,32 @@ TEST_F(MessageDialogTest, TheTextIsPaintedInItsArea) {
   }
   EXPECT_GT(inked, 50);
   EXPECT_EQ(inkedOutside, 0) << "no icon without System images";
+  dialog->Hide();
+}
+
+// The icons carry a key colour in their bottom-left pixel: it lets the
+// dialog's background show, never a coloured square around the mark.
+TEST_F(MessageDialogTest, TheIconIsDrawnTransparent) {
+  TTstLibrary library;
+  const TKyColor key = KyRGB(255, 0, 255), mark = KyRGB(200, 30, 30);
+  TBitmap icon(32, 32, pf24bit);
+  icon.Canvas()->Brush()->SetColor(key);
+  icon.Canvas()->FillRect({0, 0, 32, 32});
+  icon.Canvas()->Brush()->SetColor(mark);
+  icon.Canvas()->FillRect({8, 8, 24, 24});
+  TMemoryStream bytes;
+  icon.SaveToStream(bytes);
+  library.app.PkgDisplay()->SystemImages().AddImage(2 + kMsgError)->SetPicture("TBitmap", bytes.Data(), 32, 32);
+  auto dialog = Make({bkiOK}, "Error", bkiNone, kMsgError);
+  ASSERT_TRUE(dialog->HasIcon());
+  dialog->Show();
+  Pump();
+  TSnapshot shot(dialog.get());
+  const TRect& r = dialog->IconRect();
+  int x = r.Left + (r.Width() - 32) / 2, y = r.Top;
+  EXPECT_EQ(shot.Pixel(x + 16, y + 16), mark);
+  for (TPoint p : {TPoint{x + 1, y + 1}, TPoint{x + 30, y + 30}, TPoint{x + 4, y + 16}})
+    EXPECT_NE(shot.Pixel(p.X, p.Y), key) << p.X << "," << p.Y;
   dialog->Hide();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
 #include "platform/graphics/Bitmap.h"
+#include "packages/PkgPrivileges.h"
 
 using namespace ky_test;
 
@@ -169,10 +170,15 @@ TEST_F(PageControlTest, TabsSheetsAndTheValueGoThroughTheFormText) {
   TKyTabControl* t = pc->Tabs()->Add();
   t->SetDescription("Idioma");
   t->SetPageId(0);
-  auto* sheet = new TKyTabSheet(&root);
-  sheet->SetName("KyTabSheet1");
-  sheet->SetPageId(0);
-  sheet->SetParent(pc);
+  TKyTabControl* t2 = pc->Tabs()->Add();
+  t2->SetDescription("Delphis");
+  t2->SetPageId(1);
+  for (int page : {0, 1}) {
+    auto* sheet = new TKyTabSheet(&root);
+    sheet->SetName("KyTabSheet" + std::to_string(page + 1));
+    sheet->SetPageId(page);
+    sheet->SetParent(pc);
+  }
   pc->SetValue(Variant(0));
   std::string text = FormBinaryToText(WriteComponentBytes(&root));
   for (const char* expected : {"Style = pcsButton", "TabsVisible = False", "Description = 'Idioma'", "PageId = 0",
@@ -184,8 +190,19 @@ TEST_F(PageControlTest, TabsSheetsAndTheValueGoThroughTheFormText) {
   auto* read = copy.Find<TKyPageControl>("PageControl");
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->Value().AsInteger(), 0);
-  ASSERT_EQ(read->Sheets().size(), 1u);
-  EXPECT_TRUE(read->Sheets()[0]->TControl::Visible());
+  // Only the page on show shows, also once loading and the privileges
+  // have had their say about the sheets' visibility.
+  ASSERT_EQ(read->Sheets().size(), 2u);
+  auto pageOnShow = [&] {
+    EXPECT_TRUE(read->SheetOf(0)->TControl::Visible());
+    EXPECT_FALSE(read->SheetOf(1)->TControl::Visible());
+  };
+  pageOnShow();
+  TKyPrivilege::UpdateAll();
+  pageOnShow();
+  read->SetValue(Variant(1));
+  EXPECT_FALSE(read->SheetOf(0)->TControl::Visible());
+  EXPECT_TRUE(read->SheetOf(1)->TControl::Visible());
 
   // "{null}" in any case reads back as no value.
   std::string nulls = text;

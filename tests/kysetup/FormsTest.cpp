@@ -9,15 +9,23 @@
 #include "controls/KyButtons.h"
 #include "controls/KyCheckBox.h"
 #include "controls/KyEdit.h"
+#include "controls/KyImage.h"
 #include "controls/KyListBox.h"
 #include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
 #include "controls/KyRadioGroup.h"
+#include "packages/CApplication.h"
+#include "packages/CForm.h"
 #include "packages/PkgStrings.h"
 #include "platform/base/FileNames.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/FileCtrl.h"
 #include "platform/windows/Timers.h"
 #include "platform/windows/Dialogs.h"
+#include "packages/PkgVars.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/ProgramInfo.h"
+#include "platform/os/Registry.h"
 #include "setup/Installer.h"
 #include "setup/forms/FrAbout.h"
 #include "setup/forms/FrSearch.h"
@@ -35,6 +43,7 @@ namespace {
 // tests in their order: a first run on a fresh machine.
 struct TFormsTest : ::testing::Test {
   static void SetUpTestSuite() {
+    DeleteFileForce(VarsFile());
     RegisterSetupForms();
     App();
     sandbox = new RegistrySandbox;
@@ -50,12 +59,42 @@ struct TFormsTest : ::testing::Test {
     FrSearch = nullptr;
     setup = nullptr;
     delete sandbox;
+    DeleteFileForce(VarsFile());
+  }
+  // The installed wizard's variables file, beside the program.
+  static std::string VarsFile() { return ExtractFilePath(ProgramFileName()) + "Setup.pva"; }
+  // A record of this installer, current: the later starts.
+  static void RecordInstaller(TRegistry& reg, int ver1, int ver2, int ver3, int language) {
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver1", ver1);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver2", ver2);
+    reg.WriteInteger("SoftWare\\Tessaro\\KySetup", "Ver3", ver3);
+    reg.WriteString("SoftWare\\Tessaro\\KySetup", "FileSetup", "KySetup");
+    reg.WriteInteger("SoftWare\\Tessaro", "Language", language);
+    reg.WriteString("SoftWare\\Tessaro", "PathInstall", "C:\\Tessaro");
+    reg.WriteString("SoftWare\\Tessaro", "PathGroup", "C:\\Tessaro\\Group");
+  }
+  static void MakeWizardAgain() {
+    delete setup;
+    setup = nullptr;
+    App().CreateForm(setup);
+    ASSERT_NE(setup, nullptr);
   }
   void ShowWizard() {
     setup->Show();
     ASSERT_TRUE(PumpUntil([&] { return setup->HandleAllocated() && setup->Visible(); }));
   }
   int Page() const { return setup->PageControl->Value().AsInteger(); }
+  // The page whose sheet is visible (sheets 4 and 5 hold pages 5 and 4), or
+  // -1 unless exactly one sheet shows.
+  static int VisiblePage() {
+    int page = -1, visible = 0;
+    for (TKyTabSheet* sheet : setup->PageControl->Sheets())
+      if (sheet->Visible()) {
+        ++visible;
+        page = sheet->PageId() == 4 ? 5 : sheet->PageId() == 5 ? 4 : sheet->PageId();
+      }
+    return visible == 1 ? page : -1;
+  }
   std::string Label(int language, int id) {
     TKyPkgStrings* const packages[] = {setup->PkgEnglish, setup->PkgSpanish, setup->PkgFrench, setup->PkgItalian,
                                        setup->PkgGerman};
@@ -72,12 +111,33 @@ TEST_F(TFormsTest, AFreshMachineStartsOnTheLanguagePageOfTheFirstRun) {
   ASSERT_NE(setup->Controller(), nullptr);
   EXPECT_EQ(setup->Controller()->Mode(), 0);
   EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(VisiblePage(), 0);
+  ShowWizard();
+  EXPECT_EQ(VisiblePage(), 0);
+  EXPECT_EQ(setup->Width(), 550);
+  EXPECT_EQ(setup->Height(), 370);
+  RECT outer{};
+  GetWindowRect(setup->Handle(), &outer);
+  EXPECT_EQ(outer.right - outer.left, 550);
+  EXPECT_EQ(outer.bottom - outer.top, 370);
   EXPECT_EQ(setup->Caption(), "Install Manager 2.5.15");
   EXPECT_EQ(setup->EdGroup->Text(), "Tessaro");
   EXPECT_FALSE(setup->BtPrior->Visible());
   EXPECT_FALSE(setup->BtAdd->Visible());
   EXPECT_TRUE(setup->BtNext->Visible() && setup->BtNext->Enabled());
   EXPECT_EQ(setup->OpenStp->Filter(), "Setup Files (*.stp)|*.stp|All Files (*.*)|*.*");
+  // Message and error dialogs take the installer's look.
+  TKyCfgMessages* messages = setup->KyCApplication1->CfgMessages();
+  EXPECT_EQ(messages->SetBackGround()->Name(), "sb12");
+  EXPECT_EQ(messages->Buttons()->SetFont()->Name(), "sf6");
+  TKyPkgDisplay* display = setup->KyCApplication1->PkgDisplay();
+  ASSERT_NE(display->FindBackGround("sb12"), nullptr);
+  EXPECT_EQ(messages->SetBackGround()->Value(), display->FindBackGround("sb12")->Color());
+  TKyCForm* config = TKyCForm::FindOn(setup);
+  ASSERT_NE(config, nullptr);
+  EXPECT_EQ(config->Icon()->PkgName(), "User");
+  EXPECT_EQ(config->Style(), fmsNoSizeable);
+  EXPECT_FALSE(setup->BorderIcons().Contains(biMaximize));
 }
 
 // Every caption bound to "Idioma" follows the language radio group at once.
@@ -88,6 +148,8 @@ TEST_F(TFormsTest, ChoosingALanguageChangesEveryCaption) {
     setup->Edlanguage->SetValue(Variant(std::to_string(language)));
     Pump();
     EXPECT_EQ(setup->BtNext->Caption(), Label(language, 6));
+    // Also the captions of what does not show on page 0.
+    EXPECT_EQ(setup->BtPrior->Caption(), Label(language, 7));
     EXPECT_EQ(setup->KySpeedButton1->Caption(), Label(language, 20));
     EXPECT_EQ(setup->EdAccept->InnerLabel()->Caption(), Label(language, 11));
     EXPECT_EQ(setup->EdGroup->InnerLabel()->Caption(), Label(language, 2));
@@ -108,9 +170,12 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   PostKey(setup->Edlanguage, VK_ESCAPE);
   Pump();
   EXPECT_EQ(Page(), 0);
-  // Enter is Next: page 3, with the focus on the acceptance.
-  PostKey(setup->Edlanguage, VK_RETURN);
-  ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
+  // Enter is Next, with Shift too: page 3, with the focus on the acceptance.
+  {
+    TShiftDown shift;
+    PostKey(setup->Edlanguage, VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
+  }
   // Not accepted yet: Enter does nothing; Space accepts, then Enter goes on.
   PostKey(setup->EdAccept, VK_RETURN);
   Pump();
@@ -121,7 +186,8 @@ TEST_F(TFormsTest, KeysOfTheFirstPages) {
   ASSERT_TRUE(PumpUntil([&] { return setup->Accept() == "T" && setup->BtNext->Enabled(); }));
   PostKey(setup->EdAccept, VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return Page() == 4 && setup->EdGroup->Focused(); }));
-  // Escape is Previous.
+  // Escape is Previous, with Ctrl too.
+  TCtrlDown ctrl;
   PostKey(setup->EdGroup, VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return Page() == 3 && setup->EdAccept->Focused(); }));
 }
@@ -191,6 +257,28 @@ TEST_F(TFormsTest, TheSearchDialogChangesTheFolderOnlyWhenConfirmed) {
   }
 }
 
+// The about box names the site and the addresses that the installation's
+// internet shortcuts open.
+TEST_F(TFormsTest, TheAboutBoxAndTheShortcutsNameTheSameSite) {
+  struct TCase {
+    const char* Label;
+    std::string Shown, Opens;
+  };
+  const TCase cases[] = {
+      {"LaWeb", kMakerWebHost, std::string("http://") + kMakerWebHost + "/"},
+      {"LaInfo", kMakerMailInfo, std::string("mailto:") + kMakerMailInfo},
+      {"LaSales", kMakerMailSales, std::string("mailto:") + kMakerMailSales},
+      {"LaSupport", kMakerMailSupport, std::string("mailto:") + kMakerMailSupport},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Label);
+    auto* label = FrAbout->Find<TKyLabel>(c.Label);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Value().AsString(), c.Shown);
+    EXPECT_EQ(label->Execute(), c.Opens);
+  }
+}
+
 // The folder page's Search button: the wizard's folder follows the dialog.
 TEST_F(TFormsTest, TheFolderPagesSearchButtonFillsTheFolder) {
   TSearchFolders dirs;
@@ -240,6 +328,106 @@ TEST_F(TFormsTest, TheWizardCanBeMadeAgain) {
   setup->Edlanguage->SetValue(Variant(std::string("0")));
   Pump();
   EXPECT_EQ(setup->BtNext->Caption(), Label(0, 6));
+}
+
+// Each start shows the controller's page, in the recorded language: the
+// update of an older installer its notice (8), a current one the products
+// (9), also when the record is newer than this program.
+TEST_F(TFormsTest, AStartShowsTheControllersPage) {
+  struct TCase {
+    int Ver1, Ver2, Ver3, Language, Mode, Page;
+  };
+  const TCase cases[] = {{2, 5, 14, 1, 1, 8}, {2, 5, 15, 4, 2, 9}, {3, 0, 0, 2, 2, 9}, {1, 0, 0, 0, 1, 8}};
+  TRegistry reg;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Ver1 << "." << c.Ver2 << "." << c.Ver3);
+    RecordInstaller(reg, c.Ver1, c.Ver2, c.Ver3, c.Language);
+    MakeWizardAgain();
+    ASSERT_NE(setup->Controller(), nullptr);
+    EXPECT_EQ(setup->Controller()->Mode(), c.Mode);
+    EXPECT_EQ(Page(), c.Page);
+    EXPECT_EQ(VisiblePage(), c.Page);
+    ShowWizard();
+    EXPECT_EQ(VisiblePage(), c.Page);
+    EXPECT_EQ(setup->Language(), c.Language);
+    EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, c.Mode == 1 ? 6 : 10));
+    EXPECT_EQ(setup->BtAdd->TControl::Visible(), c.Mode == 2);
+    if (c.Mode != 2) continue;
+    // Erase of the installer, the only product: its notice without Add.
+    setup->SelectProduct(0);
+    setup->Controller()->Previous();
+    EXPECT_EQ(setup->Controller()->Mode(), 3);
+    EXPECT_EQ(VisiblePage(), 8);
+    EXPECT_FALSE(setup->BtAdd->TControl::Visible());
+    EXPECT_TRUE(setup->BtPrior->TControl::Visible());
+    EXPECT_EQ(setup->BtNext->Caption(), Label(c.Language, 17));
+  }
+  reg.EraseSection("SoftWare\\Tessaro");
+}
+
+// The product picture: modes 1 and 2 clear it, 3 to 5 show the product's
+// (nothing when it has none or it does not decode), 0 leaves it.
+TEST_F(TFormsTest, TheImageModeShowsOrClearsTheProductPicture) {
+  auto shown = [&]() -> std::pair<int, int> {
+    TGraphic* g = setup->ImageInstall->Picture()->Graphic();
+    return g && !g->Empty() ? std::pair{g->Width(), g->Height()} : std::pair{0, 0};
+  };
+  EXPECT_EQ(shown(), (std::pair{0, 0}));  // every start clears it
+  TBitmap bitmap(40, 30, pf24bit);
+  TMemoryStream bytes;
+  bitmap.SaveToStream(bytes);
+  const std::vector<uint8_t> picture = bytes.Data(), junk{'B', 'M', 1, 2, 3};
+  struct TCase {
+    int Mode;
+    const std::vector<uint8_t>* Picture;
+    std::pair<int, int> Shows;
+  };
+  const std::vector<uint8_t> none;
+  const TCase cases[] = {{5, &picture, {40, 30}}, {0, &none, {40, 30}}, {2, &none, {0, 0}},
+                         {3, &picture, {40, 30}}, {1, &none, {0, 0}},   {4, &picture, {40, 30}},
+                         {4, &junk, {0, 0}},      {3, &picture, {40, 30}}, {5, &none, {0, 0}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Mode);
+    setup->ShowImage(c.Mode, *c.Picture);
+    EXPECT_EQ(shown(), c.Shows);
+  }
+}
+
+// The installed wizard keeps its layout in its variables file beside the
+// program: moved, closed and started again, it comes back where it was.
+// While it installs or updates itself it leaves that file alone.
+TEST_F(TFormsTest, TheInstalledWizardRemembersWhereItWas) {
+  TRegistry reg;
+  DeleteFileForce(VarsFile());
+  MakeWizardAgain();  // a first run
+  ShowWizard();
+  setup->SetBounds(40, 30, setup->Width(), setup->Height());
+  Pump();
+  MakeWizardAgain();
+  EXPECT_FALSE(FileExists(VarsFile()));
+
+  RecordInstaller(reg, 2, 5, 15, 0);
+  MakeWizardAgain();
+  ASSERT_EQ(setup->Controller()->Mode(), 2);
+  ShowWizard();
+  EXPECT_NE(setup->Left(), 123);
+  setup->SetBounds(123, 77, setup->Width(), setup->Height());
+  Pump();
+  const int width = setup->Width(), height = setup->Height();
+  MakeWizardAgain();
+  ASSERT_TRUE(FileExists(VarsFile()));
+  TKyPkgVars saved(nullptr);
+  saved.LoadFromFile(VarsFile());
+  EXPECT_EQ(saved.ReadString("FrSetup\\__Show__/__Info__", "").rfind("123,77,", 0), 0u)
+      << saved.ReadString("FrSetup\\__Show__/__Info__", "");
+  ShowWizard();
+  EXPECT_EQ(setup->Left(), 123);
+  EXPECT_EQ(setup->Top(), 77);
+  EXPECT_EQ(setup->Width(), width);
+  EXPECT_EQ(setup->Height(), height);
+  reg.EraseSection("SoftWare\\Tessaro");
+  MakeWizardAgain();
+  DeleteFileForce(VarsFile());
 }
 
 }  // namespace

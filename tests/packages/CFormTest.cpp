@@ -229,14 +229,19 @@ TEST_F(CFormTest, MinTimeLoadKeepsTheMainFormDisabledThenAfterLoadedRuns) {
   ASSERT_NE(app, nullptr);
   uint64_t start = LoadingStartTick();
   ASSERT_GT(start, 0u);
+  // One look at the form during the wait; then no message comes until a
+  // late one at 4 s: the wait must end by itself at its deadline.
   bool enabledDuringWait = true;
   int waits = 0;
-  TTimer probe(nullptr);
-  probe.SetInterval(200);
+  TTimer probe(nullptr), late(nullptr);
+  probe.SetInterval(300);
   probe.OnTimer = [&](TObject*) {
     ++waits;
     enabledDuringWait = enabledDuringWait && IsWindowEnabled(form->Handle());
+    probe.SetEnabled(false);
   };
+  late.SetInterval(4000);
+  late.OnTimer = [&](TObject*) { late.SetEnabled(false); };
   uint64_t afterAt = 0;
   bool enabledAfter = false;
   app->OnAfterLoaded = [&](TObject*, bool&) {
@@ -245,9 +250,10 @@ TEST_F(CFormTest, MinTimeLoadKeepsTheMainFormDisabledThenAfterLoadedRuns) {
   };
   App().SetMainForm(form);
   form->Show();
-  ASSERT_TRUE(PumpUntil([&] { return afterAt != 0; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return afterAt != 0; }, 6000));
   EXPECT_GE(afterAt - start, 1000u);
-  EXPECT_GT(waits, 0);
+  EXPECT_LT(afterAt - start, 2500u);
+  EXPECT_EQ(waits, 1);
   EXPECT_FALSE(enabledDuringWait);
   EXPECT_TRUE(enabledAfter);
   probe.SetEnabled(false);

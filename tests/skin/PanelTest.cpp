@@ -139,6 +139,31 @@ TEST_F(PanelTest, BackgroundFrameAndTransparency) {
   EXPECT_EQ(q.Owner, panel);
 }
 
+// The margins are inside the window: its background covers them, a
+// gradient running on to the very edges (a group box with margins once
+// showed a band of another shade on its right).
+TEST_F(PanelTest, TheBackgroundCoversTheMargins) {
+  TKyCApplication app(nullptr);
+  TKyPkgDisplaySetBackGround* fade = app.PkgDisplay()->AddBackGround("sbFade");
+  fade->SetFillKind(4);
+  fade->SetColor1(KyRGB(0, 0, 0));
+  fade->SetColor2(KyRGB(250, 250, 250));
+  panel->SetBackGround()->SetName("sbFade");
+  panel->SetBevelOuter(besNone);
+  panel->SetMarginLeftRight(10);
+  panel->SetMarginTopBottom(6);
+  form.Show();
+  Pump();
+  TSnapshot shot(&form);
+  auto red = [&](int x) { return GetRValue(shot.Pixel(20 + x, 10 + 30)); };
+  // Brighter to the right all the way, the margins included.
+  for (int x = 4; x < 100; x += 4) EXPECT_LE(red(x - 4), red(x)) << x;
+  EXPECT_GT(red(99), 235);
+  EXPECT_LT(red(0), 15);
+  // Each column the same from top to bottom, margins included.
+  for (int x : {1, 50, 98}) EXPECT_EQ(shot.Pixel(20 + x, 10), shot.Pixel(20 + x, 10 + 59)) << x;
+}
+
 TEST(PaintControl, OneSelectedItemPerPanel) {
   TKySinglePanel a(nullptr), b(nullptr);
   TKyPaintControl one, two, three;

@@ -109,6 +109,26 @@ TEST_F(ControlsTest, ControlAtPosFindsTheTopmostVisibleEnabledChild) {
   EXPECT_EQ(form->ControlAtPos({40, 40}, true), a);
 }
 
+// A windowless control that hides or shows has its parent repaint its
+// place: a hidden one must not stay on the screen.
+TEST_F(ControlsTest, HidingOrShowingAWindowlessControlRepaintsItsPlace) {
+  auto* shape = new TTstShape(form.get());
+  shape->SetParent(form.get());
+  shape->SetBounds(20, 30, 40, 25);
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return shape->Paints > 0; }));
+  for (bool visible : {false, true}) {
+    SCOPED_TRACE(visible);
+    Pump();
+    ValidateRect(form->Handle(), nullptr);
+    shape->SetVisible(visible);
+    RECT update{};
+    ASSERT_TRUE(GetUpdateRect(form->Handle(), &update, FALSE));
+    EXPECT_TRUE(update.left <= 20 && update.top <= 30 && update.right >= 60 && update.bottom >= 55)
+        << update.left << "," << update.top << "," << update.right << "," << update.bottom;
+  }
+}
+
 TEST_F(ControlsTest, FreeingAControlTakesItOutOfItsParent) {
   auto* panel = new TTstPanel(form.get());
   panel->SetParent(form.get());

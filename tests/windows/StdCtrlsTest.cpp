@@ -171,8 +171,22 @@ TEST_F(StdCtrlsTest, TheDriveListMovesTheDirectoryList) {
   EXPECT_EQ(drives->Drive(), 'c');
   EXPECT_EQ(dirs->Drive(), 'c');
   EXPECT_THROW(drives->SetDrive('q'), Exception);
+  // The list moved to a folder of another drive: the box shows that drive.
+  dirs->SetDirectory("z:\\");
+  EXPECT_EQ(drives->Drive(), 'z');
+  EXPECT_EQ(drives->Items()->Strings(drives->ItemIndex()).rfind("z:", 0), 0u);
+  dirs->SetDirectory("c:\\windows");
+  EXPECT_EQ(drives->Drive(), 'c');
+  EXPECT_EQ(drives->Items()->Strings(drives->ItemIndex()).rfind("c:", 0), 0u);
+  EXPECT_EQ(LowerCase(dirs->Directory()), "c:\\windows");
   delete dirs;  // the combo box forgets it
   EXPECT_EQ(drives->DirList(), nullptr);
+  // And a list whose box went first moves on alone.
+  auto* other = Make<TDirectoryListBox>(10, 10);
+  drives->SetDirList(other);
+  delete drives;
+  other->SetDirectory("z:\\");
+  EXPECT_EQ(other->Drive(), 'z');
 }
 
 TEST(OpenDialog, FilterBecomesThePlatformsPairs) {

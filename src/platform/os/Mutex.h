@@ -7,8 +7,9 @@
 
 class TNamedMutex {
 public:
-  // Opens the mutex of that name, or creates it (not owned) when there is
-  // none; raises EOSError when neither works.
+  // Opens the mutex of that name with full access, or creates it (not
+  // owned) when there is none. One that refuses this process (another
+  // user's) counts as existing. Raises EOSError when neither works.
   explicit TNamedMutex(const std::string& name);
   TNamedMutex(const TNamedMutex&) = delete;
   TNamedMutex& operator=(const TNamedMutex&) = delete;

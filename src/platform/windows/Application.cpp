@@ -165,6 +165,12 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage()) Idle();
 }
 
+void TApplication::HandleMessage(uint32_t maxWaitMs) {
+  if (ProcessMessage()) return;
+  CheckSynchronize();
+  if (!terminated_) MsgWaitForMultipleObjectsEx(0, nullptr, maxWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 void TApplication::Idle() {
   CheckSynchronize();
   bool done = true;

@@ -47,6 +47,9 @@ public:
   void ProcessMessages();
   // Handles one message, or waits for one (after the idle work) when none.
   void HandleMessage();
+  // The same, but waits at most maxWaitMs for a message (loops that run
+  // until a time has passed).
+  void HandleMessage(uint32_t maxWaitMs);
   // Asks the loop to end once what is already waiting has been handled;
   // Run started after the request shows no window.
   void Terminate();

@@ -391,7 +391,13 @@ void TControl::DefaultHandler(TMessage& m) {
       m.Result = HTCLIENT;
       return;
     case CM_VISIBLECHANGED:
-      if (!dynamic_cast<TWinControl*>(this)) InvalidateRect(BoundsRect(), true);
+      // Hidden or shown, the parent paints its place again (InvalidateRect
+      // skips a hidden control).
+      if (!dynamic_cast<TWinControl*>(this) && parent_ && parent_->HandleAllocated()) {
+        TRect b = BoundsRect();
+        RECT rc{b.Left, b.Top, b.Right, b.Bottom};
+        ::InvalidateRect(parent_->Handle(), &rc, TRUE);
+      }
       return;
     case CM_ENABLEDCHANGED:
       EnabledChanged();

@@ -105,6 +105,7 @@ void TDirectoryListBox::SetDirectory(const std::string& value) {
               });
   directory_ = folder;
   BuildList();
+  if (driveBox_) driveBox_->FollowDrive(Drive());
   if (!same && OnChange) OnChange(this);
 }
 
@@ -275,6 +276,19 @@ void TDriveComboBox::SetDrive(char value) {
   if (dirList_) dirList_->SetDrive(value);
 }
 
+TDriveComboBox::~TDriveComboBox() {
+  if (!dirList_) return;
+  dirList_->driveBox_ = nullptr;
+  dirList_->RemoveFreeNotification(this);
+}
+
+void TDriveComboBox::FollowDrive(char value) {
+  if (value == drive_) return;
+  drive_ = value;
+  auto it = std::find(letters_.begin(), letters_.end(), value);
+  if (it != letters_.end()) SetItemIndex(static_cast<int32_t>(it - letters_.begin()));
+}
+
 void TDriveComboBox::Change() {
   int32_t i = ItemIndex();
   if (i >= 0 && i < static_cast<int32_t>(letters_.size())) {
@@ -286,10 +300,14 @@ void TDriveComboBox::Change() {
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* value) {
   if (value == dirList_) return;
-  if (dirList_) dirList_->RemoveFreeNotification(this);
+  if (dirList_) {
+    dirList_->RemoveFreeNotification(this);
+    dirList_->driveBox_ = nullptr;
+  }
   dirList_ = value;
   if (value) {
     value->FreeNotification(this);
+    value->driveBox_ = this;
     if (!IsLoading()) value->SetDrive(drive_);
   }
 }

@@ -10,6 +10,8 @@
 
 #include "platform/windows/StdCtrls.h"
 
+class TDriveComboBox;
+
 class TDirectoryListBox : public TCustomListBox {
   KY_CLASS(TDirectoryListBox, TCustomListBox)
 public:
@@ -41,9 +43,11 @@ protected:
   void KeyDown(uint16_t& key, TShiftState shift) override;
 
 private:
+  friend class TDriveComboBox;
   void BuildList();
 
   std::string directory_;
+  TDriveComboBox* driveBox_ = nullptr;  // shows our drive
   std::vector<std::string> paths_;
   std::vector<int> levels_;
   int openIndex_ = 0;  // the line of the current folder
@@ -53,6 +57,7 @@ class TDriveComboBox : public TCustomComboBox {
   KY_CLASS(TDriveComboBox, TCustomComboBox)
 public:
   explicit TDriveComboBox(TComponent* owner);
+  ~TDriveComboBox() override;
   static void Publish(TPublisher<TDriveComboBox>& p);
 
   char Drive() const { return drive_; }
@@ -68,6 +73,10 @@ protected:
   void CreateHandleDone() override;
 
 private:
+  friend class TDirectoryListBox;
+  // Shows the directory list's drive, which it moved to itself.
+  void FollowDrive(char value);
+
   char drive_ = 'c';
   std::vector<char> letters_;
   TDirectoryListBox* dirList_ = nullptr;

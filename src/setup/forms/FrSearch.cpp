@@ -13,12 +13,17 @@ void TFrSearch::Publish(TPublisher<TFrSearch>& p) {
   p.Field("BtCancel", &TFrSearch::BtCancel);
 }
 
-bool SelectFolder(std::string& folder, const std::string& group) {
-  if (!FrSearch) return false;
+void PrepareSearch(const std::string& folder) {
+  if (!FrSearch) return;
   // A folder that does not exist yet opens on its nearest existing parent.
   size_t slash = folder.rfind('\\');
   if (slash != std::string::npos) FrSearch->DirectoryList->SetDirectory(folder.substr(0, slash + 1));
   FrSearch->SetActiveControl(FrSearch->DirectoryList);
+}
+
+bool SelectFolder(std::string& folder, const std::string& group) {
+  if (!FrSearch) return false;
+  PrepareSearch(folder);
   if (FrSearch->ShowModal() != mrOk) return false;
   folder = IncludeTrailingBackslash(FrSearch->DirectoryList->Directory()) + group;
   return true;

@@ -25,6 +25,9 @@ public:
 // The dialog the program created at start, or nullptr.
 extern TFrSearch* FrSearch;
 
+// The dialog as SelectFolder shows it for folder, before it shows.
+void PrepareSearch(const std::string& folder);
+
 // Opens the dialog on the parent of folder (its text up to and including
 // the last "\"); when the user confirms, folder becomes the chosen
 // directory + "\" + group and the result is true. Otherwise folder stays.

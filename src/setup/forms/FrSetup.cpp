@@ -36,9 +36,6 @@ std::string& ProgramFile() {
   return file;
 }
 
-// The side picture shown while no product picture is: "User" image 20.
-constexpr int kDefaultPictureId = 20;
-
 }  // namespace
 
 // The progress bar as the engine's sink. Everything runs in the window's
@@ -170,8 +167,8 @@ void TFrSetup::KySpeedButton1Click(TObject*) {
   if (SelectFolder(folder, EdGroup->Text())) SetFolderText(folder);
 }
 
-void TFrSetup::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
-  if (!shift.Empty()) return;
+// With or without Shift, Ctrl or Alt held.
+void TFrSetup::FormKeyDown(TObject*, uint16_t& key, TShiftState) {
   auto click = [&key](TKySpeedButton* button) {
     key = 0;
     if (button->Visible() && button->Enabled()) button->ClickAction();
@@ -335,20 +332,11 @@ void TFrSetup::ShowImage(int imageMode, const std::vector<uint8_t>& picture) {
       ImageInstall->LoadFromBytes(picture);
       return;
     } catch (const std::exception&) {
-      // A product picture that does not decode leaves the default one.
+      // A product picture that does not decode shows nothing.
     }
   }
-  // The side picture of the installer itself.
-  TKyMemoryImage side;
-  side.SetReference("User", kDefaultPictureId);
-  std::unique_ptr<TGraphic> graphic;
-  try {
-    graphic = side.Graphic();
-  } catch (const std::exception&) {
-    // Without it the place stays empty.
-  }
-  if (graphic) ImageInstall->Picture()->Assign(graphic.get());
-  else ImageInstall->Clear();
+  // Modes 1 and 2, and a product without a picture: the place stays empty.
+  if (TGraphic* shown = ImageInstall->Picture()->Graphic(); shown && !shown->Empty()) ImageInstall->Clear();
 }
 
 std::optional<std::string> TFrSetup::ChooseSetupFile() {

@@ -1,9 +1,11 @@
 #include "setup/forms/ScreenShots.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "controls/KyListBox.h"
 #include "controls/KyProgressBar.h"
+#include "controls/KyVeMessage.h"
 #include "packages/MessageService.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
@@ -88,8 +90,18 @@ int WriteScreenShots(TFrSetup& form, const std::string& folder) {
       }
       Save(form, folder + "/" + tag + "-page" + std::to_string(shot.Page) + ".bmp");
     }
+    {
+      // An error as the wizard shows one: an empty group on its page.
+      std::unique_ptr<TFrMessage> message(CreateForm<TFrMessage>(Application));
+      message->Prepare(kMsgError, Message(msgGroupMissing), {bkiOK}, bkiOK, 0, "");
+      message->Show();
+      Save(*message, folder + "/" + tag + "-message.bmp");
+      message->Hide();
+    }
     for (TForm* dialog : {static_cast<TForm*>(FrSearch), static_cast<TForm*>(FrAbout)}) {
       if (!dialog) continue;
+      // The search dialog as the folder page's Search button opens it.
+      if (dialog == FrSearch) PrepareSearch(form.FolderText());
       dialog->Show();
       Save(*dialog, folder + "/" + tag + (dialog == FrSearch ? "-search.bmp" : "-about.bmp"));
       dialog->Hide();

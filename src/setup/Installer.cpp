@@ -214,7 +214,7 @@ void TInstaller::ExtractPayloadFile(TSetupFileReader& reader, const TSetupEntry&
                                     const std::string& destination) {
   scales_.Sink().SetLabel(ExtractFileName(destination));
   std::unique_ptr<TWinFileStream> out = NewFile(destination);
-  reader.CopyContent(entry, *out);
+  reader.CopyContent(entry, *out, [this] { scales_.Sink().Pulse(); });
   out->Close();
 }
 

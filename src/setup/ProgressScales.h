@@ -1,6 +1,7 @@
 // Progress of installation and removal: nested scales over one progress bar.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,30 @@ public:
   virtual void SetPosition(int position) = 0;
   // The text inside the bar: the file being written, or nothing.
   virtual void SetLabel(const std::string& text) = 0;
+  // The run goes on (a chunk of a long file was copied): a sink that holds
+  // changes back may show them now.
+  virtual void Pulse() {}
+};
+
+// Paces a display: a redraw for every file would cost more than the copy.
+// Due() passes at most once per interval, and always when forced (the end
+// of a run must show).
+class TRedrawPace {
+public:
+  using Clock = std::chrono::steady_clock;
+  explicit TRedrawPace(Clock::duration interval) : interval_(interval) {}
+  // True when a redraw is due at now; it then counts as done.
+  bool Due(Clock::time_point now, bool force = false) {
+    if (!force && drawn_ && now - last_ < interval_) return false;
+    drawn_ = true;
+    last_ = now;
+    return true;
+  }
+
+private:
+  Clock::duration interval_;
+  Clock::time_point last_{};
+  bool drawn_ = false;
 };
 
 // A stack of scales. Push(units, steps) opens a scale based at the current

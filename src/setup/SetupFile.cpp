@@ -191,7 +191,8 @@ TSetupEntry TSetupFileReader::ReadEntry() {
   return e;
 }
 
-void TSetupFileReader::CopyContent(const TSetupEntry& entry, TStream& target) {
+void TSetupFileReader::CopyContent(const TSetupEntry& entry, TStream& target,
+                                   const std::function<void()>& chunkDone) {
   constexpr int32_t kChunk = 64 * 1024;
   std::vector<uint8_t> buf(static_cast<size_t>(std::min(entry.Size, kChunk)));
   int32_t left = entry.Size;
@@ -200,6 +201,7 @@ void TSetupFileReader::CopyContent(const TSetupEntry& entry, TStream& target) {
     reader_->Read(buf.data(), n);
     target.WriteBuffer(buf.data(), n);
     left -= n;
+    if (chunkDone) chunkDone();
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ public:
   void RewindFiles();
   // Name and length of the next entry; its content must then be copied or skipped.
   TSetupEntry ReadEntry();
-  void CopyContent(const TSetupEntry& entry, TStream& target);
+  // chunkDone runs after every chunk of at most 64 KiB.
+  void CopyContent(const TSetupEntry& entry, TStream& target, const std::function<void()>& chunkDone = {});
   void SkipContent(const TSetupEntry& entry);
   // The obsolete names; read after the last entry.
   std::vector<std::string> ReadObsolete();

@@ -87,3 +87,23 @@ TEST(ProgressScales, GuardPopsOnEveryWayOut) {
   EXPECT_EQ(s.Depth(), 0);
   EXPECT_EQ(bar.Position(), 100);
 }
+
+// A display paced at 50 ms over calls at chosen times (ms), some forced.
+TEST(RedrawPace, PassesOncePerIntervalAndAlwaysWhenForced) {
+  struct Call {
+    int at;
+    bool force, due;
+  };
+  const Call calls[] = {
+      {0, false, true},    // the first change always shows
+      {10, false, false},  {49, false, false},
+      {50, false, true},   // one interval after the last redraw
+      {60, true, true},    // the end of a run
+      {70, false, false},  // the interval counts from the forced redraw
+      {110, false, true},  {500, false, true},
+  };
+  TRedrawPace pace(std::chrono::milliseconds(50));
+  const auto start = TRedrawPace::Clock::time_point{} + std::chrono::hours(1);
+  for (const Call& c : calls)
+    EXPECT_EQ(pace.Due(start + std::chrono::milliseconds(c.at), c.force), c.due) << "at " << c.at << " ms";
+}

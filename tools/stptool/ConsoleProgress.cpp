@@ -3,12 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-constexpr std::chrono::milliseconds kRedrawInterval{100};
-
-}  // namespace
-
 TConsoleProgress::TConsoleProgress() = default;
 
 TConsoleProgress::~TConsoleProgress() { Finish(); }
@@ -32,9 +26,7 @@ void TConsoleProgress::SetLabel(const std::string& text) {
 void TConsoleProgress::Draw(bool force) {
   int percent = position_ * 100 / kMax;
   if (out_.IsConsole()) {
-    auto now = std::chrono::steady_clock::now();
-    if (!force && drawn_ && now - lastDraw_ < kRedrawInterval) return;
-    lastDraw_ = now;
+    if (!pace_.Due(TRedrawPace::Clock::now(), force || !drawn_)) return;
     constexpr int kWidth = 30;
     int filled = position_ * kWidth / kMax;
     std::string bar(static_cast<size_t>(filled), '#');

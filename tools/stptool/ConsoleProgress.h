@@ -17,6 +17,7 @@ public:
   int Position() const override { return position_; }
   void SetPosition(int position) override;
   void SetLabel(const std::string& text) override;
+  void Pulse() override { if (pending_) Draw(false); }
   // Draws the last state and ends the bar's line.
   void Finish();
 
@@ -30,5 +31,5 @@ private:
   int position_ = 0;
   int lastTenth_ = -1;
   std::string label_;
-  std::chrono::steady_clock::time_point lastDraw_{};
+  TRedrawPace pace_{std::chrono::milliseconds(100)};
 };

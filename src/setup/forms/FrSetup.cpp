@@ -40,6 +40,10 @@ std::string& ProgramFile() {
 
 // The progress bar as the engine's sink. Everything runs in the window's
 // thread inside a command, so each visible change is painted at once.
+// The bar and its label take every change at once but are painted about 20
+// times a second at most: a run paints in its own thread's loop, so every
+// repaint is time not spent copying. The end of a run (a full bar, an empty
+// label) is painted at once.
 class TFrSetup::TBarSink : public TProgressSink {
 public:
   explicit TBarSink(TKyProgressBar*& bar) : bar_(bar) {}
@@ -54,19 +58,32 @@ public:
     int pixel = static_cast<int>(static_cast<int64_t>(position) * width / std::max(1, bar_->Max()));
     if (pixel != paintedPixel_) {
       paintedPixel_ = pixel;
-      bar_->Repaint();
+      barDirty_ = true;
+      Paint(position == bar_->Max());
     }
   }
   void SetLabel(const std::string& text) override {
     if (text == label_) return;
     label_ = text;
     bar_->ILabel()->SetCaption(text);
-    bar_->ILabel()->Control()->Repaint();
+    labelDirty_ = true;
+    Paint(text.empty());
   }
+  void Pulse() override { Paint(false); }
 
 private:
+  void Paint(bool force) {
+    if (!barDirty_ && !labelDirty_) return;
+    if (!pace_.Due(TRedrawPace::Clock::now(), force)) return;
+    if (barDirty_) bar_->Repaint();
+    if (labelDirty_) bar_->ILabel()->Control()->Repaint();
+    barDirty_ = labelDirty_ = false;
+  }
+
   TKyProgressBar*& bar_;
+  TRedrawPace pace_{std::chrono::milliseconds(50)};
   int paintedPixel_ = -1;
+  bool barDirty_ = false, labelDirty_ = false;
   std::string label_;
 };
 

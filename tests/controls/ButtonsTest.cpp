@@ -586,6 +586,10 @@ TEST_F(ButtonsTest, EveryPublishedPropertyOfASpeedButtonStreamsThroughATextForm)
 TEST_F(ButtonsTest, EveryPublishedPropertyOfABitButtonStreamsThroughATextForm) {
   const std::string text =
       "object FrTest: TForm\n"
+      // Sized so that the centred button sits where it is written.
+      "  BorderStyle = bsNone\n"
+      "  ClientWidth = 140\n"
+      "  ClientHeight = 92\n"
       "  object BtOk: TKyBitBtn\n"
       "    Left = 20\n"
       "    Top = 30\n"

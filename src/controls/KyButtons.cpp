@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "controls/KyEdit.h"
 #include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
@@ -591,6 +592,18 @@ void TKyCustomSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int32
 }
 
 // Clicks come from the button's own rules, not from the platform's.
+namespace {
+
+// The edit being typed in on the button's form commits its text first, so
+// that the click sees the new value (a veto raises and the click is off).
+void CommitActiveEdit(TControl& button) {
+  TCustomForm* form = button.ParentForm();
+  if (!form) return;
+  if (auto* edit = dynamic_cast<TKyCustomEdit*>(form->ActiveControl())) edit->ApplyText();
+}
+
+}  // namespace
+
 void TKyCustomSpeedButton::DoClick() {}
 
 void TKyCustomSpeedButton::ClickAction() {
@@ -614,6 +627,7 @@ void TKyCustomSpeedButton::ClickAction() {
     default:
       break;
   }
+  CommitActiveEdit(*this);
   if (form) form->SetModalResult(modalResult_);
   bool oldDown = down_, oldPressed = pressed_;
   // Drawn pressed while the handler runs (a plain button counts as down).
@@ -630,6 +644,8 @@ void TKyCustomSpeedButton::ClickAction() {
     }
   } restore{this, oldDown, oldPressed};
   if (OnClick) OnClick(this);
+  // The handler may have left a new text in the edit.
+  CommitActiveEdit(*this);
   if (form && modalResult_ != mrNone && !form->Modal()) form->Close();
 }
 
@@ -1045,6 +1061,7 @@ void TKyCustomBitBtn::CreateParams(TCreateParams& params) {
 }
 
 void TKyCustomBitBtn::DoClick() {
+  if (updateValues_) CommitActiveEdit(*this);
   pressed_ = true;
   Repaint();
   struct TRestore {
@@ -1055,6 +1072,8 @@ void TKyCustomBitBtn::DoClick() {
     }
   } restore{this};
   TKyButton::DoClick();
+  // The handler may have left a new text in the edit.
+  if (updateValues_) CommitActiveEdit(*this);
 }
 
 void TKyCustomBitBtn::WndProc(TMessage& m) {

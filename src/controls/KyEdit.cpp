@@ -230,18 +230,27 @@ void TKyCustomEdit::MaskChanged(TKyMask&) {
 // ---- Value ----
 
 void TKyCustomEdit::SetValue(const Variant& value) {
+  // A write from inside OnValidate (or OnStartEdit) is ignored: it would
+  // validate again without end.
+  if (settingValue_) return;
   Variant converted = ConvertValue(value, dataType_);
   if (converted == value_ && !editing_) return;
+  settingValue_ = true;
+  struct TGuard {
+    bool& flag;
+    ~TGuard() { flag = false; }
+  } guard{settingValue_};
   Variant previous = value_;
-  value_ = converted;
-  TKyCForm* config = MaskFormConfig();
-  if (OnValidate && !IsLoading() && !(config && config->ValidationSuppressed())) {
-    try {
-      OnValidate(this);
-    } catch (...) {
-      value_ = previous;
-      throw;
-    }
+  bool wasEditing = editing_;
+  try {
+    if (!IsLoading()) StartEdit();
+    value_ = converted;
+    TKyCForm* config = MaskFormConfig();
+    if (OnValidate && !IsLoading() && !(config && config->ValidationSuppressed())) OnValidate(this);
+  } catch (...) {
+    value_ = previous;
+    editing_ = wasEditing;
+    throw;
   }
   editing_ = false;
   ShowValue();

@@ -226,6 +226,7 @@ private:
   int32_t timeChange_ = 0;
   bool editing_ = false;
   bool applying_ = false;
+  bool settingValue_ = false;
   bool focused_ = false;
   bool hot_ = false;
   int ownChanges_ = 0;

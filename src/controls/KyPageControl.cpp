@@ -810,11 +810,15 @@ void TKyCustomPageControl::SetMode(TKyPageControlMode value) {
     if (mode_ == pmoPages) {
       for (TKyTabSheet* s : sheets_) empty = empty && s->ControlCount() == 0;
     } else {
-      empty = ControlCount() == 0;
+      // The two scroll buttons are the control's own, not content.
+      for (int i = 0; i < ControlCount() && empty; ++i)
+        empty = Controls(i) == previous_ || Controls(i) == next_;
     }
     if (!empty) throw EInvalidOperation("To change mode it should be empty");
   }
   if (!IsLoading()) {
+    // Freed here once, so that the content loop below never meets them.
+    FreeScrollButtons();
     std::vector<TKyTabSheet*> sheets = sheets_;
     for (TKyTabSheet* s : sheets) delete s;
     if (mode_ == pmoTabs)

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/windows/Application.h"
 #include "platform/windows/Timers.h"
 
 // ---- TKyCustomTimer ----
@@ -177,7 +178,23 @@ protected:
       }
       auto fire = [this] {
         std::lock_guard<std::recursive_mutex> lock(state_->callback);
-        if (TKyThreadTimer* t = state_->timer) t->DoTimer();
+        // Stopped, restarted with another worker or being destroyed since
+        // the wait ended (a synchronised call waits for the main thread):
+        // the tick is dropped.
+        {
+          std::lock_guard<std::mutex> gate(Gate);
+          if (Terminated() || Forgotten) return;
+        }
+        if (!state_->enabled) return;
+        TKyThreadTimer* t = state_->timer;
+        if (!t) return;
+        try {
+          t->DoTimer();
+        } catch (...) {
+          // Synchronised: reported here, in the main thread.
+          if (!InMainThread()) throw;
+          if (Application) Application->HandleException(t);
+        }
       };
       try {
         if (state_->synchronize)
@@ -185,10 +202,18 @@ protected:
         else
           fire();
       } catch (...) {
-        // The handler's failure ends this worker, never the process.
-        std::lock_guard<std::mutex> gate(Gate);
-        InCallback = false;
-        break;
+        // A handler on the worker failed: reported in the main thread (the
+        // worker must not touch windows) while the worker still counts as
+        // in its callback, so that nobody waits for it meanwhile. The timer
+        // keeps running.
+        std::exception_ptr failure = std::current_exception();
+        ::Synchronize([failure] {
+          try {
+            std::rethrow_exception(failure);
+          } catch (...) {
+            if (Application) Application->HandleException(nullptr);
+          }
+        });
       }
       std::lock_guard<std::mutex> gate(Gate);
       InCallback = false;

@@ -424,6 +424,10 @@ void TKyBasicLabel::WndProc(TMessage& m) {
     return;
   }
   switch (m.Msg) {
+    case CM_VISIBLECHANGED:
+      // The inner label shows and hides with its owner.
+      if (TKyILabel* own = OwnILabel(); own && !IsDestroying()) own->Update();
+      break;
     case CM_MOUSEENTER:
       if (OnMouseEnter) OnMouseEnter(this);
       break;
@@ -450,6 +454,12 @@ void TKySingleLabel::DoClick() {
 void TKyBasicLabel::Resize() {
   TGraphicControl::Resize();
   if (TKyILabel* own = OwnILabel()) own->Place();
+}
+
+void TKyBasicLabel::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  TGraphicControl::SetBounds(left, top, width, height);
+  // A move without a resize moves the inner label too.
+  if (TKyILabel* own = OwnILabel(); own && !IsDestroying()) own->Place();
 }
 
 void TKyBasicLabel::Loaded() {
@@ -606,10 +616,19 @@ TKyILabel::TKyILabel(TControl* owner, TKySingleLabel* control, bool visible, TKy
   control_->SetVisible(false);
   if (auto* windowed = dynamic_cast<TWinControl*>(owner)) control_->SetFocusControl(windowed);
   // The control's own changes (a new text size) move it beside the owner.
-  control_->OnResize = [this](TObject*) { Place(); };
+  auto self = std::make_shared<TKyILabel*>(this);
+  self_ = self;
+  control_->OnResize = [self](TObject*) {
+    if (*self) (*self)->Place();
+  };
 }
 
-TKyILabel::~TKyILabel() = default;
+TKyILabel::~TKyILabel() {
+  *self_ = nullptr;
+  // Still the control's handler (another inner label may have taken over):
+  // the control is alive, as it holds it.
+  if (self_.use_count() > 1) control_->OnResize = nullptr;
+}
 
 void TKyILabel::Publish(TPublisher<TKyILabel>& p) {
   using I = TKyILabel;

@@ -142,6 +142,9 @@ protected:
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   void Resize() override;
+public:
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+protected:
   // The inner label of this label, when it has one (custom labels).
   virtual TKyILabel* OwnILabel() const { return nullptr; }
   // Whether this label is the inner label of a control.
@@ -330,6 +333,8 @@ private:
   bool defaultVisible_;
   TKyExternalControlLayout defaultLayout_;
   std::unique_ptr<TKyILabelText> text_;
+  // Shared with the control's OnResize handler; cleared when this goes.
+  std::shared_ptr<TKyILabel*> self_;
 };
 
 void RegisterLabelClasses();

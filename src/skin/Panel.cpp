@@ -209,9 +209,11 @@ void TKySinglePanel::SetAlignVer(TKyAlignVer value) {
 
 void TKySinglePanel::UpdateDisplay() {
   ApplyCaption();
-  PlaceInnerLabel();
   TControl::SetEnabled(EffectiveEnabled());
   TControl::SetVisible(EffectiveVisible());
+  // After the effective states: the inner label shows the owner's new
+  // visibility, not the old one.
+  PlaceInnerLabel();
   if (nonClientFrame_) FrameChanged();
   ApplyRegion();
   Invalidate();
@@ -248,8 +250,10 @@ void TKySinglePanel::PaintBackground(TCanvas& canvas, const TRect& rect) {
   // seam. The whole of its window, which its background fills, margins
   // and frame included.
   TPoint offset = query.Owner->ClientOrigin() - ClientOrigin();
+  // The owner's whole client area, frame band and margins included (its
+  // ClientRect may be the area inside its frame).
   TRect ownerArea = query.Owner->TWinControl::ClientRect();
-  TRect backgroundRect{offset.X, offset.Y, offset.X + ownerArea.Right, offset.Y + ownerArea.Bottom};
+  TRect backgroundRect{offset.X, offset.Y, offset.X + ownerArea.Width(), offset.Y + ownerArea.Height()};
   PaintBackGround(canvas, rect, TRect{}, *query.Set, backgroundRect);
 }
 
@@ -540,6 +544,18 @@ void TKyCustomPanel::ApplyCaption() {
 void TKyCustomPanel::PlaceInnerLabel() {
   iLabel_->Update();
   innerLabel_->SetEnabled(!EffectiveReadOnly());
+}
+
+void TKyCustomPanel::WndProc(TMessage& m) {
+  TKySinglePanel::WndProc(m);
+  // The inner label shows and hides with its owner.
+  if (m.Msg == CM_VISIBLECHANGED && iLabel_ && !IsDestroying()) iLabel_->Update();
+}
+
+void TKyCustomPanel::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  TKySinglePanel::SetBounds(left, top, width, height);
+  // A move without a resize moves the inner label too.
+  if (iLabel_ && !IsDestroying()) iLabel_->Place();
 }
 
 void TKyCustomPanel::SetParent(TWinControl* parent) {

@@ -262,8 +262,11 @@ protected:
   // inner-label settings (same control, other defaults).
   void UseILabel(std::unique_ptr<TKyILabel> label);
 
+  void WndProc(TMessage& message) override;
+
 public:
   void SetParent(TWinControl* parent) override;
+  void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
 
 private:
   std::unique_ptr<TKyPanelSkin> skin_;

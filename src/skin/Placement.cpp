@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "packages/ConfigLink.h"
 #include "platform/windows/Controls.h"
 
 namespace {
@@ -51,6 +52,13 @@ TPoint PlaceBesideOnScreen(const TRect& owner, TSize size, TKyExternalControlLay
 }
 
 void TKyPlacementRef::Record(const TControl& control) {
+  // From the first recorded placement on, a parent that changes size tells
+  // its children (code 17 of the library's message) to place themselves.
+  static const bool noticeInstalled = [] {
+    if (KyMessageMaster() != 0) SetParentResizeNotice(KyMessageMaster(), kMmRealign);
+    return true;
+  }();
+  (void)noticeInstalled;
   TWinControl* parent = control.Parent();
   Valid = parent != nullptr;
   if (!parent) return;

@@ -9,6 +9,7 @@
 #include "ControlsTestSupport.h"
 #include "controls/ControlsTestSupport.h"
 #include "controls/KyButtons.h"
+#include "controls/KyEdit.h"
 #include "controls/RegisterControls.h"
 #include "packages/PkgDisplay.h"
 #include "platform/classes/FormStream.h"
@@ -586,6 +587,10 @@ TEST_F(ButtonsTest, EveryPublishedPropertyOfASpeedButtonStreamsThroughATextForm)
 TEST_F(ButtonsTest, EveryPublishedPropertyOfABitButtonStreamsThroughATextForm) {
   const std::string text =
       "object FrTest: TForm\n"
+      // Sized so that the centred button sits where it is written.
+      "  BorderStyle = bsNone\n"
+      "  ClientWidth = 140\n"
+      "  ClientHeight = 92\n"
       "  object BtOk: TKyBitBtn\n"
       "    Left = 20\n"
       "    Top = 30\n"
@@ -671,4 +676,104 @@ TEST_F(ButtonsTest, AFlatButtonAtRestShowsItsParent) {
   Pump();
   TSnapshot shot(&form);
   EXPECT_NE(shot.Pixel(20 + 40, 10 + 15), kClWhite);
+}
+
+// The edit being typed in commits before a button's click: speed buttons
+// always, bit buttons when UpdateValues is set, by mouse, accelerator (no
+// focus change) and Enter on the default button; a veto stops the click.
+TEST_F(ButtonsTest, TheActiveEditCommitsBeforeTheClick) {
+  enum TKind { Speed, Bit };
+  enum THow { Mouse, Accelerator, Enter };
+  struct Case {
+    TKind kind;
+    bool updateValues;
+    THow how;
+    bool committed;
+  };
+  const Case cases[] = {{Speed, true, Mouse, true},     {Speed, false, Mouse, true},
+                        {Bit, true, Accelerator, true}, {Bit, false, Accelerator, false},
+                        {Bit, true, Enter, true},       {Bit, false, Enter, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.kind == Speed ? "speed" : "bit") << " UpdateValues " << c.updateValues
+                                    << " how " << int(c.how));
+    TForm f(nullptr);
+    PrepareForm(f, 300, 120);
+    auto* edit = new TKyEdit(&f);
+    edit->SetParent(&f);
+    edit->SetBounds(10, 10, 120, 22);
+    edit->SetDataType(dtyInteger);
+    edit->SetValue(Variant(1));
+    int validations = 0;
+    edit->OnValidate = [&](TObject*) { ++validations; };
+    TControl* button = nullptr;
+    Variant seen;
+    bool clicked = false;
+    auto onClick = [&](TObject*) {
+      clicked = true;
+      seen = edit->Value();
+    };
+    if (c.kind == Speed) {
+      auto* b = new TKySpeedButton(&f);
+      b->SetParent(&f);
+      b->SetBounds(150, 10, 80, 30);
+      b->OnClick = onClick;
+      button = b;
+    } else {
+      auto* b = new TKyBitBtn(&f);
+      b->SetParent(&f);
+      b->SetBounds(150, 10, 80, 30);
+      b->SetUpdateValues(c.updateValues);
+      b->SetDefault(true);
+      b->OnClick = onClick;
+      button = b;
+    }
+    f.Show();
+    Pump();
+    edit->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+    edit->SelectAll();
+    PostChar(edit, '4');
+    PostChar(edit, '2');
+    ASSERT_TRUE(edit->Editing());
+    switch (c.how) {
+      case Mouse:
+        PostClick(button, 5, 5);
+        break;
+      case Accelerator:
+        button->Click();
+        break;
+      case Enter:
+        PostKey(edit, VK_RETURN);
+        break;
+    }
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(seen, c.committed ? Variant(42) : Variant(1));
+    EXPECT_EQ(validations, c.committed ? 1 : 0);
+    EXPECT_EQ(edit->Editing(), !c.committed);
+  }
+  // A veto of the commit stops the click.
+  TForm f(nullptr);
+  PrepareForm(f, 300, 120);
+  auto* edit = new TKyEdit(&f);
+  edit->SetParent(&f);
+  edit->SetBounds(10, 10, 120, 22);
+  auto* b = new TKySpeedButton(&f);
+  b->SetParent(&f);
+  b->SetBounds(150, 10, 80, 30);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  f.Show();
+  Pump();
+  edit->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  edit->OnValidate = [](TObject*) { throw Exception("no"); };
+  PostChar(edit, 'x');
+  std::vector<std::string> reported;
+  TExceptionEvent saved = App().OnException;
+  App().OnException = [&](TObject*, const std::exception& e) { reported.push_back(e.what()); };
+  PostClick(b, 5, 5);
+  App().OnException = saved;
+  EXPECT_EQ(clicks, 0);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], "no");
 }

@@ -262,6 +262,10 @@ TEST_F(CheckBoxTest, BinaryAndMemoTypesAreRefused) {
 TEST_F(CheckBoxTest, EveryPublishedPropertyGoesThroughTheTextForm) {
   TForm root(nullptr);
   root.SetName("FrCheck");
+  // Sized so that the centred box sits where it is written.
+  root.SetBorderStyle(bsNone);
+  root.SetFormClientWidth(24);
+  root.SetFormClientHeight(32);
   auto* c = new TKyCheckBox(&root);
   c->SetName("EdLicence");
   c->SetParent(&root);

@@ -95,6 +95,7 @@ TEST_F(EditTest, TypingGoesThroughTheMaskAndEnterCommits) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Typed);
     UseMask(edit, c.Type, c.Mask);
+    edit->OnStartEdit = nullptr;  // the last case's counter is gone
     edit->SetValue(Variant::Null());
     edit->SelectAll();
     int starts = 0;
@@ -533,4 +534,38 @@ TEST_F(EditTest, ACustomSideButtonShowsItsPicture) {
   EXPECT_EQ(centre(custom1), KyRGB(220, 0, 0));
   // Without a picture, its letter on the button's face.
   EXPECT_NE(centre(custom2), KyRGB(220, 0, 0));
+}
+
+// An OnValidate that writes Value ends: a write from inside the setter's
+// own OnValidate is ignored; after Enter the write is an ordinary one,
+// validated once more. OnStartEdit reports the write in code, and a vetoed
+// write leaves the edit not editing.
+TEST_F(EditTest, AnOnValidateThatWritesValueRunsOnce) {
+  UseMask(edit, dtyInteger, "");
+  int validations = 0, starts = 0;
+  edit->OnStartEdit = [&](TObject*) { ++starts; };
+  edit->OnValidate = [&](TObject*) {
+    ++validations;
+    if (validations > 50) throw Exception("endless");
+    if (edit->Value().AsInteger() > 100) edit->SetValue(Variant(100));
+  };
+  edit->SetValue(Variant(500));
+  EXPECT_EQ(validations, 1);
+  EXPECT_EQ(edit->Value(), Variant(500));
+  EXPECT_EQ(starts, 1);
+  EXPECT_FALSE(edit->Editing());
+  Focus(edit);
+  edit->SelectAll();
+  Type(edit, "300");
+  PostKey(edit, VK_RETURN);
+  EXPECT_EQ(validations, 3);
+  EXPECT_EQ(edit->Value(), Variant(100));
+  EXPECT_EQ(edit->Text(), "100");
+  EXPECT_EQ(starts, 2);
+  EXPECT_FALSE(edit->Editing());
+  EXPECT_TRUE(shown.empty());
+  edit->OnValidate = [&](TObject*) { throw Exception("no"); };
+  EXPECT_THROW(edit->SetValue(Variant(7)), Exception);
+  EXPECT_FALSE(edit->Editing());
+  edit->OnStartEdit = nullptr;
 }

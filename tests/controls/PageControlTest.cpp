@@ -6,6 +6,7 @@
 #include "controls/ControlsTestSupport.h"
 #include "controls/KyPageControl.h"
 #include "controls/RegisterControls.h"
+#include "skin/Panel.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
 #include "platform/graphics/Bitmap.h"
@@ -239,4 +240,74 @@ TEST_F(PageControlTest, PictureOfFolderAndButtonTabs) {
   TBitmap back;
   back.LoadFromFile(file);
   EXPECT_EQ(back.Width(), 400);
+}
+
+// Switching Mode at run time drops the content (sheets, or the plain
+// children of a tab strip) and keeps the control sound, with and without
+// a strip that overflows and shows its scroll buttons; at design time the
+// scroll buttons do not count as content.
+TEST_F(PageControlTest, ModeSwitchesDropTheContentAndNeverTheScrollButtonsTwice) {
+  struct Case {
+    TKyPageControlMode from, to;
+    bool overflow;
+  };
+  const Case cases[] = {{pmoTabs, pmoPages, true},  {pmoTabs, pmoPages, false}, {pmoPages, pmoTabs, true},
+                        {pmoPages, pmoTabs, false}, {pmoTabs, pmoTabs, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "from " << int(c.from) << " to " << int(c.to) << " overflow " << c.overflow);
+    TForm f(nullptr);
+    PrepareForm(f, 400, 240);
+    auto* pc = new TKyPageControl(&f);
+    pc->SetParent(&f);
+    pc->SetBounds(10, 10, 380, 220);
+    pc->SetMode(c.from);
+    int n = c.overflow ? 12 : 2;
+    for (int i = 0; i < n; ++i) {
+      TKyTabControl* t = pc->Tabs()->Add();
+      t->SetDescription("Page number " + std::to_string(i));
+      t->SetPageId(i);
+    }
+    if (c.from == pmoPages) {
+      auto* s = new TKyTabSheet(&f);
+      s->SetPageId(0);
+      s->SetParent(pc);
+    } else {
+      auto* child = new TKyPanel(&f);
+      child->SetParent(pc);
+    }
+    pc->RebuildLayout();
+    ASSERT_EQ(pc->Overflows(), c.overflow);
+    ASSERT_EQ(pc->NextButton() != nullptr, c.overflow);
+    f.Show();
+    Pump();
+    pc->SetMode(c.to);
+    EXPECT_EQ(pc->Mode(), c.to);
+    EXPECT_TRUE(pc->Sheets().empty());
+    int others = 0;
+    for (int i = 0; i < pc->ControlCount(); ++i)
+      if (pc->Controls(i) != pc->PreviousButton() && pc->Controls(i) != pc->NextButton()) ++others;
+    EXPECT_EQ(others, c.from == c.to ? 1 : 0);
+    // The strip is made again for the new mode, buttons included.
+    EXPECT_EQ(pc->NextButton() != nullptr, c.overflow);
+    pc->SetValue(Variant(1));
+    Pump();
+  }
+  // Design time: a tab strip that holds only its scroll buttons is empty.
+  TForm f(nullptr);
+  PrepareForm(f, 400, 240);
+  auto* pc = new TKyPageControl(&f);
+  pc->SetParent(&f);
+  pc->SetBounds(10, 10, 380, 220);
+  pc->SetMode(pmoTabs);
+  for (int i = 0; i < 12; ++i) pc->Tabs()->Add()->SetDescription("Page number " + std::to_string(i));
+  pc->RebuildLayout();
+  ASSERT_NE(pc->NextButton(), nullptr);
+  pc->SetDesigning(true);
+  EXPECT_EQ(Raised([&] { pc->SetMode(pmoPages); }), "");
+  EXPECT_EQ(pc->Mode(), pmoPages);
+  pc->SetMode(pmoTabs);
+  (new TKyPanel(&f))->SetParent(pc);
+  EXPECT_EQ(Raised([&] { pc->SetMode(pmoPages); }), "To change mode it should be empty");
+  EXPECT_EQ(pc->Mode(), pmoTabs);
+  pc->SetDesigning(false);
 }

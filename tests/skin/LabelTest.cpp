@@ -3,6 +3,9 @@
 // owners. The panel's value protocol with OnValidate and roll-back.
 #include "support/WindowDriver.h"
 
+#include <functional>
+#include <memory>
+
 #include "packages/CApplication.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
@@ -293,4 +296,106 @@ TEST_F(LabelTest, AnInnerLabelThatMarksTheFocusKeepsRoomForTheFrame) {
   EXPECT_EQ(inner.Height(), std::max<int32_t>(15, textHeight + 4));
   inner.SetMarksFocusOf(nullptr);
   EXPECT_EQ(inner.Width(), w);
+}
+
+// An inner label over owner kind × what happens to the owner: it shows and
+// hides with the owner's effective visibility (requested or by privilege)
+// and follows the owner when it moves without changing size.
+TEST_F(LabelTest, AnInnerLabelFollowsItsOwnersVisibilityPrivilegeAndMoves) {
+  TKyCApplication app(nullptr);
+  app.Privileges()->AddItem(1, "hidden", 0);
+  app.Privileges()->AddItem(2, "full", 2);
+  enum TStep { Hide, HideByPrivilege, Move };
+  for (bool isPanel : {true, false})
+    for (TStep step : {Hide, HideByPrivilege, Move}) {
+      SCOPED_TRACE(testing::Message() << (isPanel ? "panel" : "label") << " step " << int(step));
+      TForm f(nullptr);
+      f.SetBorderStyle(bsNone);
+      f.SetFormClientWidth(300);
+      f.SetFormClientHeight(160);
+      TControl* owner = nullptr;
+      TKyILabel* ilabel = nullptr;
+      TKyPrivilege* privilege = nullptr;
+      std::function<void()> refresh;
+      if (isPanel) {
+        auto* p = new TKyPanel(&f);
+        p->SetParent(&f);
+        p->SetBounds(100, 60, 120, 40);
+        owner = p;
+        ilabel = p->ILabel();
+        privilege = p->Privilege();
+        refresh = [p] { p->UpdateDisplay(); };
+      } else {
+        auto* l = new TKyLabel(&f);
+        l->SetParent(&f);
+        l->SetBounds(100, 60, 120, 40);
+        owner = l;
+        ilabel = l->ILabel();
+        privilege = l->Privilege();
+        refresh = [l] { l->RefreshFromConfig(); };
+      }
+      ilabel->SetCaption("Name");
+      ilabel->SetVisible(true);
+      f.Show();
+      Pump();
+      TKySingleLabel* inner = ilabel->Control();
+      ASSERT_EQ(inner->Parent(), &f);
+      ASSERT_TRUE(inner->Visible());
+      const TPoint at{inner->Left(), inner->Top()};
+      switch (step) {
+        case Hide:
+          if (isPanel)
+            static_cast<TKyPanel*>(owner)->SetVisible(false);
+          else
+            static_cast<TKyLabel*>(owner)->SetVisible(false);
+          EXPECT_FALSE(inner->Visible() && inner->Parent());
+          if (isPanel)
+            static_cast<TKyPanel*>(owner)->SetVisible(true);
+          else
+            static_cast<TKyLabel*>(owner)->SetVisible(true);
+          EXPECT_TRUE(inner->Visible() && inner->Parent());
+          break;
+        case HideByPrivilege:
+          privilege->SetId(1);
+          privilege->Update();
+          refresh();
+          EXPECT_FALSE(owner->Visible());
+          EXPECT_FALSE(inner->Visible() && inner->Parent());
+          privilege->SetId(2);
+          privilege->Update();
+          refresh();
+          EXPECT_TRUE(owner->Visible());
+          EXPECT_TRUE(inner->Visible() && inner->Parent());
+          break;
+        case Move:
+          owner->SetBounds(owner->Left() + 30, owner->Top() - 10, owner->Width(), owner->Height());
+          EXPECT_EQ(inner->Left(), at.X + 30);
+          EXPECT_EQ(inner->Top(), at.Y - 10);
+          break;
+      }
+    }
+}
+
+// A freed inner-label setting leaves nothing behind in its control: no
+// handler pointing at it; one that took over keeps its own.
+TEST_F(LabelTest, AFreedInnerLabelSettingLeavesNoHandlerInItsControl) {
+  TKySingleLabel control(&form);
+  TKyLabel owner(&form);
+  {
+    TKyILabel first(&owner, &control);
+    EXPECT_TRUE(static_cast<bool>(control.OnResize));
+  }
+  EXPECT_FALSE(static_cast<bool>(control.OnResize));
+  auto first = std::make_unique<TKyILabel>(&owner, &control);
+  TKyRightILabel second(&owner, &control);
+  first.reset();
+  EXPECT_TRUE(static_cast<bool>(control.OnResize));
+  // And it still places the control beside its owner.
+  owner.SetParent(&form);
+  owner.SetBounds(40, 40, 50, 20);
+  second.SetCaption("kg");
+  second.Update();
+  // Put elsewhere and resized, it goes back beside its owner.
+  control.SetBounds(0, 0, control.Width() + 20, control.Height());
+  EXPECT_EQ(control.Left(), 40 + 50 + second.ExtSpacing());
 }

@@ -3,6 +3,10 @@
 // transparent), the frame colours and the background query.
 #include "support/WindowDriver.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 #include "packages/CApplication.h"
 #include "platform/graphics/Graphics.h"
 #include "skin/Fills.h"
@@ -249,4 +253,55 @@ TEST_F(PanelTest, AFrameInTheNonClientAreaLeavesTheWholeClientToTheControl) {
   EXPECT_EQ(static_cast<TKyColor>(GetPixel(dc, 0, 30)), ColorToRGB(DefaultColorOf("Dft_ColBox")));
   EXPECT_EQ(static_cast<TKyColor>(GetPixel(dc, 3, 30)), ColorToRGB(DefaultColorOf("Dft_3DLight")));
   ReleaseDC(framed->Handle(), dc);
+}
+
+// The background covers the whole panel: the band between the bevels and
+// the margins show the panel's own colour, never the form's, on every side.
+TEST_F(PanelTest, TheBackgroundCoversTheFrameBandAndTheMargins) {
+  struct Case {
+    TKyBevelStyle outer, inner;
+    int border, marginLR, marginTB;
+  };
+  const Case cases[] = {{bes3DTop, besNone, 0, 0, 0},   {bes3DTop, bes3DBottom, 3, 0, 0}, {besSingle, besSingle, 2, 3, 1},
+                        {besNone, bes3DTop, 1, 4, 4},   {bes3DTop, besNone, 5, 2, 0},    {besNone, besNone, 0, 3, 3}};
+  TKyCApplication app(nullptr);
+  const TKyColor green = KyRGB(0, 128, 0), magenta = KyRGB(255, 0, 255);
+  app.PkgDisplay()->AddBackGround("sbPanel")->SetColor(green);
+  form.SetColor(magenta);
+  panel->SetBackGround()->SetName("sbPanel");
+  form.Show();
+  const TKyColor frame[] = {ColorToRGB(DefaultColorOf("Dft_3DMLight")), ColorToRGB(DefaultColorOf("Dft_3DShadow")),
+                            ColorToRGB(DefaultColorOf("Dft_3DLight")), ColorToRGB(DefaultColorOf("Dft_ColBox"))};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "outer " << int(c.outer) << " inner " << int(c.inner) << " border "
+                                    << c.border << " margins " << c.marginLR << "," << c.marginTB);
+    panel->SetBevelOuter(c.outer);
+    panel->SetBevelInner(c.inner);
+    panel->SetBorderWidth(c.border);
+    panel->SetMarginLeftRight(c.marginLR);
+    panel->SetMarginTopBottom(c.marginTB);
+    panel->Invalidate();
+    Pump();
+    TSnapshot shot(&form);
+    int others = 0, greens = 0;
+    std::string first;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 100; ++x) {
+        TKyColor p = shot.Pixel(20 + x, 10 + y);
+        if (p == green) {
+          ++greens;
+          continue;
+        }
+        if (std::find(std::begin(frame), std::end(frame), p) != std::end(frame)) continue;
+        if (others++ == 0) first = std::to_string(x) + "," + std::to_string(y) + " colour " + std::to_string(p);
+      }
+    EXPECT_EQ(others, 0) << "first at " << first;
+    // The pixels just inside the right and bottom outer edge belong to the
+    // band or the margin unless an inner bevel sits there.
+    if (c.marginLR > 0 || (c.inner != besNone && c.border > 0)) {
+      int x = 100 - 1 - (c.outer != besNone ? 1 : 0) - (c.inner != besNone && c.border == 0 ? 1 : 0);
+      EXPECT_EQ(shot.Pixel(20 + x, 10 + 30), green);
+    }
+    EXPECT_GT(greens, 0);
+  }
 }

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
+#include "platform/windows/Application.h"
 #include "platform/windows/Threads.h"
 #include "skin/KyTimers.h"
 #include "skin/RegisterSkin.h"
@@ -167,5 +170,67 @@ TEST_F(TimersTest, AThreadTimerSwitchedOffFromItsOwnHandlerEndsWithoutWaiting) {
     timer.SetEnabled(true);
     ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; })) << sync;
     timer.SetEnabled(false);
+  }
+}
+
+// A synchronised tick already waiting for the main thread when the timer is
+// switched off or freed is dropped: OnTimer never runs after the stop.
+TEST_F(TimersTest, ATickWaitingForTheMainThreadIsDroppedByStopOrDestruction) {
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "switched off");
+    auto* timer = new TKyThreadTimer(nullptr);
+    timer->SetInterval(5);
+    std::atomic<int> ticks{0};
+    timer->OnTimer = [&](TObject*) { ++ticks; };
+    Pump();
+    timer->SetEnabled(true);
+    // The worker's tick now waits in its synchronised call.
+    ASSERT_TRUE(WaitSynchronizePending(5000));
+    if (destroy) {
+      delete timer;
+      timer = nullptr;
+    } else {
+      timer->SetEnabled(false);
+    }
+    Pump();
+    EXPECT_EQ(ticks.load(), 0);
+    if (timer) {
+      // Switched on again it ticks as before.
+      timer->SetEnabled(true);
+      EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+      delete timer;
+    }
+  }
+}
+
+// A handler that raises is reported to the application in the main thread,
+// on the worker or synchronised, and the timer keeps ticking.
+TEST_F(TimersTest, AThreadTimerHandlerThatRaisesIsReportedAndTheTimerGoesOn) {
+  for (bool sync : {true, false}) {
+    SCOPED_TRACE(sync ? "synchronised" : "on the worker");
+    std::vector<std::string> seen;
+    std::atomic<bool> reportedInMain{true};
+    TExceptionEvent saved = App().OnException;
+    App().OnException = [&](TObject*, const std::exception& e) {
+      reportedInMain = reportedInMain && InMainThread();
+      seen.push_back(e.what());
+    };
+    TKyThreadTimer timer(nullptr);
+    timer.SetSynchronize(sync);
+    timer.SetInterval(10);
+    std::atomic<int> ticks{0};
+    timer.OnTimer = [&](TObject*) {
+      ++ticks;
+      WakePump();
+      throw std::runtime_error("tick failed");
+    };
+    timer.SetEnabled(true);
+    bool got = PumpUntil([&] { return seen.size() >= 3; });
+    timer.SetEnabled(false);
+    App().OnException = saved;
+    ASSERT_TRUE(got);
+    EXPECT_EQ(seen[0], "tick failed");
+    EXPECT_TRUE(reportedInMain.load());
+    EXPECT_GE(ticks.load(), 3);
   }
 }

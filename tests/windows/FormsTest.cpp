@@ -2,6 +2,8 @@
 // modally, driven by posted input.
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
@@ -401,3 +403,56 @@ TEST(FormWindows, ClosingTheMainFormEndsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// The message box of the fallback report runs its own modal loop: a hook on
+// this thread notes its text and answers it when it is activated.
+HHOOK gReportHook = nullptr;
+std::vector<std::string> gReportBoxes;
+
+LRESULT CALLBACK AnswerReportBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char cls[32] = {0};
+    GetClassNameA(box, cls, sizeof cls);
+    if (std::string(cls) == "#32770") {
+      char text[256] = {0};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      gReportBoxes.push_back(text);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return CallNextHookEx(gReportHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+// An OnException that itself raises never leaves HandleException (so never
+// the window procedure), whatever was raised first: one plain box says so.
+TEST(ApplicationExceptions, ADisplayThatRaisesStaysInsideHandleException) {
+  App();
+  TExceptionEvent saved = App().OnException;
+  int calls = 0;
+  App().OnException = [&](TObject*, const std::exception&) {
+    ++calls;
+    throw std::runtime_error("the display failed");
+  };
+  gReportHook = SetWindowsHookExA(WH_CBT, &AnswerReportBox, nullptr, GetCurrentThreadId());
+  ASSERT_NE(gReportHook, nullptr);
+  gReportBoxes.clear();
+  auto handle = [](auto raise) {
+    try {
+      raise();
+    } catch (...) {
+      App().HandleException(nullptr);
+    }
+  };
+  EXPECT_NO_THROW(handle([] { throw std::runtime_error("first"); }));
+  EXPECT_NO_THROW(handle([] { throw 42; }));  // not a standard exception
+  UnhookWindowsHookEx(gReportHook);
+  App().OnException = saved;
+  EXPECT_EQ(calls, 2);
+  ASSERT_EQ(gReportBoxes.size(), 2u);
+  for (const std::string& text : gReportBoxes) EXPECT_EQ(text, "An error occurred while reporting an error.");
+}

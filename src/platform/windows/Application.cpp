@@ -194,20 +194,22 @@ void TApplication::Terminate() {
 void TApplication::HandleException(TObject* sender) {
   std::exception_ptr current = std::current_exception();
   if (!current) return;
-  try {
-    std::rethrow_exception(current);
-  } catch (const std::exception& e) {
+  auto report = [&](const std::exception& e) {
     try {
       if (OnException) OnException(sender, e);
       else ShowException(e);
     } catch (...) {
-      // The handler's own failure must not end the loop; say so plainly.
+      // The handler's own failure must not leave the window procedure or
+      // end the loop; say so plainly.
       MessageBoxA(nullptr, "An error occurred while reporting an error.", title_.c_str(), MB_OK | MB_ICONSTOP);
     }
+  };
+  try {
+    std::rethrow_exception(current);
+  } catch (const std::exception& e) {
+    report(e);
   } catch (...) {
-    std::runtime_error e("Unknown exception");
-    if (OnException) OnException(sender, e);
-    else ShowException(e);
+    report(std::runtime_error("Unknown exception"));
   }
 }
 

@@ -304,6 +304,11 @@ struct TCreateParams {
   uint32_t ClassStyle = 0;
 };
 
+// The message (first parameter: code) every child control receives after its
+// parent changed size, so that children placed relative to the parent follow
+// it; 0 sends none. The component library installs its own.
+void SetParentResizeNotice(uint32_t message, uintptr_t code);
+
 class TWinControl : public TControl {
   KY_CLASS(TWinControl, TControl)
 public:

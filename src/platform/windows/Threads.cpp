@@ -2,6 +2,7 @@
 
 #include "platform/os/WinApi.h"
 
+#include <chrono>
 #include <deque>
 
 #include "platform/base/Exception.h"
@@ -73,6 +74,12 @@ void Synchronize(const std::function<void()>& fn) {
   std::unique_lock<std::mutex> lock(m);
   done.wait(lock, [&] { return finished; });
   if (error) std::rethrow_exception(error);
+}
+
+bool WaitSynchronizePending(int timeoutMs) {
+  TSyncState& s = Sync();
+  std::unique_lock<std::mutex> lock(s.mutex);
+  return s.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !s.queue.empty(); });
 }
 
 bool CheckSynchronize(int timeoutMs) {

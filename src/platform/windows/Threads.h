@@ -23,6 +23,9 @@ void Synchronize(const std::function<void()>& fn);
 // In the user-interface thread: runs the work other threads handed over,
 // waiting up to timeoutMs for some when there is none. True when it ran any.
 bool CheckSynchronize(int timeoutMs = 0);
+// Waits up to timeoutMs, without running it, until work handed over by
+// another thread waits for the user-interface thread. True when some does.
+bool WaitSynchronizePending(int timeoutMs);
 // How a waiting message loop is woken when work arrives.
 void SetSynchronizeWakeup(std::function<void()> wakeup);
 

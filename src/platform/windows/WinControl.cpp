@@ -420,6 +420,25 @@ void TWinControl::AlignControls(TControl* control, TRect& rect) {
   }
 }
 
+namespace {
+
+uint32_t gParentResizeMessage = 0;
+uintptr_t gParentResizeCode = 0;
+
+void NotifyChildrenResized(TWinControl& parent) {
+  if (gParentResizeMessage == 0 || parent.IsLoading() || parent.IsDestroying()) return;
+  // A child's answer may move or free others: by index, checked each time.
+  for (int i = 0; i < parent.ControlCount(); ++i)
+    parent.Controls(i)->Perform(gParentResizeMessage, static_cast<WPARAM>(gParentResizeCode), 0);
+}
+
+}  // namespace
+
+void SetParentResizeNotice(uint32_t message, uintptr_t code) {
+  gParentResizeMessage = message;
+  gParentResizeCode = code;
+}
+
 void TWinControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
@@ -434,6 +453,7 @@ void TWinControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t he
   RequestAlign();
   if (sized) {
     AlignAll(nullptr);
+    NotifyChildrenResized(*this);
     if (!IsLoading()) Resize();
   }
 }
@@ -450,6 +470,7 @@ void TWinControl::WMWindowPosChanged(TMessage& m) {
   UpdateBoundsRect(nr);
   if (sized) {
     AlignAll(nullptr);
+    NotifyChildrenResized(*this);
     if (!IsLoading()) Resize();
   }
   RequestAlign();

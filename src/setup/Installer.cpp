@@ -16,6 +16,7 @@
 #include "setup/Environments.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"
+#include "setup/ShellEntries.h"
 
 namespace {
 
@@ -204,6 +205,7 @@ void TInstaller::InstallInstaller() {
   WriteVersion(key, "", kInstallerVersion);
   SetValue(key, "FileSetup", kInstallerName);
   SetValue(key, "Description", description);
+  RegisterShellEntries(folder + "KySetup.exe", folder);
   scales_.Step();
 
   state_.Products.Remove(kInstallerName, 0);
@@ -428,6 +430,7 @@ void TInstaller::InstallFromFile(const std::string& setupPath) {
     SetValue(key, "FileSetup", storedName);
     WriteVersion(key, "", p.Version);
     SetValue(key, "Description", description);
+    AddProductEntry(id, description, p.Version);
     if (p.Kind == kKindHelpLib) {
       std::vector<std::string> tags;
       for (int env : environments) tags.push_back(Environment(env).Tag);
@@ -538,6 +541,7 @@ void TInstaller::EraseRecord(const std::string& id, bool update) {
     state_.Products.Remove(id, 1);
   } else {
     DropKey(ProductKey(id));
+    DropProductEntry(id);
     // The whole sub-key is gone, so no item of it may stay.
     while (state_.Products.Remove(id)) {
     }
@@ -575,6 +579,7 @@ void TInstaller::RemoveInstaller() {
     if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
   }
   DropKey(kMakerKey);
+  DropShellEntries();
   scales_.Step();
   state_.Products.Remove(kInstallerName);
   scales_.Step();
@@ -859,6 +864,75 @@ void TInstaller::DropValue(const std::string& section, const std::string& value)
 void TInstaller::DropKey(const std::string& section) {
   journal_.ErasingKey(section);
   state_.Registry.EraseSection(section);
+}
+
+void TInstaller::SetNumber(const std::string& section, const std::string& value, unsigned long data) {
+  journal_.ChangingValue(section, value);
+  state_.Registry.WriteDword(section, value, data);
+}
+
+// ---- the file type and the "Programs and Features" entries ----
+
+void TInstaller::RegisterShellEntries(const std::string& program, const std::string& folder) {
+  // Parents before their sub-keys, so that a failed run takes new keys away whole.
+  const std::string progId = SetupFileProgIdKey();
+  SetValue(progId, "", kSetupFileTypeText);
+  SetValue(progId + "\\DefaultIcon", "", CommandLine(program, "") + ",0");
+  SetValue(progId + "\\shell", "", "open");
+  SetValue(progId + "\\shell\\open\\command", "", CommandLine(program, "\"%1\""));
+  SetValue(SetupFileExtKey(), "", kSetupFileProgId);
+
+  int64_t bytes = 0;
+  for (const TFolderEntry& e : ListFolder(folder))
+    if (!e.Folder) bytes += TWinFileStream(Below(folder, e.Name), wfmRead).Size();
+  const std::string key = InstallerUninstallKey();
+  SetValue(key, "DisplayName", std::string(kInstallerName) + " " + VersionText(kInstallerVersion));
+  SetValue(key, "DisplayVersion", VersionText(kInstallerVersion));
+  SetValue(key, "Publisher", kPublisher);
+  SetValue(key, "DisplayIcon", CommandLine(program, "") + ",0");
+  SetValue(key, "InstallLocation", ExcludeTrailingBackslash(folder));
+  // Without arguments the installed program opens on its products page.
+  SetValue(key, "UninstallString", CommandLine(program, ""));
+  SetNumber(key, "EstimatedSize", static_cast<unsigned long>((bytes + 1023) / 1024));
+  SetNumber(key, "NoModify", 1);
+  SetNumber(key, "NoRepair", 1);
+}
+
+void TInstaller::DropShellEntries() {
+  TRegistry& reg = state_.Registry;
+  DropKey(SetupFileProgIdKey());
+  // The extension only while it still opens with us: another program may have taken it.
+  std::string owner;
+  try {
+    owner = reg.ReadString(SetupFileExtKey(), "", "");
+  } catch (const ERegistryException&) {
+  }
+  if (SameText(owner, kSetupFileProgId)) DropKey(SetupFileExtKey());
+  DropKey(InstallerUninstallKey());
+  // The products' entries open an installer that is gone, with a record that is gone.
+  for (const std::string& name : reg.GetKeyNames(kUninstallKey)) {
+    const size_t n = std::string(kProductEntryPrefix).size();
+    if (name.size() > n && SameText(name.substr(0, n), kProductEntryPrefix)) DropProductEntry(name.substr(n));
+  }
+}
+
+void TInstaller::AddProductEntry(const std::string& id, const std::string& description, const TVersion& version) {
+  const std::string key = ProductUninstallKey(id);
+  if (key.empty()) return;
+  const std::string program = Below(state_.PathInstall, "KySetup\\KySetup.exe");
+  SetValue(key, "DisplayName", description);
+  SetValue(key, "DisplayVersion", VersionText(version));
+  SetValue(key, "Publisher", kPublisher);
+  SetValue(key, "DisplayIcon", CommandLine(program, "") + ",0");
+  SetValue(key, "InstallLocation", Below(state_.PathInstall, id));
+  SetValue(key, "UninstallString", CommandLine(program, "/erase " + id));
+  SetNumber(key, "NoModify", 1);
+  SetNumber(key, "NoRepair", 1);
+}
+
+void TInstaller::DropProductEntry(const std::string& id) {
+  const std::string key = ProductUninstallKey(id);
+  if (!key.empty()) DropKey(key);
 }
 
 void TInstaller::WriteVersion(const std::string& key, const char* suffix, const TVersion& v) {

@@ -99,6 +99,11 @@ private:
   void MakeLink(const std::string& linkFile, const std::string& target, const std::string& workingFolder);
   void RefreshGroup();
   void WriteVersion(const std::string& key, const char* suffix, const TVersion& v);
+  // The ".stp" type and the "Programs and Features" entries (ShellEntries.h).
+  void RegisterShellEntries(const std::string& program, const std::string& folder);
+  void DropShellEntries();
+  void AddProductEntry(const std::string& id, const std::string& description, const TVersion& version);
+  void DropProductEntry(const std::string& id);
 
   // Every change goes through the run's journal: a run that fails is undone
   // and leaves the disk and the record as they were.
@@ -116,6 +121,7 @@ private:
   void SetValue(const std::string& section, const std::string& value, const std::string& data);
   void DropValue(const std::string& section, const std::string& value);
   void DropKey(const std::string& section);
+  void SetNumber(const std::string& section, const std::string& value, unsigned long data);
 
   TSetupState& state_;
   TProgressScales scales_;

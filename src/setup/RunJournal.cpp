@@ -181,10 +181,18 @@ void TRunJournal::FolderEmptied(const std::string& folder, bool climbing) {
 }
 
 void TRunJournal::ChangingValue(const std::string& section, const std::string& value) {
-  if (newKeys_.count(UpperCase(section))) return;
+  const std::string upper = UpperCase(section);
+  for (size_t at = upper.size(); at != std::string::npos && at > 0; at = upper.rfind('\\', at - 1))
+    if (newKeys_.count(upper.substr(0, at))) return;  // below a key this run made
   if (!registry_.KeyExists(section)) {
-    newKeys_.insert(UpperCase(section));
-    Write({"NEWKEY", section});
+    // The outermost key the write makes, so that undoing leaves no empty parents.
+    std::string top = section;
+    for (size_t at = top.rfind('\\'); at != std::string::npos && at > 0; at = top.rfind('\\')) {
+      if (registry_.KeyExists(top.substr(0, at))) break;
+      top.resize(at);
+    }
+    newKeys_.insert(UpperCase(top));
+    Write({"NEWKEY", top});
     return;
   }
   std::string data;

@@ -214,8 +214,43 @@ void TWizardController::Previous() {
 
 void TWizardController::Add() {
   std::optional<std::string> chosen = view_.ChooseSetupFile();
-  if (!chosen) return;
-  TProductCheck check = installer_.CheckProduct(*chosen);  // closes the file, also on failure
+  if (chosen) AddFile(*chosen);
+}
+
+bool TWizardController::RefuseRequest() {
+  if (mode_ < 2)
+    view_.ShowError(page_ == 6 ? "The installer is busy: try again when the installation has ended."
+                               : "The installer is not installed yet: finish its installation, then open the "
+                                 "setup file again.");
+  else
+    view_.ShowError("The installer is busy: try again from its products page.");
+  return false;
+}
+
+bool TWizardController::OpenSetupFile(const std::string& file) {
+  if (!CanTakeRequest()) return RefuseRequest();
+  AddFile(file);
+  return true;
+}
+
+bool TWizardController::OpenErase(const std::string& identifier) {
+  if (!CanTakeRequest()) return RefuseRequest();
+  mode_ = 2;
+  ShowPage(9);
+  const int index = state_.Products.Find(identifier, 0);
+  if (index < 0) {
+    view_.SelectProduct(-1);
+    UpdateWizardState();
+    view_.ShowError("The product '" + identifier + "' is not installed.");
+    return true;
+  }
+  view_.SelectProduct(index);
+  Previous();  // the Erase command on the selected product
+  return true;
+}
+
+void TWizardController::AddFile(const std::string& file) {
+  TProductCheck check = installer_.CheckProduct(file);  // closes the file, also on failure
   product_ = check.Product;
   if (IsLibraryKind(product_.Kind)) SetImageMode(3);
   else if (product_.Kind == kKindHelpLib) SetImageMode(4);
@@ -225,7 +260,7 @@ void TWizardController::Add() {
                                  {product_.Text()}));
   ShowPage(8);
   UpdateWizardState();
-  setupFileName_ = *chosen;
+  setupFileName_ = file;
 }
 
 void TWizardController::LanguageChanged() {

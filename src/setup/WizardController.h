@@ -25,6 +25,15 @@ public:
   void Previous();  // on the products page: Erase
   void Add();
 
+  // Requests from the command line or from a second copy of the program: a
+  // setup file to Add, or a product to open on its erase page. Taken only
+  // on the products page or page 8 of an installed installer, with no run
+  // in progress; otherwise the view is told why and false returned. A file
+  // that fails Add's checks raises its message as Add does.
+  bool CanTakeRequest() const { return mode_ >= 2 && (page_ == 9 || page_ == 8); }
+  bool OpenSetupFile(const std::string& file);
+  bool OpenErase(const std::string& identifier);
+
   // The view calls these when the user changes an input.
   void LanguageChanged();
   void InputChanged();  // an environment tick, the acceptance or the selected product
@@ -40,6 +49,8 @@ public:
 
 private:
   void ShowPage(int page);
+  void AddFile(const std::string& file);
+  bool RefuseRequest();
   void ShowProducts();
   void SetImageMode(int mode);
   void SetButton(TWizardButtonKind kind, bool visible, bool enabled, int caption, TWizardButtonShape shape);

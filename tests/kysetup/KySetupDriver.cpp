@@ -10,6 +10,17 @@
 //   kysetup_driver second KYSETUP.EXE
 //       the installer installed: a second copy ends before any window;
 //       its Close button ends the first
+//   kysetup_driver opened "COMMAND LINE" FILE1KEY KYSETUP.EXE FILE2.stp FILE2KEY
+//       a wizard started with the file type's open command for a setup
+//       file is on page 8 for it: Enter, accept, Enter installs it; on page 9 a
+//       second copy with FILE2 hands it over and ends without a window;
+//       the wizard is on page 8 for FILE2: installing it writes its record
+//   kysetup_driver erase "COMMAND LINE" RECORDKEY
+//       the product's uninstall command opens the wizard on its erase
+//       page: Enter erases it, then the wizard is closed
+//   kysetup_driver usage KYSETUP.EXE
+//       a wrong command line: a message box (saying how to call it) and
+//       no wizard; Enter closes it and the program ends with 2
 //   kysetup_driver product KYSETUP.EXE FILE.stp RECORDKEY
 //       the installer installed: a second copy ends before any window;
 //       Add through the open dialog, install, then erase it from page 9
@@ -64,14 +75,18 @@ struct TProcess {
   }
 };
 
-TProcess Start(const std::string& exe) {
+TProcess StartLine(std::string cmd) {
   TProcess p;
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  std::string cmd = "\"" + exe + "\"";
+  const std::string exe = cmd;
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p.Info))
     Fail("cannot start " + exe);
   return p;
+}
+
+TProcess Start(const std::string& exe, const std::string& args = "") {
+  return StartLine("\"" + exe + "\"" + (args.empty() ? "" : " " + args));
 }
 
 std::string ClassOf(HWND w) {
@@ -313,11 +328,32 @@ double EraseFirstProduct(const TProcess& p, HWND main, const std::string& produc
   return Milliseconds() - start;
 }
 
+// Installs the product the wizard shows on page 8: Enter, accept, Enter.
+void InstallShown(const TProcess& p, HWND main, const std::string& productKey) {
+  HWND onPage8 = WaitFocus(p, [&](HWND w) { return w == main || IsChild(main, w); }, "the wizard has the focus");
+  // The focus may have stayed on a control of a page now hidden.
+  const bool shown = IsWindowVisible(onPage8);
+  PressKey(p, main, VK_RETURN);
+  HWND accept = WaitFocus(p, [&](HWND w) {
+    return (w != onPage8 || !shown) && w != main && !IsEdit(w) && IsWindowVisible(w);
+  }, "page 3 focuses the acceptance");
+  PostKeyTo(accept, VK_SPACE, ' ');
+  PressKey(p, main, VK_RETURN);
+  Require([&] { return KeyExists("SoftWare\\Tessaro\\" + productKey); }, "the record of " + productKey + " is written",
+          60000);
+}
+
+void Close(const TProcess& p, HWND main) {
+  Step("page 7 -> 9 -> Close");
+  PressKey(p, main, VK_RETURN);
+  PressKey(p, main, VK_RETURN);
+  Require([&] { return !p.Running(); }, "Close ends the wizard", 30000);
+}
+
 void Product(const std::string& exe, const std::string& stp, const std::string& productKey) {
   if (!KeyExists("SoftWare\\Tessaro\\KySetup")) Fail("the installer is not installed");
   TProcess p = Start(exe);
   HWND main = WaitMain(p);
-  DWORD pid = p.Info.dwProcessId;
 
   Step("a second copy ends before any window");
   TProcess second = Start(exe);
@@ -337,10 +373,7 @@ void Product(const std::string& exe, const std::string& stp, const std::string& 
 
   InstallThroughAdd(p, main, stp, productKey);
   EraseFirstProduct(p, main, productKey);
-  Step("page 7 -> 9 -> Close");
-  PressKey(p, main, VK_RETURN);
-  PressKey(p, main, VK_RETURN);
-  Require([&] { return !p.Running(); }, "Close ends the wizard", 30000);
+  Close(p, main);
 }
 
 // For the benchmark: install and erase through the wizard, with their times.
@@ -349,9 +382,58 @@ void Timed(const std::string& exe, const std::string& stp, const std::string& pr
   HWND main = WaitMain(p);
   std::printf("install ms %.1f\n", InstallThroughAdd(p, main, stp, productKey));
   std::printf("erase ms %.1f\n", EraseFirstProduct(p, main, productKey));
+  Close(p, main);
+}
+
+void Opened(const std::string& commandLine, const std::string& firstKey, const std::string& exe, const std::string& second,
+            const std::string& secondKey) {
+  TProcess p = StartLine(commandLine);
+  HWND main = WaitMain(p);
+  Step("the opened file is on page 8: install it");
+  if (KeyExists("SoftWare\\Tessaro\\" + firstKey)) Fail(firstKey + " is installed already");
+  InstallShown(p, main, firstKey);
+  if (KeyExists("SoftWare\\Tessaro\\" + secondKey)) Fail("the wrong product was installed");
+  Step("page 7 -> 9");
+  HWND finalPage = WindowAt(main, kProductsFirstRow);
   PressKey(p, main, VK_RETURN);
+  Require([&] { return WindowAt(main, kProductsFirstRow) != finalPage; }, "the products list shows");
+
+  Step("a second copy hands over another file and ends without a window");
+  TProcess copy = Start(exe, "\"" + second + "\"");
+  bool sawWindow = false;
+  Require([&] {
+    if (!TopWindows(copy.Info.dwProcessId).empty()) sawWindow = true;
+    return !copy.Running();
+  }, "the second copy ends");
+  if (sawWindow) Fail("the second copy showed a window");
+  if (copy.ExitCode() != 0) Fail("the second copy ended with " + std::to_string(copy.ExitCode()));
+  Step("the handed file is on page 8: install it");
+  InstallShown(p, main, secondKey);
+  Close(p, main);
+}
+
+void Erase(const std::string& commandLine, const std::string& productKey) {
+  if (!KeyExists("SoftWare\\Tessaro\\" + productKey)) Fail(productKey + " is not installed");
+  TProcess p = StartLine(commandLine);
+  HWND main = WaitMain(p);
+  Step("the erase page: Enter erases");
+  WaitFocus(p, [&](HWND w) { return w == main || IsChild(main, w); }, "the wizard has the focus");
   PressKey(p, main, VK_RETURN);
-  Require([&] { return !p.Running(); }, "Close ends the wizard", 30000);
+  Require([&] { return !KeyExists("SoftWare\\Tessaro\\" + productKey); }, "the product's record is erased", 60000);
+  Close(p, main);
+}
+
+void Usage(const std::string& exe) {
+  for (const char* args : {"/bogus", "/erase", "a.stp b.stp"}) {
+    Step(std::string("refused: ") + args);
+    TProcess p = Start(exe, args);
+    HWND box = nullptr;
+    Require([&] { return (box = TopWindowTitled(p.Info.dwProcessId, "Error")) != nullptr; }, "a message box shows");
+    if (TopWindowTitled(p.Info.dwProcessId, "Install Manager ")) Fail("the wizard showed");
+    PressKey(p, box, VK_RETURN);
+    Require([&] { return !p.Running(); }, "the program ends with the box");
+    if (p.ExitCode() != 2) Fail("ended with " + std::to_string(p.ExitCode()));
+  }
 }
 
 }  // namespace
@@ -362,9 +444,13 @@ int main(int argc, char** argv) {
   else if (mode == "product" && argc == 5) Product(argv[2], argv[3], argv[4]);
   else if (mode == "second" && argc == 3) Product(argv[2], "", "");
   else if (mode == "timed" && argc == 5) Timed(argv[2], argv[3], argv[4]);
+  else if (mode == "opened" && argc == 7) Opened(argv[2], argv[3], argv[4], argv[5], argv[6]);
+  else if (mode == "erase" && argc == 4) Erase(argv[2], argv[3]);
+  else if (mode == "usage" && argc == 3) Usage(argv[2]);
   else {
     std::fputs("usage: kysetup_driver firstrun KYSETUP.EXE | second KYSETUP.EXE |\n"
-               "       {product|timed} KYSETUP.EXE FILE.stp RECORDKEY\n", stderr);
+               "       {product|timed} KYSETUP.EXE FILE.stp RECORDKEY | erase COMMANDLINE RECORDKEY |\n"
+               "       opened COMMANDLINE KEY KYSETUP.EXE SECOND.stp SECONDKEY | usage KYSETUP.EXE\n", stderr);
     return 2;
   }
   std::puts("driver: every step held");

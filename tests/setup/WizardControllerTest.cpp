@@ -13,6 +13,7 @@
 #include "platform/base/SysUtils.h"
 #include "platform/os/SystemFolders.h"
 #include "setup/Environments.h"
+#include "setup/ProductRecord.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"
 #include "setup/WizardController.h"
@@ -575,4 +576,67 @@ TEST_F(WizardTest, AStoppedRunIsUndoneBeforeTheWizardReadsTheRecordAndItSaysSo) 
   EXPECT_FALSE(Exists(journal));
   EXPECT_FALSE(state.Registry.KeyExists(ProductKey("Half")));
   EXPECT_EQ(second.products, (std::vector<TProductItem>{{"KySetup", "KySetup Ver: 2.5.15", 0}}));
+}
+
+TEST_F(WizardTest, ASetupFileFromOutsideIsAddedOnlyWhereAddCouldBe) {
+  // Before the installer is installed there is nowhere to add it.
+  wizard.Start();
+  const std::string stp = MakeSetup("samples.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}});
+  EXPECT_FALSE(wizard.OpenSetupFile(stp));
+  EXPECT_EQ(view.page, 0);
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("not installed yet"), std::string::npos) << view.errors[0];
+  view.errors.clear();
+
+  FirstRun();
+  EXPECT_TRUE(wizard.OpenSetupFile(stp));
+  EXPECT_EQ(view.page, 8);
+  EXPECT_EQ(wizard.SetupFileName(), stp);
+  EXPECT_EQ(view.situation, "You have selected the product  'Samples  Ver: 1.0.0'.");
+  // A second file on page 8 replaces the first.
+  const std::string other = MakeSetup("other.stp", Product("Other", 4, {2, 0, 0}), {{"b.txt", "b"}});
+  EXPECT_TRUE(wizard.OpenSetupFile(other));
+  EXPECT_EQ(view.page, 8);
+  EXPECT_EQ(wizard.SetupFileName(), other);
+  EXPECT_EQ(view.situation, "You have selected the product  'Other  Ver: 2.0.0'.");
+
+  // Mid-way through an installation (the licence page) it is refused, and nothing changes.
+  wizard.Next();
+  ASSERT_EQ(view.page, 3);
+  EXPECT_FALSE(wizard.OpenSetupFile(stp));
+  EXPECT_EQ(view.page, 3);
+  EXPECT_EQ(wizard.SetupFileName(), other);
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("busy"), std::string::npos) << view.errors[0];
+
+  // A file that fails the checks says so as Add does and leaves the page.
+  wizard.Previous();
+  wizard.Previous();
+  ASSERT_EQ(view.page, 9);
+  const std::string bad = dir / "bad.stp";
+  WriteAll(bad, "not a setup file");
+  EXPECT_NE(Refusal([&] { wizard.OpenSetupFile(bad); }), "");
+  EXPECT_EQ(view.page, 9);
+  EXPECT_EQ(wizard.Mode(), 2);
+}
+
+TEST_F(WizardTest, AnEraseRequestOpensTheProductsErasePage) {
+  FirstRun();
+  AddAndInstall(MakeSetup("samples.stp", Product("Samples", 4, {1, 0, 0}), {{"a.txt", "a"}}));
+  ASSERT_EQ(view.page, 9);
+  EXPECT_TRUE(wizard.OpenErase("samples"));
+  EXPECT_EQ(view.page, 8);
+  EXPECT_EQ(wizard.Mode(), 3);
+  EXPECT_NE(view.situation.find("Samples  Ver: 1.0.0"), std::string::npos) << view.situation;
+  wizard.Next();  // erase it
+  EXPECT_EQ(view.page, 7);
+  wizard.Next();
+  EXPECT_EQ(state.Registry.KeyExists(ProductKey("Samples")), false);
+
+  // A product that is not there: the products page and a word why.
+  EXPECT_TRUE(wizard.OpenErase("Samples"));
+  EXPECT_EQ(view.page, 9);
+  EXPECT_EQ(wizard.Mode(), 2);
+  ASSERT_FALSE(view.errors.empty());
+  EXPECT_EQ(view.errors.back(), "The product 'Samples' is not installed.");
 }

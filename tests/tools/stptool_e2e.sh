@@ -72,6 +72,13 @@ expect_val "$T\\KySetup" Ver2 5
 expect_val "$T\\KySetup" Ver3 15
 expect_val "$T\\KySetup" FileSetup KySetup
 expect_val "$T\\KySetup" Description 'KySetup Ver: 2.5.15'
+# The ".stp" type and the installer's "Programs and Features" entry, for this user only.
+U='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+expect_val "$U\\KySetup" DisplayName 'KySetup 2.5.15'
+expect_val "$U\\KySetup" UninstallString '"C:\Tessaro\KySetup\KySetup.exe"'
+opens=$(wine reg query 'HKCU\Software\Classes\Tessaro.SetupFile\shell\open\command' /ve 2>/dev/null | tr -d '\r' |
+  grep -cF '"C:\Tessaro\KySetup\KySetup.exe" "%1"')
+check "the .stp type opens with the installer" test "$opens" = 1
 group="$programs/Tessaro"
 expect_link "$group/KySetup.lnk" 'C:\Tessaro\KySetup\KySetup.exe'
 expect_link "$group/License.lnk" 'C:\Tessaro\KySetup\License.txt'
@@ -104,6 +111,7 @@ check "run-time package in the 32-bit system folder" test -f "$sysdir/Ky50.bpl"
 expect_val 'HKCU\SoftWare\Borland\Delphi\5.0\Known Packages' 'C:\D5\Bin\dclKy50.bpl' 'Library KyControls  (2.1.0)'
 expect_val "$T\\KyControls_D5Lib" FileSetup KyControls_D5Lib.stp   # named after the product, not the file
 expect_val "$T\\KyControls_D5Lib" Description 'KyControls Delphi5 Library  Ver: 2.1.0'
+expect_val "$U\\KySetup.KyControls_D5Lib" UninstallString '"C:\Tessaro\KySetup\KySetup.exe" /erase KyControls_D5Lib'
 expect_link "$group/KyControls_D5Lib/Demo/Demo.lnk" 'C:\Tessaro\KyControls_D5Lib\Demo\Demo.exe'
 check "stored setup file" cmp -s src/KyD5.stp "$C/Tessaro/KyControls_D5Lib.stp"
 

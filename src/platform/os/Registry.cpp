@@ -186,6 +186,27 @@ void TRegistry::WriteInteger(const std::string& section, const std::string& valu
   WriteString(section, value, std::to_string(data));
 }
 
+void TRegistry::WriteDword(const std::string& section, const std::string& value, unsigned long data) {
+  HKEY key = nullptr;
+  LONG rc = RegCreateKeyExA(RootHandle(root_), KeyPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_SET_VALUE | KEY_QUERY_VALUE | ViewFlag(), nullptr, &key, nullptr);
+  if (rc == ERROR_SUCCESS) {
+    const DWORD d = static_cast<DWORD>(data);
+    rc = RegSetValueExA(key, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&d), sizeof d);
+    RegCloseKey(key);
+  }
+  if (rc != ERROR_SUCCESS)
+    throw ERegistryException("Failed to set data for " + Quote(value) + ". " + SysErrorMessage(rc));
+}
+
+unsigned long TRegistry::ReadDword(const std::string& section, const std::string& value, unsigned long def) const {
+  TRegKey key(OpenForReading(RootHandle(root_), section, ViewFlag()).Release(), true);
+  if (!key) return def;
+  DWORD type = 0, data = 0, size = sizeof data;
+  LONG rc = RegQueryValueExA(AsHKey(key.Handle()), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+  return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof data ? data : def;
+}
+
 bool TRegistry::ValueExists(const std::string& section, const std::string& value) const {
   TRegKey key(OpenForReading(RootHandle(root_), section, ViewFlag()).Release(), true);
   return key.ValueExists(value);

@@ -64,6 +64,10 @@ public:
   // decimal text). A failure raises ERegistryException naming the value.
   void WriteString(const std::string& section, const std::string& value, const std::string& data);
   void WriteInteger(const std::string& section, const std::string& value, int data);
+  // A REG_DWORD value, for readers (the shell) that take numbers only so.
+  void WriteDword(const std::string& section, const std::string& value, unsigned long data);
+  // A REG_DWORD value; def when it is missing or of another type.
+  unsigned long ReadDword(const std::string& section, const std::string& value, unsigned long def) const;
 
   bool ValueExists(const std::string& section, const std::string& value) const;
   // True when the value was there and is gone, false when there was none;

@@ -171,7 +171,31 @@ void TFrSetup::FormDestroy(TObject*) {
 template <class F>
 void TFrSetup::Command(F command) {
   if (!controller_) return;
+  struct TBusy {
+    int& n;
+    explicit TBusy(int& count) : n(++count) {}
+    ~TBusy() { --n; }
+  } busy(busy_);
   command();
+}
+
+void TFrSetup::TakeRequest(const std::string& request) {
+  if (!controller_) return;
+  const size_t tab = request.find('\t');
+  const std::string kind = request.substr(0, tab), argument = tab == std::string::npos ? "" : request.substr(tab + 1);
+  // Reached from the message loop: nothing may escape into it.
+  try {
+    if (busy_ > 0) {
+      ShowError("The installer is busy: try again when the current step has ended.");
+      return;
+    }
+    Command([&] {
+      if (kind == "open") controller_->OpenSetupFile(argument);
+      else if (kind == "erase") controller_->OpenErase(argument);
+    });
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
 }
 
 void TFrSetup::BtNextClick(TObject*) { Command([this] { controller_->Next(); }); }

@@ -87,6 +87,11 @@ public:
 
   TWizardController* Controller() const { return controller_.get(); }
 
+  // A request from the command line or a second copy ("open" or "erase",
+  // a tab, the file or identifier); refused with a word while a command
+  // (a dialog, a run) is in progress.
+  void TakeRequest(const std::string& request);
+
   // ---- The wizard's view ----
   void SetPage(int page) override;
   void SetButton(TWizardButtonKind kind, const TWizardButton& state) override;
@@ -131,6 +136,7 @@ private:
   std::unique_ptr<TBarSink> bar_;
   TProductList shown_;  // the products as the list shows them
   bool settingLanguage_ = false;
+  int busy_ = 0;  // commands in progress
 };
 
 // Makes the three forms, and every class their texts name, known to the

@@ -534,7 +534,6 @@ void TInstaller::EraseDamaged(const std::string& id, bool update, const std::vec
 }
 
 void TInstaller::EraseRecord(const std::string& id, bool update) {
-  TRegistry& reg = state_.Registry;
   if (update) {
     for (const char* value : {"DescriptionUpd", "FileSetupUpd", "Ver1Upd", "Ver2Upd", "Ver3Upd", "InstallLangs"})
       DropValue(ProductKey(id), value);

@@ -48,40 +48,49 @@ class TFrSetup::TBarSink : public TProgressSink {
 public:
   explicit TBarSink(TKyProgressBar*& bar) : bar_(bar) {}
   int Max() const override { return bar_->Max(); }
-  int Position() const override { return bar_->Position(); }
+  int Position() const override { return shown_ ? position_ : bar_->Position(); }
   void SetPosition(int position) override {
     position = std::clamp(position, 0, bar_->Max());
-    if (position == bar_->Position()) return;
-    bar_->SetPosition(position);
-    // Only when the filled part grows or shrinks by a pixel.
-    int width = std::max(1, bar_->Width());
-    int pixel = static_cast<int>(static_cast<int64_t>(position) * width / std::max(1, bar_->Max()));
-    if (pixel != paintedPixel_) {
-      paintedPixel_ = pixel;
-      barDirty_ = true;
-      Paint(position == bar_->Max());
-    }
+    if (position == Position()) return;
+    position_ = position;
+    shown_ = barDirty_ = true;
+    Paint(position == bar_->Max());
   }
   void SetLabel(const std::string& text) override {
     if (text == label_) return;
     label_ = text;
-    bar_->ILabel()->SetCaption(text);
     labelDirty_ = true;
     Paint(text.empty());
   }
   void Pulse() override { Paint(false); }
 
 private:
+  // Even a caption or position set without painting costs layout work:
+  // both reach the controls only when they are painted.
   void Paint(bool force) {
     if (!barDirty_ && !labelDirty_) return;
     if (!pace_.Due(TRedrawPace::Clock::now(), force)) return;
-    if (barDirty_) bar_->Repaint();
-    if (labelDirty_) bar_->ILabel()->Control()->Repaint();
+    if (barDirty_) {
+      bar_->SetPosition(position_);
+      // Only when the filled part grows or shrinks by a pixel.
+      int width = std::max(1, bar_->Width());
+      int pixel = static_cast<int>(static_cast<int64_t>(position_) * width / std::max(1, bar_->Max()));
+      if (pixel != paintedPixel_) {
+        paintedPixel_ = pixel;
+        bar_->Repaint();
+      }
+    }
+    if (labelDirty_) {
+      bar_->ILabel()->SetCaption(label_);
+      bar_->ILabel()->Control()->Repaint();
+    }
     barDirty_ = labelDirty_ = false;
   }
 
   TKyProgressBar*& bar_;
   TRedrawPace pace_{std::chrono::milliseconds(50)};
+  int position_ = 0;
+  bool shown_ = false;  // position_ holds the bar's position
   int paintedPixel_ = -1;
   bool barDirty_ = false, labelDirty_ = false;
   std::string label_;

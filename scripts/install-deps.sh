@@ -33,7 +33,7 @@ enable_deb_src
 
 pkgs=(wine wine32:i386 wine64 mingw-w64 cmake ninja-build xvfb xauth liblnk-utils
       dpkg-dev googletest imagemagick x11-utils xdotool
-      fonts-wine fonts-liberation)
+      fonts-wine fonts-liberation lld)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -44,3 +44,10 @@ fi
 if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+# GCC's -fuse-ld=lld looks for the linker beside the configured GNU ld under
+# the name <ld>.lld; Debian's lld package does not make that name.
+for arch in i686 x86_64; do
+  ld="/usr/bin/$arch-w64-mingw32-ld.lld"
+  [ -e "$ld" ] || ln -s ld.lld "$ld"
+done

@@ -4,7 +4,8 @@
 // benchmark form, painted directly, and reports the median of a full
 // repaint: what the platform itself costs per window. With "stay" it keeps
 // its window until closed: the reference for start-up and memory seen from
-// outside.
+// outside. With "dialog" it then shows the system's open dialog (the one
+// KySetup's Add shows), the reference for memory with that dialog loaded.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,10 +14,14 @@
 
 #include "StartClock.h"
 
+#include <commdlg.h>
+
 namespace {
 
 bool gPainted = false;
 bool gStay = false;
+bool gDialog = false;
+constexpr UINT kOpenDialog = WM_APP + 1;
 
 LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
@@ -31,7 +36,24 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       gPainted = true;
       GdiFlush();
       std::printf("first paint %lld us\n", MicrosecondsSinceStart());
-      if (!gStay) PostQuitMessage(0);
+      if (gDialog) PostMessageA(w, kOpenDialog, 0, 0);
+      else if (!gStay) PostQuitMessage(0);
+    }
+    return 0;
+  }
+  if (msg == kOpenDialog) {
+    char file[MAX_PATH] = "";
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = w;
+    ofn.lpstrFilter = "Setup files (*.stp)\0*.stp\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    // Loaded here, as KySetup loads it: the plain program stays plain.
+    if (HMODULE comdlg32 = LoadLibraryA("comdlg32.dll")) {
+      auto open = reinterpret_cast<decltype(&GetOpenFileNameA)>(GetProcAddress(comdlg32, "GetOpenFileNameA"));
+      if (open) open(&ofn);
     }
     return 0;
   }
@@ -58,6 +80,7 @@ LRESULT CALLBACK ChildProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 int main(int argc, char** argv) {
   bool children = argc > 1 && std::string(argv[1]) == "children";
   gStay = argc > 1 && std::string(argv[1]) == "stay";
+  gDialog = argc > 1 && std::string(argv[1]) == "dialog";
   WNDCLASSA wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleA(nullptr);

@@ -21,3 +21,16 @@ TProc Require(const char* library, const char* name) {
 }
 
 }  // namespace ky_late
+
+TScopedLibrary::TScopedLibrary(const char* library) : name_(library), module_(LoadLibraryA(library)) {}
+
+TScopedLibrary::~TScopedLibrary() {
+  if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+}
+
+ky_late::TProc TScopedLibrary::Require(const char* name) const {
+  if (module_)
+    if (FARPROC f = GetProcAddress(static_cast<HMODULE>(module_), name)) return reinterpret_cast<ky_late::TProc>(f);
+  DWORD code = GetLastError();
+  throw EOSError(std::string("Cannot use ") + name + " of " + name_ + ". " + SysErrorMessage(code), code);
+}

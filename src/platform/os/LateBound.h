@@ -23,3 +23,24 @@ template <class F>
 F LateBound(const char* library, const char* name) {
   return reinterpret_cast<F>(ky_late::Require(library, name));
 }
+
+// A library loaded for a while: what it pulled in leaves with it (the open
+// dialog brings the shell, COM and their libraries, 15 MB under Wine).
+class TScopedLibrary {
+public:
+  explicit TScopedLibrary(const char* library);
+  ~TScopedLibrary();
+  TScopedLibrary(const TScopedLibrary&) = delete;
+  TScopedLibrary& operator=(const TScopedLibrary&) = delete;
+
+  // The function; EOSError naming both when it cannot be had.
+  template <class F>
+  F Get(const char* name) const {
+    return reinterpret_cast<F>(Require(name));
+  }
+
+private:
+  ky_late::TProc Require(const char* name) const;
+  std::string name_;
+  void* module_ = nullptr;
+};

@@ -62,9 +62,11 @@ bool TOpenDialog::Execute() {
   for (auto [option, flag] : kFlags)
     if (options_.Contains(option)) ofn.Flags |= flag;
   if (Application) Application->CancelHint();
-  // The common dialogs are bound when first shown: most runs never show one.
-  static const auto getOpenFileName = LateBound<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
-  static const auto extendedError = LateBound<decltype(&CommDlgExtendedError)>("comdlg32.dll", "CommDlgExtendedError");
+  // The common dialogs are loaded while one shows: most runs never show one,
+  // and what they bring in is not kept after it.
+  TScopedLibrary comdlg32("comdlg32.dll");
+  const auto getOpenFileName = comdlg32.Get<decltype(&GetOpenFileNameA)>("GetOpenFileNameA");
+  const auto extendedError = comdlg32.Get<decltype(&CommDlgExtendedError)>("CommDlgExtendedError");
   if (!getOpenFileName(&ofn)) {
     DWORD err = extendedError();
     if (err != 0) throw Exception("The file dialog failed (error " + std::to_string(err) + ")");

@@ -2,7 +2,7 @@
 
 #include "platform/os/WinApi.h"
 
-#include <shellapi.h>
+#include <cstdlib>
 
 #include <deque>
 
@@ -95,17 +95,11 @@ bool TInstanceChannel::Send(const std::string& className, const std::string& req
 }
 
 std::vector<std::string> ProgramArguments() {
+  // The runtime has split the command line by the system's rules for quotes
+  // and backslashes; the shell's splitter would load the shell (and 2 MB
+  // with it) at every start.
   std::vector<std::string> args;
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!argv) return args;
-  for (int i = 1; i < count; ++i) {
-    int size = WideCharToMultiByte(CP_ACP, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string text(size > 0 ? static_cast<size_t>(size - 1) : 0, '\0');
-    if (size > 1) WideCharToMultiByte(CP_ACP, 0, argv[i], -1, text.data(), size, nullptr, nullptr);
-    args.push_back(text);
-  }
-  LocalFree(argv);
+  for (int i = 1; i < __argc; ++i) args.push_back(__argv[i]);
   return args;
 }
 

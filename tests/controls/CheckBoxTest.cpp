@@ -19,15 +19,6 @@ using namespace ky_test;
 
 namespace {
 
-// One component's block of a text form.
-std::string ObjectSection(const std::string& text, const std::string& name) {
-  size_t from = text.find("object " + name);
-  size_t to = text.find("\n  end\n", from);
-  return from == std::string::npos ? std::string() : text.substr(from, to - from);
-}
-
-std::string Text(const Variant& v) { return v.IsClear() ? "{NULL}" : v.AsString(); }
-
 class CheckBoxTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -129,8 +120,12 @@ TEST_F(CheckBoxTest, ClicksAndSpaceStepThroughTheStates) {
       EXPECT_EQ(box->DisplayState(), box->State());
     }
     // OnClick sees the value the click chose.
-    if (!c.Space) EXPECT_EQ(clicked, c.Values);
-    if (!c.Space) EXPECT_TRUE(box->Focused());
+    if (!c.Space) {
+      EXPECT_EQ(clicked, c.Values);
+    }
+    if (!c.Space) {
+      EXPECT_TRUE(box->Focused());
+    }
   }
 }
 

@@ -11,11 +11,31 @@
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
 #include "packages/PkgLanguage.h"
+#include "skin/KyMask.h"
 #include "platform/base/Exception.h"
 #include "platform/windows/Forms.h"
 #include "support/WindowDriver.h"
 
 namespace ky_test {
+
+// One component's block of a text form.
+inline std::string ObjectSection(const std::string& text, const std::string& name) {
+  size_t from = text.find("object " + name);
+  size_t to = text.find("\n  end\n", from);
+  return from == std::string::npos ? std::string() : text.substr(from, to - from);
+}
+
+inline std::string Text(const Variant& v) { return v.IsClear() ? "{NULL}" : v.AsString(); }
+
+inline TKyCompiledMask Compiled(const std::string& text, TKyDataType type, int decimals = 0,
+                                TKyDateYear year = dyeYear4, int size = 0) {
+  TKyCompiledMask m;
+  m.Decimals = decimals;
+  m.DateYear = year;
+  m.Size = size;
+  CompileMask(m, text, type);
+  return m;
+}
 
 inline std::string PackagesDir() {
   const char* p = std::getenv("KY_PACKAGES_DIR");

@@ -144,7 +144,9 @@ TEST_F(ImageTest, FramesAndShadow) {
     TSnapshot shot(&form);
     EXPECT_EQ(shot.Pixel(12, 10), c.OuterTopLeft);
     EXPECT_EQ(shot.Pixel(69, 40), c.OuterBottomRight);
-    if (c.Frame == 2) EXPECT_EQ(shot.Pixel(13, 11), c.InnerTopLeft);
+    if (c.Frame == 2) {
+      EXPECT_EQ(shot.Pixel(13, 11), c.InnerTopLeft);
+    }
   }
   image->SetBorderStyle(ibsNone);
   image->SetShadow(true);

@@ -12,16 +12,6 @@ const std::string E(1, kMaskEditable);
 
 std::string Editable(int n) { return std::string(static_cast<size_t>(n), kMaskEditable); }
 
-TKyCompiledMask Compiled(const std::string& text, TKyDataType type, int decimals = 0, TKyDateYear year = dyeYear4,
-                         int size = 0) {
-  TKyCompiledMask m;
-  m.Decimals = decimals;
-  m.DateYear = year;
-  m.Size = size;
-  CompileMask(m, text, type);
-  return m;
-}
-
 // The flags that are on, in character order.
 std::string Flags(const TKyCompiledMask& m) {
   std::string out;
@@ -256,8 +246,8 @@ struct TFormatCase {
   TKyDateYear year = dyeYear4;
 };
 
-const TDateTime kFeb1 = EncodeDate(2001, 2, 1);  // a Thursday
-const TDateTime kFeb1Time = CombineDateTime(kFeb1, EncodeTime(13, 5, 9));
+const TDateTime kFeb1Thursday = EncodeDate(2001, 2, 1);  // a Thursday
+const TDateTime kFeb1Time = CombineDateTime(kFeb1Thursday, EncodeTime(13, 5, 9));
 
 }  // namespace
 
@@ -280,16 +270,16 @@ TEST(MaskDisplay, NumbersAndDatesInTheConfiguredLocale) {
       {EnglishLocale, dtyInteger, "0", 0, Variant(int32_t{1234567}), "1234567", 6},
       {EnglishLocale, dtyInteger, "", 0, Variant(int32_t{-5}), "-5"},
       {EnglishLocale, dtyCurrency, "", 2, Variant::Null(), ""},
-      {EnglishLocale, dtyDateTime, "", 0, Variant(kFeb1), "02/01/2001"},
-      {SpanishLocale, dtyDateTime, "", 0, Variant(kFeb1), "01/02/2001"},
-      {GermanLocale, dtyDateTime, "", 0, Variant(kFeb1), "01.02.2001"},
-      {IsoLocale, dtyDateTime, "", 0, Variant(kFeb1), "2001-02-01"},
-      {SpanishLocale, dtyDateTime, "1d2y", 0, Variant(kFeb1), "jueves 01 febrero 2001"},
-      {GermanLocale, dtyDateTime, "DdMy", 0, Variant(kFeb1), "Do 01 Feb 2001"},
-      {EnglishLocale, dtyDateTime, "1", 0, Variant(kFeb1), "Thursday"},
+      {EnglishLocale, dtyDateTime, "", 0, Variant(kFeb1Thursday), "02/01/2001"},
+      {SpanishLocale, dtyDateTime, "", 0, Variant(kFeb1Thursday), "01/02/2001"},
+      {GermanLocale, dtyDateTime, "", 0, Variant(kFeb1Thursday), "01.02.2001"},
+      {IsoLocale, dtyDateTime, "", 0, Variant(kFeb1Thursday), "2001-02-01"},
+      {SpanishLocale, dtyDateTime, "1d2y", 0, Variant(kFeb1Thursday), "jueves 01 febrero 2001"},
+      {GermanLocale, dtyDateTime, "DdMy", 0, Variant(kFeb1Thursday), "Do 01 Feb 2001"},
+      {EnglishLocale, dtyDateTime, "1", 0, Variant(kFeb1Thursday), "Thursday"},
       {SpanishLocale, dtyDateTime, "dmyhns", 0, Variant(kFeb1Time), "01/02/2001 13:05:09"},
-      {SpanishLocale, dtyDateTime, "dmy", 0, Variant(kFeb1), "01/02/01", 0, dyeYear2},
-      {SpanishLocale, dtyDateTime, "dmy", 0, Variant(kFeb1), "01/02", 0, dyeNone},
+      {SpanishLocale, dtyDateTime, "dmy", 0, Variant(kFeb1Thursday), "01/02/01", 0, dyeYear2},
+      {SpanishLocale, dtyDateTime, "dmy", 0, Variant(kFeb1Thursday), "01/02", 0, dyeNone},
       {GermanLocale, dtyDateTime, "hn", 0, Variant(kFeb1Time), "13:05"},
       {EnglishLocale, dtyDateTime, "", 0, Variant("02/01/2001"), "02/01/2001"},
       {EnglishLocale, dtyString, "u", 0, Variant("hola mundo"), "HOLA MUNDO"},
@@ -310,8 +300,8 @@ TEST(MaskDisplay, ShortNameListsDoNotBreakTheDisplay) {
   l.LongDayNames.resize(3);  // Sunday to Tuesday only
   l.ShortMonthNames.clear();
   TTstLibrary library(l);
-  EXPECT_EQ(Compiled("1dmy", dtyDateTime).DisplayText(Variant(kFeb1)), "01/02/2001");
-  EXPECT_EQ(Compiled("dMy", dtyDateTime).DisplayText(Variant(kFeb1)), "01/02/2001");
+  EXPECT_EQ(Compiled("1dmy", dtyDateTime).DisplayText(Variant(kFeb1Thursday)), "01/02/2001");
+  EXPECT_EQ(Compiled("dMy", dtyDateTime).DisplayText(Variant(kFeb1Thursday)), "01/02/2001");
   EXPECT_EQ(Compiled("1dmy", dtyDateTime).DisplayText(Variant(EncodeDate(2001, 2, 6))), "martes 06/02/2001");
 }
 
@@ -340,15 +330,15 @@ TEST(MaskParsing, TypedTextsBecomeValuesOfTheType) {
       {EnglishLocale, dtyInteger, "-*", 0, "12-", Variant(int32_t{-12})},
       {EnglishLocale, dtyInteger, "+", 0, "+7", Variant(int32_t{7})},
       {EnglishLocale, dtyInteger, "", 0, "   ", Variant::Null()},
-      {EnglishLocale, dtyDateTime, "", 0, "02/01/2001", Variant(kFeb1)},
-      {SpanishLocale, dtyDateTime, "", 0, "01/02/2001", Variant(kFeb1)},
-      {GermanLocale, dtyDateTime, "", 0, "01.02.2001", Variant(kFeb1)},
-      {IsoLocale, dtyDateTime, "", 0, "2001-02-01", Variant(kFeb1)},
+      {EnglishLocale, dtyDateTime, "", 0, "02/01/2001", Variant(kFeb1Thursday)},
+      {SpanishLocale, dtyDateTime, "", 0, "01/02/2001", Variant(kFeb1Thursday)},
+      {GermanLocale, dtyDateTime, "", 0, "01.02.2001", Variant(kFeb1Thursday)},
+      {IsoLocale, dtyDateTime, "", 0, "2001-02-01", Variant(kFeb1Thursday)},
       {SpanishLocale, dtyDateTime, "dmyhns", 0, "01/02/2001 13:05:09", Variant(kFeb1Time)},
       {SpanishLocale, dtyDateTime, "", 0, "01/02/29", Variant(EncodeDate(2029, 2, 1)), dyeYear2},
       {SpanishLocale, dtyDateTime, "", 0, "01/02/30", Variant(EncodeDate(1930, 2, 1)), dyeYear2},
       // Two digits typed into a four-digit year follow the century limit.
-      {SpanishLocale, dtyDateTime, "", 0, "01/02/01__", Variant(kFeb1)},
+      {SpanishLocale, dtyDateTime, "", 0, "01/02/01__", Variant(kFeb1Thursday)},
       {SpanishLocale, dtyDateTime, "", 0, "__/__/____", Variant::Null()},
       {EnglishLocale, dtyString, "ad;#(3)-#(4);_", 0, "ABC-12__", Variant("ABC12")},
       {EnglishLocale, dtyString, "adwu", 0, "abc d", Variant("ABC D")},
@@ -427,10 +417,10 @@ TEST(MaskParsing, EditTextReadsBackAsTheSameValue) {
       {SpanishLocale, dtyCurrency, "", 2, Variant(TCurrency::FromTicks(98765432100))},
       {SpanishLocale, dtyDouble, "+.*", 3, Variant(-0.25)},
       {GermanLocale, dtyInteger, "0", 0, Variant(int32_t{77})},
-      {EnglishLocale, dtyDateTime, "", 0, Variant(kFeb1)},
+      {EnglishLocale, dtyDateTime, "", 0, Variant(kFeb1Thursday)},
       {SpanishLocale, dtyDateTime, "dmyhns", 0, Variant(kFeb1Time)},
       {IsoLocale, dtyDateTime, "dmyhns", 0, Variant(kFeb1Time)},
-      {GermanLocale, dtyDateTime, "1d2y", 0, Variant(kFeb1)},
+      {GermanLocale, dtyDateTime, "1d2y", 0, Variant(kFeb1Thursday)},
       {GermanLocale, dtyDateTime, "", 0, Variant(EncodeDate(1999, 12, 31)), dyeYear2},
       {EnglishLocale, dtyString, "ad;#(3)-#(4);_", 0, Variant("ABC1234")},
       {EnglishLocale, dtyString, "sadw", 0, Variant("a b, c!")},

@@ -22,7 +22,6 @@ using namespace ky_test;
 
 namespace {
 
-std::string Text(const Variant& v) { return v.IsClear() ? "{NULL}" : v.AsString(); }
 
 TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 

@@ -7,13 +7,6 @@ using namespace ky_test;
 
 namespace {
 
-TKyCompiledMask Compiled(const std::string& text, TKyDataType type, int decimals = 0) {
-  TKyCompiledMask m;
-  m.Decimals = decimals;
-  CompileMask(m, text, type);
-  return m;
-}
-
 // Types each character; returns the characters that were accepted.
 std::string TypeAll(const TKyCompiledMask& m, TKyMaskEditState& s, const std::string& chars) {
   std::string accepted;

@@ -19,15 +19,6 @@ using namespace ky_test;
 
 namespace {
 
-// One component's block of a text form.
-std::string ObjectSection(const std::string& text, const std::string& name) {
-  size_t from = text.find("object " + name);
-  size_t to = text.find("\n  end\n", from);
-  return from == std::string::npos ? std::string() : text.substr(from, to - from);
-}
-
-std::string Text(const Variant& v) { return v.IsClear() ? "{NULL}" : v.AsString(); }
-
 TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 
 class RadioGroupTest : public ::testing::Test {

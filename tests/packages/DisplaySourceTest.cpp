@@ -5,17 +5,13 @@
 
 #include "DisplayTestSupport.h"
 #include "PkgSource.h"
+#include "PkgTestSupport.h"
 #include "support/TempDir.h"
 
 using namespace ky_test;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return std::string(m.Data().begin(), m.Data().end());
-}
 
 // A BMP file head: "BM", sizes, then width 20 and height -7 (top-down).
 std::vector<uint8_t> BmpBytes() {

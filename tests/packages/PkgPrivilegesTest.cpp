@@ -91,11 +91,6 @@ Bytes SaveAccessBytes(TKyPkgPrivileges& pkg, const std::string& fileName) {
   return m.Data();
 }
 
-std::string ReadAll(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return std::string(m.Data().begin(), m.Data().end());
-}
 
 // The first application configuration with its privileges package and the
 // library's real "System" strings.

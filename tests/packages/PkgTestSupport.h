@@ -17,6 +17,13 @@
 
 namespace ky_test {
 
+// A whole file's bytes.
+inline std::string ReadAll(const std::string& path) {
+  TMemoryStream m;
+  m.LoadFromFile(path);
+  return std::string(m.Data().begin(), m.Data().end());
+}
+
 // Owns packages as a whole, like the language package: not a form.
 class TTstContainer : public TComponent, public IKyPkgContainer {
 public:

@@ -19,11 +19,6 @@ const char* const kLanguages[] = {"English", "Spanish", "French", "Italian", "Ge
 
 std::string PackagesDir() { return ToolFromEnv("KY_PACKAGES_DIR") + "\\"; }
 
-std::string ReadAll(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return std::string(m.Data().begin(), m.Data().end());
-}
 
 std::unique_ptr<TKyPkgStrings> LoadIdioma(const std::string& language) {
   auto pkg = std::make_unique<TKyPkgStrings>(nullptr);

@@ -15,13 +15,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string ReadAll(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return std::string(m.Data().begin(), m.Data().end());
-}
 
-Bytes Compile(const std::string& utf8, const std::string& name = "test.privileges") {
+Bytes CompilePrivileges(const std::string& utf8, const std::string& name = "test.privileges") {
   return CompileSource(TPkgSource::Parse(utf8, name))->SaveToBytes();
 }
 
@@ -68,7 +63,7 @@ TEST(PrivilegesSourceTest, AwkwardDefinitionsComeBackWithTheSameBytes) {
   p.AddItem(8, "sin id", 2)->SetDescriptionLabel("Idioma", -1);
   Bytes bytes = p.SaveToBytes();
   std::string source = Decompile("Privileges", bytes);
-  EXPECT_EQ(Compile(source), bytes) << source;
+  EXPECT_EQ(CompilePrivileges(source), bytes) << source;
   for (const char* line : {"\n0=1|prueba\n", "\n-5=0|\n", "\n2147483647=1|\\x3C<|Id\\|ioma|12\n", "\n-2147483648=0|sin paquete||5\n", "\n8=2|sin id|Idioma|-1\n"})
     EXPECT_NE(source.find(line), std::string::npos) << line << "\n" << source;
 }
@@ -78,7 +73,7 @@ TEST(PrivilegesSourceTest, TheInstallersDefinitionsAsBuilt) {
   m.LoadFromFile(ToolFromEnv("KY_PACKAGES_DIR") + "\\Installer-Privileges.dat");
   Bytes bytes = m.Data();
   EXPECT_EQ(bytes.size(), 54u);
-  EXPECT_EQ(Compile("[Package]\nClass=Privileges\n[Privileges]\n0=1|prueba\n"), bytes);
+  EXPECT_EQ(CompilePrivileges("[Package]\nClass=Privileges\n[Privileges]\n0=1|prueba\n"), bytes);
   TKyPkgPrivileges p(nullptr);
   LoadBytes(p, bytes);
   EXPECT_EQ(p.DefinitionsName(), "");
@@ -97,14 +92,14 @@ TEST(PrivilegesSourceTest, AccessRecordsComeBackWithTheSameBytes) {
   r.Levels = {{0, 1}, {3, 0}, {3, 2}, {-9, 2}};
   Bytes bytes = AccessRecordBytes(2, r);
   std::string source = Decompile("Access", bytes);
-  EXPECT_EQ(Compile(source), bytes) << source;
+  EXPECT_EQ(CompilePrivileges(source), bytes) << source;
   EXPECT_NE(source.find("\nFileName=ana.acc\n"), std::string::npos) << source;
 
   // A version 1 record reads with an empty second key and compiles to version 2.
   r.Key2.clear();
   std::string old = Decompile("Access", AccessRecordBytes(1, r));
   EXPECT_NE(old.find("\nKey2=\n"), std::string::npos) << old;
-  EXPECT_EQ(Compile(old), AccessRecordBytes(2, r));
+  EXPECT_EQ(CompilePrivileges(old), AccessRecordBytes(2, r));
 }
 
 TEST(PrivilegesSourceTest, ThroughTheToolAndIntoAPackage) {
@@ -190,7 +185,7 @@ TEST(PrivilegesSourceTest, FaultySourcesNameTheirLine) {
   };
   for (const Case& c : cases) {
     try {
-      Compile(c.text);
+      CompilePrivileges(c.text);
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const ESourceError& e) {
       EXPECT_EQ(std::string(e.what()), c.expected);

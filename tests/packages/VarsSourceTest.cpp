@@ -77,16 +77,11 @@ std::string Decompile(const Bytes& bytes) {
   return out.Utf8();
 }
 
-std::unique_ptr<TKyPkgVars> Compile(const std::string& utf8) {
+std::unique_ptr<TKyPkgVars> CompileVars(const std::string& utf8) {
   std::unique_ptr<TKyPkgInfo> p = CompileSource(TPkgSource::Parse(utf8, "test.variables"));
   return std::unique_ptr<TKyPkgVars>(static_cast<TKyPkgVars*>(p.release()));
 }
 
-std::string ReadAll(const std::string& path) {
-  TMemoryStream m;
-  m.LoadFromFile(path);
-  return std::string(m.Data().begin(), m.Data().end());
-}
 
 std::string Str(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
@@ -268,9 +263,9 @@ void OddTree(TKyWriter& w) {
 TEST(VarsSourceTest, EveryTypeOddNamesAndOddFloatsComeBackWithTheSameBytes) {
   Bytes bytes = Saved(VarsFile(4, "Form layouts \\ 100%\r\nsecond line", OddTree, {1, -2, 3, -4, 0}));
   std::string source = Decompile(bytes);
-  EXPECT_EQ(Compile(source)->SaveToBytes(), bytes) << source;
+  EXPECT_EQ(CompileVars(source)->SaveToBytes(), bytes) << source;
   // The source of the compiled package is the same text again.
-  EXPECT_EQ(Decompile(Compile(source)->SaveToBytes()), source);
+  EXPECT_EQ(Decompile(CompileVars(source)->SaveToBytes()), source);
 
   std::string utf8Name = AnsiToUtf8("Gr\xF6\xDF" "e \x80");
   for (const std::string& line : std::vector<std::string>{"Class=Variables", "Preserved=1,-2,3,-4,0",
@@ -382,7 +377,7 @@ TEST(VarsSourceTest, WhatThePackageNormalisesOnReadingTheSourceFollows) {
   Bytes saved = Saved(file);
   ASSERT_NE(saved, file);
   std::string source = Decompile(file);
-  EXPECT_EQ(Compile(source)->SaveToBytes(), saved);
+  EXPECT_EQ(CompileVars(source)->SaveToBytes(), saved);
   EXPECT_LT(source.find("Integer alpha=2"), source.find("Integer Empty=3"));
   EXPECT_LT(source.find("Integer Empty=3"), source.find("Float Mid=1000"));
   EXPECT_LT(source.find("Float Mid=1000"), source.find("Integer zeta=1"));
@@ -391,12 +386,12 @@ TEST(VarsSourceTest, WhatThePackageNormalisesOnReadingTheSourceFollows) {
   const char* const head = "[Package]\nClass=Variables\nPreserved=0,0,0,0,0\n[Variables]\n";
   std::string shuffled = std::string(head) + "Integer zeta=1\nFloat Mid=1000\nInteger Empty=3\nInteger alpha=2\n";
   std::string sorted = std::string(head) + "Integer alpha=2\nInteger Empty=3\nFloat Mid=1000\nInteger zeta=1\n";
-  EXPECT_EQ(Compile(shuffled)->SaveToBytes(), Compile(sorted)->SaveToBytes());
-  EXPECT_EQ(Compile(sorted)->SaveToBytes(), saved);
+  EXPECT_EQ(CompileVars(shuffled)->SaveToBytes(), CompileVars(sorted)->SaveToBytes());
+  EXPECT_EQ(CompileVars(sorted)->SaveToBytes(), saved);
 }
 
 TEST(VarsSourceTest, AHandWrittenSourceNamesFoldersByTheirPaths) {
-  auto vars = Compile(
+  auto vars = CompileVars(
       "; remembered by the installer\n"
       "[Package]\nClass=Variables\nName=PvSetup\nDescription=Setup\n"
       "[Variables]\n"
@@ -428,7 +423,7 @@ TEST(VarsSourceTest, AHandWrittenSourceNamesFoldersByTheirPaths) {
   EXPECT_EQ(vars->ReadString("Title", ""), " leading blank kept");
   EXPECT_EQ(vars->ReadString("Gr\xF6\xDF" "e", ""), "\x80");
   // An empty source is an empty package.
-  EXPECT_EQ(Compile("[Package]\nClass=Variables\n")->Root()->Count(), 0);
+  EXPECT_EQ(CompileVars("[Package]\nClass=Variables\n")->Root()->Count(), 0);
 }
 
 TEST(VarsSourceTest, FaultySourcesNameTheirLine) {
@@ -463,7 +458,7 @@ TEST(VarsSourceTest, FaultySourcesNameTheirLine) {
   };
   for (const Case& c : cases) {
     try {
-      Compile(c.text);
+      CompileVars(c.text);
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const ESourceError& e) {
       EXPECT_EQ(std::string(e.what()), "test.variables" + c.expected) << c.text;

@@ -287,6 +287,8 @@ TEST(TypedStream, ReaderPositionsHoldInsideAndOutsideItsBuffer) {
     r.SetPosition(at[i]);
     EXPECT_EQ(r.Position(), at[i]) << i;
     EXPECT_EQ(r.ReadInteger(), values[i]) << i;
-    if (i + 1 < at.size()) EXPECT_EQ(r.Position(), at[i + 1]) << i;
+    if (i + 1 < at.size()) {
+      EXPECT_EQ(r.Position(), at[i + 1]) << i;
+    }
   }
 }

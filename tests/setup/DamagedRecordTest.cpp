@@ -88,9 +88,10 @@ TEST_P(DamagedRecordTest, EraseStaysInsideItsOwnFoldersAndSaysWhatItDid) {
   FillProducts(state);
   const int index = state.Products.Find(c.erase, c.data);
   ASSERT_GE(index, 0);
-  if (c.listedDamaged && std::string(c.erase) != "KySetup")
+  if (c.listedDamaged && std::string(c.erase) != "KySetup") {
     EXPECT_NE(state.Products[index].Description.find("[damaged record]"), std::string::npos)
         << state.Products[index].Description;
+  }
   installer.ClearNotes();
   Remove(state.Products[index]);
 

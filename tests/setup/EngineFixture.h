@@ -17,6 +17,9 @@
 
 namespace ky_test {
 
+// Environment numbers the tests name: Delphi 3, Delphi 5, C++Builder 5.
+constexpr int D3 = 0, D5 = 2, C5 = 6;
+
 class RecordingBar : public TProgressSink {
 public:
   int Max() const override { return 1000; }

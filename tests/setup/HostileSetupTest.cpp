@@ -13,7 +13,6 @@ using namespace ky_test;
 
 namespace {
 
-constexpr int D5 = 2;
 
 struct HostileCase {
   const char* what;

@@ -15,7 +15,6 @@ using namespace ky_test;
 
 namespace {
 
-constexpr int D3 = 0, D5 = 2, C5 = 6;
 
 }  // namespace
 

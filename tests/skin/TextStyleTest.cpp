@@ -15,7 +15,7 @@ using namespace ky_test;
 
 namespace {
 
-std::unique_ptr<TBitmap> Drawn(TTextSets& sets, const TTextArgs& a, TKyColor background = kClWhite) {
+std::unique_ptr<TBitmap> StyleDrawn(TTextSets& sets, const TTextArgs& a, TKyColor background = kClWhite) {
   auto bmp = WhiteBitmap(300, 100, background);
   sets.Draw(*bmp->Canvas(), a);
   return bmp;
@@ -45,8 +45,8 @@ class ShadowStyles : public testing::TestWithParam<TShadowCase> {};
 TEST_P(ShadowStyles, ShadowCopyLiesDownRightBySpacingAndTheTextKeepsItsCorner) {
   const TShadowCase& sc = GetParam();
   TTextSets sets;
-  TInkArea plain = InkOfColour(*Drawn(sets, Caption(fosNormal)), kInkText, 100);
-  auto bmp = Drawn(sets, Caption(sc.Style, sc.Spacing));
+  TInkArea plain = InkOfColour(*StyleDrawn(sets, Caption(fosNormal)), kInkText, 100);
+  auto bmp = StyleDrawn(sets, Caption(sc.Style, sc.Spacing));
   TInkArea text = InkOfColour(*bmp, kInkText, 100);
   TInkArea shadow = InkOfColour(*bmp, kInkShadow, 100);
   ASSERT_GT(shadow.Count, 10);
@@ -65,23 +65,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShadowStyles,
 
 TEST(TextStyles, SpacingBelowOneDrawsLikeOne) {
   TTextSets sets;
-  auto zero = Drawn(sets, Caption(fos3D, 0));
-  auto one = Drawn(sets, Caption(fos3D, 1));
+  auto zero = StyleDrawn(sets, Caption(fos3D, 0));
+  auto one = StyleDrawn(sets, Caption(fos3D, 1));
   EXPECT_TRUE(SamePixels(*zero, *one));
 }
 
 TEST(TextStyles, HaloSurroundsTheTextByOnePixel) {
   TTextSets sets;
-  TInkArea plain = InkOfColour(*Drawn(sets, Caption(fosNormal)), kInkText, 100);
-  auto bmp = Drawn(sets, Caption(fos3DLight));
+  TInkArea plain = InkOfColour(*StyleDrawn(sets, Caption(fosNormal)), kInkText, 100);
+  auto bmp = StyleDrawn(sets, Caption(fos3DLight));
   EXPECT_EQ(RectText(InkOfColour(*bmp, kInkShadow, 100).Bounds), RectText(plain.Bounds.Inflate(1, 1)));
   EXPECT_EQ(RectText(InkOfColour(*bmp, kInkText, 100).Bounds), RectText(plain.Bounds));
 }
 
 TEST(TextStyles, NormalAndLightDrawOneCopy) {
   TTextSets sets;
-  auto normal = Drawn(sets, Caption(fosNormal));
-  auto light = Drawn(sets, Caption(fosLight));
+  auto normal = StyleDrawn(sets, Caption(fosNormal));
+  auto light = StyleDrawn(sets, Caption(fosLight));
   EXPECT_EQ(InkOfColour(*normal, kInkShadow, 100).Count, 0);
   EXPECT_TRUE(SamePixels(*normal, *light));
 }
@@ -102,10 +102,10 @@ TEST_P(Disabled, DrawsHighlightDownRightThenShadowInPlaceWhateverTheStyle) {
   const TDisabledCase& dc = GetParam();
   TTextSets sets;
   TTextArgs a = Caption(dc.Style, 3);
-  TInkArea plain = InkOfColour(*Drawn(sets, Caption(fosNormal), kClBlack), kInkText, 100);
+  TInkArea plain = InkOfColour(*StyleDrawn(sets, Caption(fosNormal), kClBlack), kInkText, 100);
   a.Enabled = false;
   a.DisabledFlat = dc.Flat;
-  auto bmp = Drawn(sets, a, kClBlack);
+  auto bmp = StyleDrawn(sets, a, kClBlack);
   const TKyColor light = ColorToRGB(kClBtnHighlight), dark = ColorToRGB(kClBtnShadow);
   ASSERT_NE(Hex(light), Hex(dark));
   TInkArea lit = InkOfColour(*bmp, light, 30);
@@ -222,7 +222,7 @@ TEST(TextFonts, ForceBoldDrawsHeavierAndWider) {
   TTextArgs a = Caption(fosNormal);
   TTextArgs bold = a;
   bold.ForceBold = true;
-  TInkArea thin = InkOf(*Drawn(sets, a)), heavy = InkOf(*Drawn(sets, bold));
+  TInkArea thin = InkOf(*StyleDrawn(sets, a)), heavy = InkOf(*StyleDrawn(sets, bold));
   EXPECT_GT(heavy.Count, thin.Count * 5 / 4);
   EXPECT_GT(sets.Measure(bold).Width(), sets.Measure(a).Width());
 }
@@ -317,7 +317,7 @@ TEST(TextResources, AnEmptyBoxDrawsNothing) {
     TTextArgs a;
     a.Rect = r;
     a.Style = fos3D;
-    auto bmp = Drawn(sets, a);
+    auto bmp = StyleDrawn(sets, a);
     EXPECT_EQ(InkOf(*bmp).Count, 0) << RectText(r);
   }
 }
@@ -332,7 +332,7 @@ TEST(TextDesignMarks, CornersFrameTheBoxAndTheMarkerComesOnce) {
   TTextSets sets;
   TTextArgs a = Caption(fosNormal);
   a.DesignFrame = true;
-  auto framed = Drawn(sets, a);
+  auto framed = StyleDrawn(sets, a);
   const TRect inner = a.Rect.Inflate(-1, -1);
   for (TPoint p : {inner.TopLeft(), TPoint(inner.Right - 1, inner.Top), TPoint(inner.Left, inner.Bottom - 1),
                    TPoint(inner.Right - 1, inner.Bottom - 1)})
@@ -342,13 +342,13 @@ TEST(TextDesignMarks, CornersFrameTheBoxAndTheMarkerComesOnce) {
   const TKyColor green = KyRGB(0, 128, 0);
   a.DesignFrame = false;
   a.MarkChars = 6;
-  TInkArea normal = InkOfColour(*Drawn(sets, a), green, 10);
+  TInkArea normal = InkOfColour(*StyleDrawn(sets, a), green, 10);
   EXPECT_GT(normal.Count, 4);
   EXPECT_LE(normal.Bounds.Bottom, inner.Top + 6) << "on the top edge";
   a.Style = fos3D;
-  EXPECT_EQ(InkOfColour(*Drawn(sets, a), green, 10).Count, normal.Count) << "the shadow pass has no marker";
+  EXPECT_EQ(InkOfColour(*StyleDrawn(sets, a), green, 10).Count, normal.Count) << "the shadow pass has no marker";
   a.MarkChars = 0;
-  EXPECT_EQ(InkOfColour(*Drawn(sets, a), green, 10).Count, 0);
+  EXPECT_EQ(InkOfColour(*StyleDrawn(sets, a), green, 10).Count, 0);
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ public:
   int SelectedProduct() const override { return selected; }
   void SelectProduct(int index) override { selected = index; }
   void SetSituationText(const std::string& t) override { situation = t; }
+  void SetPlanLines(const std::vector<std::string>& l) override { planLines = l; }
   void SetProgressText(const std::string& t) override { progress = t; }
   void SetFinalText(const std::string& t) override { final = t; }
   TProgressSink& ProgressBar() override { return bar; }
@@ -70,6 +71,7 @@ public:
   std::vector<int> activated;
   std::array<bool, kEnvironmentCount> ticked{}, enabled{};
   std::string accept = "F", group, folder, situation, progress, final, caption;
+  std::vector<std::string> planLines;
   std::vector<TProductItem> products;
   int selected = -1;
   RecordingBar bar;

@@ -115,7 +115,8 @@ void PlanProduct(const TSetupState& state, TInstallPlan& plan, TSetupFileReader&
 }
 
 // Where one entry goes; k: the environment's place in the plan (-1 for none).
-TPlannedFile Place(const TSetupState& state, const TInstallPlan& plan, const TSetupEntry& e, int32_t index, int k) {
+TPlannedFile Place(const TSetupState& state, const TInstallPlan& plan, const std::vector<std::string>& shortcuts,
+                   const TSetupEntry& e, int32_t index, int k) {
   const TSetupProduct& p = plan.Product;
   const std::string u = FileCategoryName(e.Name);
   const std::string root = k >= 0 ? plan.Roots[static_cast<size_t>(k)] : std::string();
@@ -126,7 +127,7 @@ TPlannedFile Place(const TSetupState& state, const TInstallPlan& plan, const TSe
   auto inProductFolder = [&](bool wanted) {
     f.Path = plan.ProductFolder + e.Name;
     f.CreateFolders = true;
-    shortcut = wanted && WantsShortcut(u, ShortcutExtensions(p.Shortcuts));
+    shortcut = wanted && WantsShortcut(u, shortcuts);
   };
   auto inEnvironment = [&](const char* folder) {
     f.Path = root + folder + e.Name;
@@ -169,10 +170,11 @@ void PlanFiles(const TSetupState& state, TInstallPlan& plan, TSetupFileReader& r
   // A help product's entries once per environment, in table order.
   const bool help = plan.Product.Kind != kKindData && !IsLibraryKind(plan.Product.Kind);
   const int passes = help ? static_cast<int>(plan.Environments.size()) : 1;
+  const std::vector<std::string> shortcuts = ShortcutExtensions(plan.Product.Shortcuts);
   std::set<std::string> checked;  // target folders known to exist
   for (int k = 0; k < passes; ++k) {
     for (int32_t i = 0; i < plan.FileCount; ++i) {
-      TPlannedFile f = Place(state, plan, entries[static_cast<size_t>(i)], i, plan.Roots.empty() ? -1 : k);
+      TPlannedFile f = Place(state, plan, shortcuts, entries[static_cast<size_t>(i)], i, plan.Roots.empty() ? -1 : k);
       RequireFits(plan, f.Path, f.CreateFolders);
       // The environment's and the system's folders are written into, not made.
       const std::string folder = ExtractFilePath(f.Path);

@@ -12,6 +12,7 @@
 #include "platform/os/FileOps.h"
 #include "platform/base/SysUtils.h"
 #include "platform/os/SystemFolders.h"
+#include "platform/base/FileNames.h"
 #include "setup/Environments.h"
 #include "setup/ProductRecord.h"
 #include "setup/InstallerMessages.h"
@@ -367,6 +368,10 @@ TEST_F(WizardTest, AddingAndInstallingAProduct) {
   EXPECT_EQ(view.page, 8);
   EXPECT_EQ(wizard.SetupFileName(), stp);
   EXPECT_EQ(view.situation, "You have selected the product  'Samples  Ver: 1.0.0'.");
+  // Below it, what Install will do: the plan stptool prints.
+  ASSERT_GE(view.planLines.size(), 3u);
+  EXPECT_EQ(view.planLines[0], "Install Samples  Ver: 1.0.0 (Samples)");
+  EXPECT_EQ(view.planLines[2], "  new      " + IncludeTrailingBackslash(wizard.State().PathInstall) + "Samples\\a.txt");
   EXPECT_EQ(view.imageMode, 5);
   EXPECT_EQ(view.picture, p.Picture);
   EXPECT_FALSE(Button(wbAdd).Visible);

@@ -59,10 +59,8 @@ TProductCheck TInstaller::CheckProduct(const std::string& setupPath) {
   }
   const TSetupProduct& p = check.Product;
   int env = KindEnvironment(p.Kind);
-  // Installed but never started: what to do, not that it is missing.
-  if (env >= 0 && state_.EnvironmentNeverStarted[env])
-    RaiseError("", MessageFmt(msgIdeNeverStarted, {std::string(Environment(env).Caption)}));
-  if (env >= 0 && !state_.EnvironmentEnabled[env]) RaiseMessage("", kIdioma, Environment(env).MissingMessage);
+  // Installed but never started: not missing; the plan says what to do.
+  if (env >= 0 && !state_.EnvironmentEnabled[env] && !state_.EnvironmentNeverStarted[env]) RaiseMessage("", kIdioma, Environment(env).MissingMessage);
   std::string id = p.Identifier();
   if (p.Update) {
     if (!state_.Registry.KeyExists(ProductKey(id))) RaiseMessage("", kIdioma, msgBaseMissing);
@@ -177,16 +175,18 @@ void TInstaller::RequireSoundMaker() const {
 void TInstaller::InstallFromFile(const std::string& setupPath) {
   const TInstallPlan plan = PlanInstallation(state_, setupPath);
   RequireEnvironmentsFree(state_, plan.Environments);
-  ApplyPlan(plan);
+  const std::string previous = ApplyPlan(plan);
+  WriteRecord(plan, previous);
 }
 
-void TInstaller::ApplyPlan(const TInstallPlan& plan) {
+std::string TInstaller::ApplyPlan(const TInstallPlan& plan) {
+  // A help product for one environment unticks the eight boxes.
   const int kind = plan.Product.Kind;
   if (kind != kKindData && kind != kKindHelpLib && !IsLibraryKind(kind)) state_.EnvironmentTicked.fill(false);
   const std::string previous = RemoveEarlier(plan);
   PlaceFiles(plan);
   DeleteObsolete(plan);
-  WriteRecord(plan, previous);
+  return previous;
 }
 
 std::string TInstaller::RemoveEarlier(const TInstallPlan& plan) {

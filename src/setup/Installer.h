@@ -82,7 +82,9 @@ private:
   void InstallInstaller();
   // A setup file: plan, apply, record.
   void InstallFromFile(const std::string& setupPath);
-  void ApplyPlan(const TInstallPlan& plan);
+  // The earlier installation removed, the files placed, the obsolete ones
+  // deleted; returns the earlier stored copy that the record replaces.
+  std::string ApplyPlan(const TInstallPlan& plan);
   // Returns this product's earlier stored copy when its removal used it.
   std::string RemoveEarlier(const TInstallPlan& plan);
   void PlaceFiles(const TInstallPlan& plan);

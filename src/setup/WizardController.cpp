@@ -298,6 +298,11 @@ void TWizardController::ShowSituation(const std::string& text) {
 }
 
 void TWizardController::RequireEnvironmentsFree() {
+  // An environment started meanwhile has its user key now.
+  const auto neverStarted = state_.EnvironmentNeverStarted;
+  DetectEnvironments(state_);
+  for (int i = 0; i < kEnvironmentCount; ++i) view_.SetEnvironmentEnabled(i, state_.EnvironmentEnabled[i]);
+  if (mode_ == 2 && neverStarted != state_.EnvironmentNeverStarted) ShowPlan();
   const std::vector<std::string> found = EnvironmentObstacles(state_, TouchedEnvironments());
   ShowSituation(situation_);
   if (!found.empty()) RaiseError("", found.front());

@@ -647,3 +647,29 @@ TEST_F(WizardTest, AnEraseRequestOpensTheProductsErasePage) {
   ASSERT_FALSE(view.errors.empty());
   EXPECT_EQ(view.errors.back(), "The product 'Samples' is not installed.");
 }
+
+TEST_F(WizardTest, AnEnvironmentNeverStartedIsToldOnTheNoticePageAndNextWaitsForIt) {
+  // Delphi 5 installed (its machine key) but never started by this user.
+  const std::string root = dir.MakeDir("EnvD5");
+  dir.MakeDir("EnvD5\\Lib");
+  TRegistry(rkLocalMachine).WriteString(Environment(2).Key, "RootDir", root);
+  FirstRun();
+  view.chosen = {MakeSetup("lib.stp", Product("Ky", 2, {1, 0, 0}), {{"A.dcu", "u"}})};
+  wizard.Add();
+  ASSERT_EQ(view.page, 8);
+  const std::string told =
+      "Borland Delphi5 has never been started by this user: start it once and close it, then go on. Its packages "
+      "would otherwise not be registered.";
+  EXPECT_EQ(view.situation, "You have selected the product  'Ky Delphi5 Library  Ver: 1.0.0'.\n" + told);
+  EXPECT_EQ(view.planLines, std::vector<std::string>{told});
+  EXPECT_EQ(Refusal([&] { wizard.Next(); }), told);
+  EXPECT_EQ(view.page, 8);
+  EXPECT_FALSE(state.Registry.KeyExists(Environment(2).Key));  // never made by the installer
+  // The user starts it once: Next goes on, and the list shows the plan.
+  state.Registry.CreateKey(Environment(2).Key);
+  EXPECT_EQ(Refusal([&] { wizard.Next(); }), "");
+  EXPECT_EQ(view.page, 3);
+  EXPECT_EQ(view.situation, "You have selected the product  'Ky Delphi5 Library  Ver: 1.0.0'.");
+  ASSERT_FALSE(view.planLines.empty());
+  EXPECT_EQ(view.planLines[0], "Install Ky Delphi5 Library  Ver: 1.0.0 (Ky_D5Lib)");
+}

@@ -5,6 +5,8 @@
 #include "setup/InstallerMessages.h"
 #include "platform/base/FileNames.h"
 #include "platform/base/SysUtils.h"
+#include "platform/os/FileOps.h"
+#include "platform/os/Processes.h"
 
 namespace {
 
@@ -42,7 +44,9 @@ void DetectEnvironments(TSetupState& state) {
   TRegistry machine(rkLocalMachine, rv32);
   for (int i = 0; i < kEnvironmentCount; ++i) {
     const char* key = kEnvironments[i].Key;
-    state.EnvironmentEnabled[i] = machine.KeyExists(key) && state.Registry.KeyExists(key);
+    const bool installed = machine.KeyExists(key);
+    state.EnvironmentEnabled[i] = installed && state.Registry.KeyExists(key);
+    state.EnvironmentNeverStarted[i] = installed && !state.EnvironmentEnabled[i];
     state.RootDir[i] = state.EnvironmentEnabled[i] ? machine.ReadString(key, "RootDir", "") : "";
   }
 }
@@ -66,4 +70,46 @@ void RegisterPackage(TSetupState& state, int index, const std::string& packagePa
 void UnregisterPackage(TSetupState& state, int index, const std::string& packagePath, const std::string& fileName) {
   state.Registry.DeleteValue(KnownPackagesKey(index), packagePath);
   state.Registry.DeleteValue(KnownPackagesKey(index), kEnvironments[index].PackageMacro + fileName);
+}
+
+std::string IdeProgram(const TSetupState& state, int index) {
+  if (Trim(state.RootDir[index]).empty()) return "";
+  const char* program = kEnvironments[index].Tag[0] == 'D' ? "delphi32.exe" : "bcb.exe";
+  return IncludeTrailingBackslash(state.RootDir[index]) + "Bin\\" + program;
+}
+
+namespace {
+
+// A running IDE of this environment: its program's path, or "".
+std::string RunningIde(const TSetupState& state, int index) {
+  const std::string program = IdeProgram(state, index);
+  if (program.empty()) return "";
+  for (const std::string& path : RunningProgramPaths(ExtractFileName(program)))
+    if (SameFilePath(path, program)) return path;
+  return "";
+}
+
+std::vector<std::string> Obstacles(const TSetupState& state, const std::vector<int>& environments, bool running) {
+  std::vector<std::string> out;
+  for (int env : environments) {
+    const std::string caption = kEnvironments[env].Caption;
+    if (state.EnvironmentNeverStarted[env]) {
+      out.push_back(Format(MessageText(kIdioma, msgIdeNeverStarted), {caption}));
+    } else if (running) {
+      const std::string path = RunningIde(state, env);
+      if (!path.empty()) out.push_back(Format(MessageText(kIdioma, msgIdeRunning), {caption, path}));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> EnvironmentObstacles(const TSetupState& state, const std::vector<int>& environments) {
+  return Obstacles(state, environments, true);
+}
+
+void RequireEnvironmentsFree(const TSetupState& state, const std::vector<int>& environments) {
+  const std::vector<std::string> found = Obstacles(state, environments, !state.IgnoreRunningIdes);
+  if (!found.empty()) RaiseError("", found.front());
 }

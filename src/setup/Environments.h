@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "setup/SetupState.h"
 
@@ -38,3 +39,13 @@ void RegisterPackage(TSetupState& state, int index, const std::string& packagePa
 // Deletes the registration under the full path and under the macro form of
 // the name, which the environment may have rewritten it to.
 void UnregisterPackage(TSetupState& state, int index, const std::string& packagePath, const std::string& fileName);
+
+// The IDE program of a detected environment: RootDir + "Bin\delphi32.exe"
+// or "Bin\bcb.exe"; "" when its RootDir is not known.
+std::string IdeProgram(const TSetupState& state, int index);
+// Why the environments a run would touch must not be touched now, as
+// "Idioma" texts: an IDE of theirs running, or one never started by this
+// user. Empty when the run may go ahead.
+std::vector<std::string> EnvironmentObstacles(const TSetupState& state, const std::vector<int>& environments);
+// Raises the first obstacle; a running IDE only unless IgnoreRunningIdes.
+void RequireEnvironmentsFree(const TSetupState& state, const std::vector<int>& environments);

@@ -14,57 +14,12 @@
 #include "platform/os/WinFile.h"
 #include "platform/base/SysUtils.h"
 #include "setup/Environments.h"
+#include "setup/InstallPlan.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"
 #include "setup/ShellEntries.h"
 
 namespace {
-
-// ---- file categories, decided on the upper-cased, trimmed relative name ----
-
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-bool IsLibraryProjectFile(const std::string& u) { return Contains(u, "KYLIBRARY_"); }
-bool IsHeaderFile(const std::string& u) { return Contains(u, ".HPP"); }
-
-bool IsLibraryFile(const std::string& u) {
-  for (const char* ext : {".DPK", ".RES", ".DCR", ".PAS", ".DCU", ".DCP", ".DFM", ".BPK", ".CPP", ".HPP", ".OBJ",
-                          ".LIB", ".BPI"})
-    if (Contains(u, ext)) return true;
-  return false;
-}
-
-// By the extension alone: "Evil.bpl.exe" is no package and stays out of the system folder.
-bool IsPackage(const std::string& u) {
-  std::string ext = ExtractFileExt(u);
-  return ext == ".DPL" || ext == ".BPL";
-}
-bool IsDesignPackage(const std::string& u) { return IsPackage(u) && u.compare(0, 3, "DCL") == 0; }
-bool IsRuntimePackage(const std::string& u) { return IsPackage(u) && u.compare(0, 3, "DCL") != 0; }
-bool IsHelpFile(const std::string& u) { return Contains(u, ".HLP"); }
-
-std::string Category(const std::string& name) { return UpperCase(Trim(name)); }
-
-// Shortcut extensions upper-cased, each with its leading dot.
-std::vector<std::string> ShortcutExtensions(const std::string& commaText) {
-  std::vector<std::string> exts;
-  for (const std::string& e : SplitCommaText(commaText))
-    if (!e.empty()) exts.push_back("." + UpperCase(e));
-  return exts;
-}
-
-bool WantsShortcut(const std::string& u, const std::vector<std::string>& exts) {
-  for (const std::string& e : exts)
-    if (Contains(u, e.c_str())) return true;
-  return false;
-}
-
-// The name with its extension replaced (or added when it has none).
-std::string ChangeFileExt(const std::string& name, const std::string& ext) {
-  size_t p = name.find_last_of("\\:.");
-  if (p == std::string::npos || name[p] != '.') return name + ext;
-  return name.substr(0, p) + ext;
-}
 
 std::string Below(const std::string& folder, const std::string& name) {
   return IncludeTrailingBackslash(folder) + name;
@@ -77,16 +32,6 @@ void SaveLines(const std::vector<std::string>& lines, TWinFileStream& f) {
   f.Close();
 }
 
-// The longest path the system's file calls take (MAX_PATH without its
-// terminating character), and the longest folder CreateDirectory takes.
-constexpr size_t kMaxFilePath = 259;
-constexpr size_t kMaxFolderPath = 247;
-
-bool FitsPathLimit(const std::string& path, bool createsFolders) {
-  if (path.size() > kMaxFilePath) return false;
-  return !createsFolders || ExcludeTrailingBackslash(ExtractFilePath(path)).size() <= kMaxFolderPath;
-}
-
 std::string JoinLines(const std::vector<std::string>& items) {
   std::string out;
   for (const std::string& item : items) out += "\r\n" + item;
@@ -96,14 +41,6 @@ std::string JoinLines(const std::vector<std::string>& items) {
 std::string MessageFmt(int id, const std::vector<TFormatArg>& args) {
   return CompleteMessage("", Format(MessageText(kIdioma, id), args));
 }
-
-// Where one file entry of a product goes.
-struct TPlacement {
-  std::string Path;
-  bool CreateFolders = false;  // its folders below the product folder are made first
-  bool Shortcut = false;       // a link to it in the product group
-  bool DesignPackage = false;  // registered with the environment
-};
 
 }  // namespace
 
@@ -122,7 +59,8 @@ TProductCheck TInstaller::CheckProduct(const std::string& setupPath) {
   }
   const TSetupProduct& p = check.Product;
   int env = KindEnvironment(p.Kind);
-  if (env >= 0 && !state_.EnvironmentEnabled[env]) RaiseMessage("", kIdioma, Environment(env).MissingMessage);
+  // Installed but never started: not missing; the plan says what to do.
+  if (env >= 0 && !state_.EnvironmentEnabled[env] && !state_.EnvironmentNeverStarted[env]) RaiseMessage("", kIdioma, Environment(env).MissingMessage);
   std::string id = p.Identifier();
   if (p.Update) {
     if (!state_.Registry.KeyExists(ProductKey(id))) RaiseMessage("", kIdioma, msgBaseMissing);
@@ -235,216 +173,106 @@ void TInstaller::RequireSoundMaker() const {
 }
 
 void TInstaller::InstallFromFile(const std::string& setupPath) {
-  RequireSoundMaker();
-  TSetupFileReader reader(setupPath);
-  const TSetupProduct p = reader.ReadDescription(false, false);
-  const int32_t fileCount = reader.ReadFileCount();
-  const std::string id = p.Identifier();
-  const std::string productFolder = Below(state_.PathInstall, id + "\\");
-  const std::string groupFolder = Below(state_.PathGroup, id + "\\");
-  const std::string key = ProductKey(id);
-  const std::string storedName = StoredSetupName(id, p.Update);
-  const std::string stored = Below(state_.PathInstall, storedName);
-  const std::vector<std::string> shortcuts = ShortcutExtensions(p.Shortcuts);
-  TRegistry& reg = state_.Registry;
+  const TInstallPlan plan = PlanInstallation(state_, setupPath);
+  RequireEnvironmentsFree(state_, plan.Environments);
+  const std::string previous = ApplyPlan(plan);
+  WriteRecord(plan, previous);
+}
 
-  // Target environments and their folders, before anything changes.
-  std::vector<int> environments;
-  if (IsLibraryKind(p.Kind)) {
-    environments.push_back(KindEnvironment(p.Kind));
-  } else if (p.Kind == kKindHelpLib) {
-    for (int i = 0; i < kEnvironmentCount; ++i)
-      if (state_.EnvironmentTicked[i]) environments.push_back(i);
-  } else if (p.Kind != kKindData) {
-    state_.EnvironmentTicked.fill(false);
-    environments.push_back(KindEnvironment(p.Kind));
-  }
-  std::vector<std::string> roots;
-  for (int env : environments) roots.push_back(EnvironmentRoot(state_, env));
+std::string TInstaller::ApplyPlan(const TInstallPlan& plan) {
+  // A help product for one environment unticks the eight boxes.
+  const int kind = plan.Product.Kind;
+  if (kind != kKindData && kind != kKindHelpLib && !IsLibraryKind(kind)) state_.EnvironmentTicked.fill(false);
+  const std::string previous = RemoveEarlier(plan);
+  PlaceFiles(plan);
+  DeleteObsolete(plan);
+  return previous;
+}
 
-  auto placement = [&](const std::string& name, const std::string& root) {
-    TPlacement at;
-    const std::string u = Category(name);
-    auto inProductFolder = [&](bool shortcut) {
-      at.Path = productFolder + name;
-      at.CreateFolders = true;
-      at.Shortcut = shortcut && WantsShortcut(u, shortcuts);
-    };
-    if (p.Kind == kKindData) inProductFolder(true);
-    else if (!IsLibraryKind(p.Kind)) at.Path = root + "Help\\" + name, at.Shortcut = IsHelpFile(u);
-    else if (IsLibraryProjectFile(u)) inProductFolder(false);
-    else if (IsHeaderFile(u)) at.Path = root + "Include\\" + name;
-    else if (IsLibraryFile(u)) at.Path = root + "Lib\\" + name;
-    else if (IsDesignPackage(u)) at.Path = root + "Bin\\" + name, at.DesignPackage = true;
-    else if (IsRuntimePackage(u)) at.Path = Below(state_.SystemDir, name);
-    else inProductFolder(true);
-    return at;
-  };
-  auto linkOf = [&](const std::string& name) { return groupFolder + ChangeFileExt(name, ".lnk"); };
-  auto requireFits = [&](const std::string& path, bool createsFolders) {
-    if (!FitsPathLimit(path, createsFolders)) RaiseMessageFmt("", kIdioma, msgPathTooLong, {setupPath, path});
-  };
-
-  // The whole file is checked before anything changes: every name, where
-  // it would go, and the obsolete list.
-  requireFits(stored, false);
-  requireFits(productFolder, true);
-  // Where each entry is checked: once per environment; a data product has none.
-  const std::vector<std::string> targets = p.Kind == kKindData ? std::vector<std::string>{""} : roots;
-  std::vector<std::string> obsolete;
-  {
-    // Upper-cased names of entries and of the folders they need, each with its first spelling.
-    std::map<std::string, std::string> names, folders;
-    std::set<std::string> checked;  // target folders known to exist
-    for (int32_t i = 0; i < fileCount; ++i) {
-      TSetupEntry e = reader.ReadEntry();
-      reader.SkipContent(e);
-      const std::string u = UpperCase(e.Name);
-      if (!names.emplace(u, e.Name).second) RaiseMessageFmt("", kIdioma, msgDuplicateFileName, {setupPath, e.Name});
-      for (size_t at = u.find_first_of("\\/"); at != std::string::npos; at = u.find_first_of("\\/", at + 1))
-        folders.emplace(u.substr(0, at), e.Name.substr(0, at));
-      for (const std::string& root : targets) {
-        TPlacement at = placement(e.Name, root);
-        requireFits(at.Path, at.CreateFolders);
-        // The environment's and the system's folders are written into, not made.
-        const std::string folder = ExtractFilePath(at.Path);
-        if (!at.CreateFolders && checked.insert(UpperCase(folder)).second && !DirectoryExists(folder))
-          RaiseMessageFmt("", kIdioma, msgTargetFolderMissing, {setupPath, ExcludeTrailingBackslash(folder)});
-        if (at.Shortcut) requireFits(linkOf(e.Name), true);
-      }
-    }
-    for (const auto& [upper, spelling] : folders)
-      if (names.count(upper)) RaiseMessageFmt("", kIdioma, msgDuplicateFileName, {setupPath, spelling});
-    obsolete = reader.ReadObsolete();
-    for (const std::string& name : obsolete) {
-      requireFits(productFolder + name, false);
-      if (WantsShortcut(Category(name), shortcuts)) requireFits(linkOf(name), false);
-    }
-  }
-  reader.RewindFiles();
-
-  // Replace an earlier installation of this product or of another qualifier of it.
-  const TRecordEntry entry = ReadRecordEntry(reg, id);
+std::string TInstaller::RemoveEarlier(const TInstallPlan& plan) {
+  TScaleGuard scale(scales_, 18, 100);
   std::string previous;  // this product's earlier stored copy, once its removal read it as such
-  {
-    TScaleGuard scale(scales_, 18, 100);
-    auto replace = [&](const std::string& other, bool update, int share, bool keepRecord) {
-      try {
-        return RemoveRecorded(other, update, share, true, keepRecord);
-      } catch (const EStoredCopyUnreadable& e) {
-        // Its files cannot be known; the new installation goes ahead.
-        notes_.push_back(e.what());
-        return false;
-      }
-    };
-    if (p.Update) {
-      if (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())
-        if (replace(id, true, 100, false)) previous = entry.FileSetupUpd;
-    } else {
-      if (reg.KeyExists(key) && replace(id, false, 50, true)) previous = entry.FileSetup;
-      if (p.Kind != kKindData) {
-        // Another edition: the same name and kind, then "_" and its qualifier, or nothing.
-        const std::string family = p.Name + "_" + KindTag(p.Kind);
-        for (const TProductItem& item : state_.Products.Items()) {
-          if (item.Data != 0 || SameText(item.Value, id)) continue;
-          const bool sameFamily = SameText(item.Value.substr(0, family.size()), family) &&
-                                  (item.Value.size() == family.size() || item.Value[family.size()] == '_');
-          if (!sameFamily) continue;
-          const std::string other = item.Value;  // the list changes with its removal
-          if (reg.KeyExists(ProductKey(other))) replace(other, false, 50, false);
-          break;
-        }
-      }
+  for (const TPlannedRemoval& r : plan.Removals) {
+    try {
+      if (RemoveRecorded(r.Id, r.Update, r.Share, true, r.KeepRecord) && SameText(r.Id, plan.Id)) previous = r.Stored;
+    } catch (const EStoredCopyUnreadable& e) {
+      // Its files cannot be known; the new installation goes ahead.
+      notes_.push_back(e.what());
     }
   }
+  return previous;
+}
 
-  // Place the files. Folders made once are not asked for again: with many
-  // small files that question costs as much as writing them.
+void TInstaller::PlaceFiles(const TInstallPlan& plan) {
+  TSetupFileReader reader(plan.SetupPath);
+  reader.ReadDescription(false, false);
+  if (reader.ReadFileCount() != plan.FileCount)
+    RaiseMessageFmt("", kIdioma, msgDamagedSetupFile, {plan.SetupPath, "changed while it was installed"});
+  TScaleGuard scale(scales_, plan.Product.Kind == kKindData ? 80 : 75, static_cast<int>(plan.Files.size()));
+  // Folders made once are not asked for again: with many small files that
+  // question costs as much as writing them.
   std::set<std::string> made;
+  for (size_t i = 0; i < plan.Files.size(); ++i) {
+    const TPlannedFile& f = plan.Files[i];
+    if (f.Entry == 0 && i > 0) reader.RewindFiles();  // a help product's next environment
+    const TSetupEntry e = reader.ReadEntry();
+    if (e.Name != f.Name || e.Size != f.Size)
+      RaiseMessageFmt("", kIdioma, msgDamagedSetupFile, {plan.SetupPath, "changed while it was installed"});
+    PlaceFile(reader, e, f, made);
+    scales_.Step();
+  }
+}
+
+void TInstaller::PlaceFile(TSetupFileReader& reader, const TSetupEntry& e, const TPlannedFile& f,
+                           std::set<std::string>& made) {
   auto makeFolders = [&](const std::string& folder) {
     if (made.insert(UpperCase(folder)).second) MakeFolders(folder);
   };
-  auto place = [&](const TSetupEntry& e, const std::string& root) {
-    TPlacement at = placement(e.Name, root);
-    if (at.CreateFolders) makeFolders(ExtractFilePath(at.Path));
-    ExtractPayloadFile(reader, e, at.Path);
-    if (at.DesignPackage) journal_.ChangingValue(KnownPackagesKey(environments[0]), at.Path);
-    if (at.DesignPackage)
-      RegisterPackage(state_, environments[0], at.Path, p.Name, p.Qualifier, p.Version.Major, p.Version.Minor,
-                      p.Version.Release);
-    if (at.Shortcut) {
-      makeFolders(groupFolder + ExtractFilePath(e.Name));
-      MakeLink(linkOf(e.Name), at.Path, ExtractFilePath(at.Path));
-    }
-  };
-  if (p.Kind == kKindData || IsLibraryKind(p.Kind)) {
-    const std::string root = roots.empty() ? std::string() : roots[0];
-    TScaleGuard scale(scales_, p.Kind == kKindData ? 80 : 75, fileCount);
-    for (int32_t i = 0; i < fileCount; ++i) {
-      place(reader.ReadEntry(), root);
-      scales_.Step();
-    }
-  } else {
-    TScaleGuard scale(scales_, 75, fileCount * static_cast<int>(environments.size()));
-    for (size_t k = 0; k < environments.size(); ++k) {
-      reader.RewindFiles();
-      const std::string contents = roots[k] + Environment(environments[k]).HelpContents;
-      for (int32_t i = 0; i < fileCount; ++i) {
-        TSetupEntry e = reader.ReadEntry();
-        place(e, roots[k]);
-        EditFile(contents);
-        if (IsHelpFile(Category(e.Name))) AddHelpIndex(contents, "Help " + p.Name + " (" + e.Name + ")", e.Name);
-        else AddHelpInclude(contents, e.Name);
-        scales_.Step();
-      }
-    }
+  if (f.CreateFolders) makeFolders(ExtractFilePath(f.Path));
+  ExtractPayloadFile(reader, e, f.Path);
+  if (f.DesignPackage) SetValue(KnownPackagesKey(f.Environment), f.Path, f.PackageText);
+  if (!f.Link.empty()) {
+    makeFolders(ExtractFilePath(f.Link));
+    MakeLink(f.Link, f.Path, ExtractFilePath(f.Path));
   }
-  reader.Close();
+  if (f.HelpContents.empty()) return;
+  EditFile(f.HelpContents);
+  if (!f.HelpTitle.empty()) AddHelpIndex(f.HelpContents, f.HelpTitle, f.Name);
+  else AddHelpInclude(f.HelpContents, f.Name);
+}
 
-  // Obsolete files; one that stays is told, not fatal.
+void TInstaller::DeleteObsolete(const TInstallPlan& plan) {
+  // One that stays is told, not fatal.
   std::vector<std::string> stayed;
-  for (const std::string& name : obsolete) {
-    if (!DeleteAside(productFolder + name)) stayed.push_back(productFolder + name);
-    journal_.FolderEmptied(ExtractFilePath(productFolder + name), true);
-    if (WantsShortcut(Category(name), shortcuts)) {
-      const std::string link = linkOf(name);
-      if (FileExists(link)) groupChanged_ = true;
-      if (!DeleteAside(link)) stayed.push_back(link);
-      journal_.FolderEmptied(ExtractFilePath(link), true);
-    }
+  for (const TPlannedObsolete& o : plan.Obsolete) {
+    if (!DeleteAside(o.Path)) stayed.push_back(o.Path);
+    journal_.FolderEmptied(ExtractFilePath(o.Path), true);
+    if (o.Link.empty()) continue;
+    if (FileExists(o.Link)) groupChanged_ = true;
+    if (!DeleteAside(o.Link)) stayed.push_back(o.Link);
+    journal_.FolderEmptied(ExtractFilePath(o.Link), true);
   }
   if (!stayed.empty()) notes_.push_back(MessageFmt(msgObsoleteNotDeleted, {JoinLines(stayed)}));
   scales_.Step();
+}
 
+void TInstaller::WriteRecord(const TInstallPlan& plan, const std::string& previous) {
   // The stored copy before the record, so that the record never names a
   // setup file that is not complete on disk.
   MakeFolders(state_.PathInstall);
-  if (!SameFilePath(setupPath, stored)) StoreSetupFile(setupPath, stored);
-
+  if (!SameFilePath(plan.SetupPath, plan.Stored)) StoreSetupFile(plan.SetupPath, plan.Stored);
+  for (const TPlannedValue& v : plan.Record) SetValue(v.Key, v.Name, v.Data);
+  const TSetupProduct& p = plan.Product;
   const std::string description = p.Text();
-  if (p.Update) {
-    SetValue(key, "FileSetupUpd", storedName);
-    WriteVersion(key, "Upd", p.Version);
-    SetValue(key, "DescriptionUpd", description);
-  } else {
-    SetValue(key, "FileSetup", storedName);
-    WriteVersion(key, "", p.Version);
-    SetValue(key, "Description", description);
-    AddProductEntry(id, description, p.Version);
-    if (p.Kind == kKindHelpLib) {
-      std::vector<std::string> tags;
-      for (int env : environments) tags.push_back(Environment(env).Tag);
-      SetValue(key, "InstallLangs", JoinCommaText(tags));
-    }
-  }
+  if (plan.ProductEntry) AddProductEntry(plan.Id, description, p.Version);
   // A copy stored by an earlier version under another name is now unused.
-  if (!previous.empty() && !SameText(previous, storedName)) {
+  if (!previous.empty() && !SameText(previous, plan.StoredName)) {
     const std::string old = Below(state_.PathInstall, previous);
-    if (!SameFilePath(old, stored) && !DeleteAside(old))
+    if (!SameFilePath(old, plan.Stored) && !DeleteAside(old))
       notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({old})}));
   }
-  state_.Products.Remove(id, p.Update ? 1 : 0);
-  state_.Products.Add({id, description, p.Update ? 1 : 0});
+  state_.Products.Remove(plan.Id, p.Update ? 1 : 0);
+  state_.Products.Add({plan.Id, description, p.Update ? 1 : 0});
   scales_.Step();
 }
 
@@ -454,7 +282,20 @@ void TInstaller::RemoveProduct(const std::string& setupPath, int share, bool rei
   Journaled([&] { RemoveChecked(setupPath, share, reinstallBase, deleteSetupFile, false); });
 }
 
+std::vector<int> TInstaller::ItemEnvironments(const TProductItem& item) const {
+  const std::string stored = StoredSetupFile(item);
+  if (stored.empty()) return {};
+  try {
+    TSetupFileReader reader(stored);
+    const int kind = reader.ReadDescription(false, false).Kind;
+    return ProductEnvironments(kind, TagEnvironments(RecordedLangs(item.Value)));
+  } catch (const Exception&) {
+    return {};  // the removal says why it cannot be read
+  }
+}
+
 void TInstaller::EraseItem(const TProductItem& item, int share) {
+  if (!SameText(item.Value, kInstallerName)) RequireEnvironmentsFree(state_, ItemEnvironments(item));
   Journaled([&] {
     // Only the installer's own key removes the installer, never a value naming it.
     if (!SameText(item.Value, kInstallerName)) {
@@ -615,24 +456,23 @@ void TInstaller::ForgetUnreadable(const std::string& setupPath, const std::strin
   throw EStoredCopyUnreadable(MessageFmt(msgStoredCopyUnreadable, {setupPath, reason}));
 }
 
-void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile,
-                                bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
+TInstaller::TStoredCopy TInstaller::ReadStoredCopy(const std::string& setupPath, bool keepRecord,
+                                                   const std::string& expectedId, bool expectedUpdate) {
   // Everything the stored copy says is read first; one that cannot be read
   // must not keep the product in the record for ever.
-  TSetupProduct p;
-  std::vector<std::string> names;
+  TStoredCopy copy;
   try {
     TSetupFileReader reader(setupPath);
-    p = reader.ReadDescription(false, false);
+    copy.Product = reader.ReadDescription(false, false);
     // A copy of another product, or a full product where an update is
     // recorded, says nothing about this record's files.
-    if (!expectedId.empty() && (!SameText(p.Identifier(), expectedId) || p.Update != expectedUpdate))
+    if (!expectedId.empty() && (!SameText(copy.Product.Identifier(), expectedId) || copy.Product.Update != expectedUpdate))
       throw EStoredCopyForeign(setupPath);
     const int32_t fileCount = reader.ReadFileCount();
     for (int32_t i = 0; i < fileCount; ++i) {
       TSetupEntry e = reader.ReadEntry();
       reader.SkipContent(e);
-      names.push_back(e.Name);
+      copy.Names.push_back(e.Name);
     }
   } catch (const EStoredCopyForeign&) {
     throw;
@@ -643,34 +483,29 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
   } catch (const Exception& e) {
     ForgetUnreadable(setupPath, e.what(), keepRecord, expectedId, expectedUpdate);
   }
-  const int32_t fileCount = static_cast<int32_t>(names.size());
-  const std::string id = p.Identifier();
-  const std::string productFolder = Below(state_.PathInstall, id);
-  const std::string groupFolder = Below(state_.PathGroup, id);
-  const std::string key = ProductKey(id);
-  TRegistry& reg = state_.Registry;
-  std::string langs;
+  return copy;
+}
+
+std::string TInstaller::RecordedLangs(const std::string& id) const {
   try {
-    langs = reg.ReadString(key, "InstallLangs", "");
+    return state_.Registry.ReadString(ProductKey(id), "InstallLangs", "");
   } catch (const ERegistryException&) {
-    // Not a text: no environment to clean.
+    return "";  // not a text: no environment to clean
   }
-  const TRecordEntry entry = ReadRecordEntry(reg, id);
+}
+
+void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile,
+                                bool keepRecord, const std::string& expectedId, bool expectedUpdate) {
+  const TStoredCopy copy = ReadStoredCopy(setupPath, keepRecord, expectedId, expectedUpdate);
+  const TSetupProduct& p = copy.Product;
+  const std::string id = p.Identifier();
+  const std::string langs = RecordedLangs(id);
+  const TRecordEntry entry = ReadRecordEntry(state_.Registry, id);
   const std::string stored = p.Update ? entry.FileSetupUpd : entry.FileSetup;
-
   // The environments' folders before anything changes.
-  std::vector<int> environments;
-  if (IsLibraryKind(p.Kind)) {
-    environments.push_back(KindEnvironment(p.Kind));
-  } else if (p.Kind == kKindHelpLib) {
-    for (const std::string& tag : SplitCommaText(langs))
-      if (int env = EnvironmentIndex(tag); env >= 0) environments.push_back(env);
-  } else if (p.Kind != kKindData) {
-    environments.push_back(KindEnvironment(p.Kind));
-  }
-  std::vector<std::string> roots;
-  for (int env : environments) roots.push_back(EnvironmentRoot(state_, env));
-
+  TTargets targets;
+  targets.Environments = ProductEnvironments(p.Kind, TagEnvironments(langs));
+  for (int env : targets.Environments) targets.Roots.push_back(EnvironmentRoot(state_, env));
   {
     TScaleGuard scale(scales_, 28, 100);
     if (!p.Update && (!entry.FileSetupUpd.empty() || !entry.UpdateFaults.empty())) {
@@ -681,86 +516,102 @@ void TInstaller::RemoveFromFile(const std::string& setupPath, bool reinstallBase
       }
     }
   }
-
   // Files and folders first; what cannot be deleted is reported and keeps
   // the record, so that the user can fix the cause and erase again.
-  std::vector<std::string> failed;
-  auto deleteFile = [&](const std::string& path) {
-    if (!DeleteAside(path)) failed.push_back(path);
-  };
-  auto deleteTree = [&](const std::string& folder) {
-    for (std::string& f : DeleteTreeAside(folder)) failed.push_back(std::move(f));
-  };
-  if (p.Kind == kKindData) {
-    TScaleGuard scale(scales_, 40, 2);
-    deleteTree(productFolder);
-    scales_.Step();
-    if (DirectoryExists(groupFolder)) groupChanged_ = true;
-    deleteTree(groupFolder);
-    scales_.Step();
-  } else if (IsLibraryKind(p.Kind)) {
-    const int env = environments[0];
-    const std::string& root = roots[0];
-    TScaleGuard scale(scales_, 40, fileCount + 2);
-    for (const std::string& name : names) {
-      std::string u = Category(name);
-      if (IsHeaderFile(u)) {
-        deleteFile(root + "Include\\" + name);
-      } else if (IsLibraryFile(u)) {
-        deleteFile(root + "Lib\\" + name);
-      } else if (IsDesignPackage(u)) {
-        deleteFile(root + "Bin\\" + name);
-        journal_.ChangingValue(KnownPackagesKey(env), root + "Bin\\" + name);
-        journal_.ChangingValue(KnownPackagesKey(env), Environment(env).PackageMacro + name);
-        UnregisterPackage(state_, env, root + "Bin\\" + name, name);
-      } else if (IsRuntimePackage(u)) {
-        deleteFile(Below(state_.SystemDir, name));
-      }
-      scales_.Step();
-    }
-    deleteTree(productFolder);
-    scales_.Step();
-    if (DirectoryExists(groupFolder)) groupChanged_ = true;
-    deleteTree(groupFolder);
-    scales_.Step();
-  } else {
-    TScaleGuard scale(scales_, 40, static_cast<int>(environments.size() * names.size()));
-    for (size_t k = 0; k < environments.size(); ++k) {
-      const std::string contents = roots[k] + Environment(environments[k]).HelpContents;
-      for (const std::string& name : names) {
-        deleteFile(roots[k] + "Help\\" + name);
-        EditFile(contents);
-        if (IsHelpFile(Category(name))) RemoveHelpIndex(contents, name);
-        else RemoveHelpInclude(contents, name);
-        const std::string link = Below(groupFolder, ChangeFileExt(name, ".lnk"));
-        if (FileExists(link)) groupChanged_ = true;
-        deleteFile(link);
-        journal_.FolderEmptied(groupFolder, true);
-        scales_.Step();
-      }
-    }
-  }
+  const std::vector<std::string> failed = DeleteProductFiles(p, copy.Names, targets);
   if (!failed.empty()) RaiseMessageFmt("", kIdioma, msgNotDeleted, {JoinLines(failed)});
-
   if (!keepRecord) {
     EraseRecord(id, p.Update);
     if (deleteSetupFile && !stored.empty()) {
-      const std::string copy = Below(state_.PathInstall, stored);
-      if (!DeleteAside(copy)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({copy})}));
+      const std::string old = Below(state_.PathInstall, stored);
+      if (!DeleteAside(old)) notes_.push_back(MessageFmt(msgNotDeleted, {JoinLines({old})}));
     }
   }
   scales_.Step();
-
   TScaleGuard scale(scales_, 30, 100);
   if (reinstallBase && p.Update) {
     // The update's removal took the base's environment list with it; the
     // base goes back where it was.
     if (p.Kind == kKindHelpLib) {
       state_.EnvironmentTicked.fill(false);
-      for (const std::string& tag : SplitCommaText(langs))
-        if (int env = EnvironmentIndex(tag); env >= 0) state_.EnvironmentTicked[env] = true;
+      for (int env : TagEnvironments(langs)) state_.EnvironmentTicked[env] = true;
     }
     ReinstallBase(id);
+  }
+}
+
+std::vector<int> TInstaller::TagEnvironments(const std::string& langs) {
+  std::vector<int> out;
+  for (const std::string& tag : SplitCommaText(langs))
+    if (int env = EnvironmentIndex(tag); env >= 0) out.push_back(env);
+  return out;
+}
+
+std::vector<std::string> TInstaller::DeleteProductFiles(const TSetupProduct& p, const std::vector<std::string>& names,
+                                                        const TTargets& targets) {
+  std::vector<std::string> failed;
+  const std::string id = p.Identifier();
+  if (p.Kind == kKindData) {
+    TScaleGuard scale(scales_, 40, 2);
+    DeleteProductFolders(id, failed);
+  } else if (IsLibraryKind(p.Kind)) {
+    TScaleGuard scale(scales_, 40, static_cast<int>(names.size()) + 2);
+    DeleteLibraryFiles(names, targets.Environments[0], targets.Roots[0], failed);
+    DeleteProductFolders(id, failed);
+  } else {
+    TScaleGuard scale(scales_, 40, static_cast<int>(targets.Environments.size() * names.size()));
+    for (size_t k = 0; k < targets.Environments.size(); ++k)
+      DeleteHelpFiles(id, names, targets.Environments[k], targets.Roots[k], failed);
+  }
+  return failed;
+}
+
+void TInstaller::DeleteProductFolders(const std::string& id, std::vector<std::string>& failed) {
+  const std::string groupFolder = Below(state_.PathGroup, id);
+  for (std::string& f : DeleteTreeAside(Below(state_.PathInstall, id))) failed.push_back(std::move(f));
+  scales_.Step();
+  if (DirectoryExists(groupFolder)) groupChanged_ = true;
+  for (std::string& f : DeleteTreeAside(groupFolder)) failed.push_back(std::move(f));
+  scales_.Step();
+}
+
+void TInstaller::DeleteLibraryFiles(const std::vector<std::string>& names, int env, const std::string& root,
+                                    std::vector<std::string>& failed) {
+  auto deleteFile = [&](const std::string& path) {
+    if (!DeleteAside(path)) failed.push_back(path);
+  };
+  for (const std::string& name : names) {
+    const std::string u = FileCategoryName(name);
+    if (IsHeaderFile(u)) {
+      deleteFile(root + "Include\\" + name);
+    } else if (IsLibraryFile(u)) {
+      deleteFile(root + "Lib\\" + name);
+    } else if (IsDesignPackage(u)) {
+      deleteFile(root + "Bin\\" + name);
+      journal_.ChangingValue(KnownPackagesKey(env), root + "Bin\\" + name);
+      journal_.ChangingValue(KnownPackagesKey(env), Environment(env).PackageMacro + name);
+      UnregisterPackage(state_, env, root + "Bin\\" + name, name);
+    } else if (IsRuntimePackage(u)) {
+      deleteFile(Below(state_.SystemDir, name));
+    }
+    scales_.Step();
+  }
+}
+
+void TInstaller::DeleteHelpFiles(const std::string& id, const std::vector<std::string>& names, int env,
+                                 const std::string& root, std::vector<std::string>& failed) {
+  const std::string groupFolder = Below(state_.PathGroup, id);
+  const std::string contents = root + Environment(env).HelpContents;
+  for (const std::string& name : names) {
+    if (!DeleteAside(root + "Help\\" + name)) failed.push_back(root + "Help\\" + name);
+    EditFile(contents);
+    if (IsHelpFile(FileCategoryName(name))) RemoveHelpIndex(contents, name);
+    else RemoveHelpInclude(contents, name);
+    const std::string link = Below(groupFolder, ChangeFileExt(name, ".lnk"));
+    if (FileExists(link)) groupChanged_ = true;
+    if (!DeleteAside(link)) failed.push_back(link);
+    journal_.FolderEmptied(groupFolder, true);
+    scales_.Step();
   }
 }
 

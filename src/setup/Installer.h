@@ -4,10 +4,12 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/base/Exception.h"
+#include "setup/InstallPlan.h"
 #include "setup/ProgressScales.h"
 #include "setup/RunJournal.h"
 #include "setup/SetupFile.h"
@@ -60,6 +62,10 @@ public:
   // which its record is always erased and a note says what was done.
   void EraseItem(const TProductItem& item, int share);
 
+  // The environments erasing an item touches, from its stored setup file;
+  // none when that cannot be read.
+  std::vector<int> ItemEnvironments(const TProductItem& item) const;
+
   // The stored setup file behind an item of the products list; "" when the
   // record names none that may be used.
   std::string StoredSetupFile(const TProductItem& item) const;
@@ -74,7 +80,17 @@ public:
 
 private:
   void InstallInstaller();
+  // A setup file: plan, apply, record.
   void InstallFromFile(const std::string& setupPath);
+  // The earlier installation removed, the files placed, the obsolete ones
+  // deleted; returns the earlier stored copy that the record replaces.
+  std::string ApplyPlan(const TInstallPlan& plan);
+  // Returns this product's earlier stored copy when its removal used it.
+  std::string RemoveEarlier(const TInstallPlan& plan);
+  void PlaceFiles(const TInstallPlan& plan);
+  void PlaceFile(TSetupFileReader& reader, const TSetupEntry& e, const TPlannedFile& f, std::set<std::string>& made);
+  void DeleteObsolete(const TInstallPlan& plan);
+  void WriteRecord(const TInstallPlan& plan, const std::string& previous);
   void RemoveInstaller();
   // keepRecord: a full product being replaced by a new installation of
   // itself keeps its record and stored copy until the new ones are in place.
@@ -82,6 +98,28 @@ private:
   // the caller has only a path).
   void RemoveChecked(const std::string& setupPath, int share, bool reinstallBase, bool deleteSetupFile,
                      bool keepRecord, const std::string& expectedId = "", bool expectedUpdate = false);
+  // What a stored setup file says: its product and its file names.
+  struct TStoredCopy {
+    TSetupProduct Product;
+    std::vector<std::string> Names;
+  };
+  // The environments a product was placed in, with their RootDir.
+  struct TTargets {
+    std::vector<int> Environments;
+    std::vector<std::string> Roots;
+  };
+  TStoredCopy ReadStoredCopy(const std::string& setupPath, bool keepRecord, const std::string& expectedId,
+                             bool expectedUpdate);
+  std::string RecordedLangs(const std::string& id) const;
+  static std::vector<int> TagEnvironments(const std::string& langs);
+  // Returns what could not be deleted.
+  std::vector<std::string> DeleteProductFiles(const TSetupProduct& p, const std::vector<std::string>& names,
+                                              const TTargets& targets);
+  void DeleteProductFolders(const std::string& id, std::vector<std::string>& failed);
+  void DeleteLibraryFiles(const std::vector<std::string>& names, int env, const std::string& root,
+                          std::vector<std::string>& failed);
+  void DeleteHelpFiles(const std::string& id, const std::vector<std::string>& names, int env, const std::string& root,
+                       std::vector<std::string>& failed);
   void RemoveFromFile(const std::string& setupPath, bool reinstallBase, bool deleteSetupFile, bool keepRecord,
                       const std::string& expectedId, bool expectedUpdate);
   // A product, or its update, by its record: through the stored copy when

@@ -56,6 +56,9 @@ std::optional<std::string> EnglishInstallerMessage(int id) {
       {48, "The record of the setup program is damaged (%s): erase the setup program and install it again."},
       {49, "The setup program had been stopped in the middle of a run; what that run had changed was undone."},
       {50, "The setup program had been stopped at the end of a run; that run was completed."},
+      {51, "What the installation will do:"},
+      {52, "%s is running (%s): close it, then go on. A running environment does not see the changes and may write over them."},
+      {53, "%s has never been started by this user: start it once and close it, then go on. Its packages would otherwise not be registered."},
   };
   auto it = texts.find(id);
   if (it == texts.end()) return std::nullopt;

@@ -58,6 +58,10 @@ enum TIdiomaMessage : int {
   msgMakerRecordDamaged = 48,
   msgRunUndone = 49,
   msgRunFinished = 50,
+  // What an installation will do, and environments that must not be touched now.
+  msgPlanHeading = 51,
+  msgIdeRunning = 52,
+  msgIdeNeverStarted = 53,
 };
 
 // The English text of an "Idioma" message, or nothing for an unknown id.

@@ -47,6 +47,9 @@ struct TSetupState {
   std::array<std::string, kEnvironmentCount> RootDir;
   std::array<bool, kEnvironmentCount> EnvironmentEnabled{};  // detected
   std::array<bool, kEnvironmentCount> EnvironmentTicked{};   // chosen for kind 3 help
+  // Installed, but never started by this user: its key below HKEY_CURRENT_USER is missing.
+  std::array<bool, kEnvironmentCount> EnvironmentNeverStarted{};
+  bool IgnoreRunningIdes = false;  // a run goes ahead while an environment's IDE runs
   int WizardMode = 0;        // 0 first run, 1 installer update, 2 products, 3 erase
   int Language = 0;          // 0 English, 1 Spanish, 2 French, 3 Italian, 4 German
   std::vector<std::string> LicenseLines;

@@ -6,6 +6,7 @@
 #include "platform/base/SysUtils.h"
 #include "platform/os/SystemFolders.h"
 #include "setup/Environments.h"
+#include "setup/InstallPlan.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"
 
@@ -29,6 +30,7 @@ TWizardController::TWizardController(TWizardView& view, std::string programFile)
 void TWizardController::Start() {
   imageMode_ = 0;
   product_ = TSetupProduct();
+  view_.SetPlanLines({});
   state_.Products.Clear();
 
   // A run stopped half-way is settled before the record is read; told once
@@ -111,6 +113,7 @@ void TWizardController::Next() {
       if (page_ == 9) {
         view_.Close(1);
       } else if (page_ == 8) {
+        RequireEnvironmentsFree();
         ShowPage(HelpForTickedEnvironments() ? 1 : 3);
       } else if (page_ == 1) {
         for (int i = 0; i < kEnvironmentCount; ++i)
@@ -130,6 +133,7 @@ void TWizardController::Next() {
     case 3:
       if (page_ == 8) {
         if (eraseIndex_ < 0 || eraseIndex_ >= state_.Products.Count()) break;
+        RequireEnvironmentsFree();
         TProductItem item = state_.Products[eraseIndex_];
         Run(Message(msgEliminating, {item.Description}), [&](int share) { installer_.EraseItem(item, share); });
       } else if (page_ == 7) {
@@ -190,7 +194,8 @@ void TWizardController::Previous() {
         if (selected < 0 || selected >= state_.Products.Count()) break;
         eraseIndex_ = selected;
         mode_ = 3;
-        view_.SetSituationText(Message(msgEraseProduct, {state_.Products[selected].Description}));
+        view_.SetPlanLines({});
+        ShowSituation(Message(msgEraseProduct, {state_.Products[selected].Description}));
         ShowPage(8);
         break;
       }
@@ -256,11 +261,51 @@ void TWizardController::AddFile(const std::string& file) {
   else if (product_.Kind == kKindHelpLib) SetImageMode(4);
   else if (product_.Kind == kKindData) SetImageMode(5);
   mode_ = 2;
-  view_.SetSituationText(Message(check.SameVersionInstalled ? msgAlreadyInstalled : msgSelectedProduct,
-                                 {product_.Text()}));
+  setupFileName_ = file;
+  ShowPlan();
+  ShowSituation(Message(check.SameVersionInstalled ? msgAlreadyInstalled : msgSelectedProduct, {product_.Text()}));
   ShowPage(8);
   UpdateWizardState();
-  setupFileName_ = file;
+}
+
+void TWizardController::ShowPlan() {
+  TakeTicks();
+  std::vector<std::string> lines;
+  try {
+    const std::vector<std::string> plan = PlanLines(PlanInstallation(state_, setupFileName_));
+    lines.insert(lines.end(), plan.begin(), plan.end());
+  } catch (const std::exception& e) {
+    lines.push_back(e.what());  // what Install would refuse
+  }
+  view_.SetPlanLines(lines);
+}
+
+std::vector<int> TWizardController::TouchedEnvironments() const {
+  if (mode_ == 3 && eraseIndex_ >= 0 && eraseIndex_ < state_.Products.Count())
+    return installer_.ItemEnvironments(state_.Products[eraseIndex_]);
+  if (mode_ != 2 || setupFileName_.empty()) return {};
+  std::vector<int> ticked;
+  for (int i = 0; i < kEnvironmentCount; ++i)
+    if (view_.EnvironmentTicked(i)) ticked.push_back(i);
+  return ProductEnvironments(product_.Kind, ticked);
+}
+
+void TWizardController::ShowSituation(const std::string& text) {
+  situation_ = text;
+  std::string shown = text;
+  for (const std::string& obstacle : EnvironmentObstacles(state_, TouchedEnvironments())) shown += "\n" + obstacle;
+  view_.SetSituationText(shown);
+}
+
+void TWizardController::RequireEnvironmentsFree() {
+  // An environment started meanwhile has its user key now.
+  const auto neverStarted = state_.EnvironmentNeverStarted;
+  DetectEnvironments(state_);
+  for (int i = 0; i < kEnvironmentCount; ++i) view_.SetEnvironmentEnabled(i, state_.EnvironmentEnabled[i]);
+  if (mode_ == 2 && neverStarted != state_.EnvironmentNeverStarted) ShowPlan();
+  const std::vector<std::string> found = EnvironmentObstacles(state_, TouchedEnvironments());
+  ShowSituation(situation_);
+  if (!found.empty()) RaiseError("", found.front());
 }
 
 void TWizardController::LanguageChanged() {

@@ -58,6 +58,13 @@ private:
   void TakeTicks();
   void NextFirstRun();
   bool HelpForTickedEnvironments() const;
+  // Page 8: the situation with what stands in a run's way (a running IDE,
+  // one never started), and the plan of the chosen setup file.
+  void ShowSituation(const std::string& text);
+  void ShowPlan();
+  std::vector<int> TouchedEnvironments() const;
+  // Next on page 8 waits until nothing stands in the way: raises the first obstacle.
+  void RequireEnvironmentsFree();
 
   TWizardView& view_;
   TSetupState state_;
@@ -68,4 +75,5 @@ private:
   TSetupProduct product_;        // of the setup file chosen with Add
   std::string setupFileName_;
   int eraseIndex_ = -1;          // the item the Erase command works on
+  std::string situation_;        // page 8's text before any obstacle
 };

@@ -64,6 +64,9 @@ public:
   virtual void SelectProduct(int index) = 0;
 
   virtual void SetSituationText(const std::string& text) = 0;  // page 8
+  // Page 8, below the situation: what Install will do, a line each; no
+  // lines hide the list.
+  virtual void SetPlanLines(const std::vector<std::string>& lines) = 0;
   virtual void SetProgressText(const std::string& text) = 0;   // page 6
   virtual void SetFinalText(const std::string& text) = 0;      // page 7
   virtual TProgressSink& ProgressBar() = 0;

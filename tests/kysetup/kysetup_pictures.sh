@@ -234,7 +234,7 @@ ky_wine_prefix
 ky_wine_server
 wine "$work/bin/KySetup.exe" --shots "$(wine winepath -w "$work/ref" 2>/dev/null | tr -d '\r')" >/dev/null 2>&1 ||
   { fail "KySetup.exe --shots"; exit 1; }
-PAGES="0 1 3 4 5 6 7 8 9"
+PAGES="0 1 3 4 5 6 7 8 8e 9"  # 8e: the erase notice, without the plan of page 8
 ref_size=$(identify -format '%w %h' "$work/ref/en-page0.bmp" 2>/dev/null)
 [ -n "$ref_size" ] || { fail "no reference pictures"; exit 1; }
 read -r CLIENT_W CLIENT_H <<<"$ref_size"
@@ -245,7 +245,7 @@ for lang in "${langs[@]}"; do
   # The references must tell the pages apart, or the checks could not.
   for p in $PAGES; do
     for q in $PAGES; do
-      [ "$p" -lt "$q" ] || continue
+      [[ "$p" < "$q" ]] || continue
       d=$(difference "$work/ref/$lang-page$p-area.png" "$work/ref/$lang-page$q-area.png")
       [ "${d:-0}" -ge 1000 ] || fail "$lang: the references of pages $p and $q differ in ${d:-no} pixels only"
     done
@@ -356,7 +356,7 @@ for lang in "${langs[@]}"; do
   click "${PRODUCT_ROW2[@]}"
   expect_page 9 product-chosen
   click "${BT_PRIOR[@]}"
-  expect_page 8 erase-notice
+  expect_page 8e erase-notice
   key Return
   expect_page 7 product-erased 60
   key Return

@@ -41,6 +41,7 @@ public:
   int SelectedProduct() const override { return -1; }
   void SelectProduct(int) override {}
   void SetSituationText(const std::string& t) override { situation = t; }
+  void SetPlanLines(const std::vector<std::string>&) override {}
   void SetProgressText(const std::string&) override {}
   void SetFinalText(const std::string&) override {}
   TProgressSink& ProgressBar() override { return bar; }

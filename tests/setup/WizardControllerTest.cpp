@@ -12,6 +12,7 @@
 #include "platform/os/FileOps.h"
 #include "platform/base/SysUtils.h"
 #include "platform/os/SystemFolders.h"
+#include "platform/base/FileNames.h"
 #include "setup/Environments.h"
 #include "setup/ProductRecord.h"
 #include "setup/InstallerMessages.h"
@@ -43,6 +44,7 @@ public:
   int SelectedProduct() const override { return selected; }
   void SelectProduct(int index) override { selected = index; }
   void SetSituationText(const std::string& t) override { situation = t; }
+  void SetPlanLines(const std::vector<std::string>& l) override { planLines = l; }
   void SetProgressText(const std::string& t) override { progress = t; }
   void SetFinalText(const std::string& t) override { final = t; }
   TProgressSink& ProgressBar() override { return bar; }
@@ -70,6 +72,7 @@ public:
   std::vector<int> activated;
   std::array<bool, kEnvironmentCount> ticked{}, enabled{};
   std::string accept = "F", group, folder, situation, progress, final, caption;
+  std::vector<std::string> planLines;
   std::vector<TProductItem> products;
   int selected = -1;
   RecordingBar bar;
@@ -365,6 +368,10 @@ TEST_F(WizardTest, AddingAndInstallingAProduct) {
   EXPECT_EQ(view.page, 8);
   EXPECT_EQ(wizard.SetupFileName(), stp);
   EXPECT_EQ(view.situation, "You have selected the product  'Samples  Ver: 1.0.0'.");
+  // Below it, what Install will do: the plan stptool prints.
+  ASSERT_GE(view.planLines.size(), 3u);
+  EXPECT_EQ(view.planLines[0], "Install Samples  Ver: 1.0.0 (Samples)");
+  EXPECT_EQ(view.planLines[2], "  new      " + IncludeTrailingBackslash(wizard.State().PathInstall) + "Samples\\a.txt");
   EXPECT_EQ(view.imageMode, 5);
   EXPECT_EQ(view.picture, p.Picture);
   EXPECT_FALSE(Button(wbAdd).Visible);
@@ -639,4 +646,30 @@ TEST_F(WizardTest, AnEraseRequestOpensTheProductsErasePage) {
   EXPECT_EQ(wizard.Mode(), 2);
   ASSERT_FALSE(view.errors.empty());
   EXPECT_EQ(view.errors.back(), "The product 'Samples' is not installed.");
+}
+
+TEST_F(WizardTest, AnEnvironmentNeverStartedIsToldOnTheNoticePageAndNextWaitsForIt) {
+  // Delphi 5 installed (its machine key) but never started by this user.
+  const std::string root = dir.MakeDir("EnvD5");
+  dir.MakeDir("EnvD5\\Lib");
+  TRegistry(rkLocalMachine).WriteString(Environment(2).Key, "RootDir", root);
+  FirstRun();
+  view.chosen = {MakeSetup("lib.stp", Product("Ky", 2, {1, 0, 0}), {{"A.dcu", "u"}})};
+  wizard.Add();
+  ASSERT_EQ(view.page, 8);
+  const std::string told =
+      "Borland Delphi5 has never been started by this user: start it once and close it, then go on. Its packages "
+      "would otherwise not be registered.";
+  EXPECT_EQ(view.situation, "You have selected the product  'Ky Delphi5 Library  Ver: 1.0.0'.\n" + told);
+  EXPECT_EQ(view.planLines, std::vector<std::string>{told});
+  EXPECT_EQ(Refusal([&] { wizard.Next(); }), told);
+  EXPECT_EQ(view.page, 8);
+  EXPECT_FALSE(state.Registry.KeyExists(Environment(2).Key));  // never made by the installer
+  // The user starts it once: Next goes on, and the list shows the plan.
+  state.Registry.CreateKey(Environment(2).Key);
+  EXPECT_EQ(Refusal([&] { wizard.Next(); }), "");
+  EXPECT_EQ(view.page, 3);
+  EXPECT_EQ(view.situation, "You have selected the product  'Ky Delphi5 Library  Ver: 1.0.0'.");
+  ASSERT_FALSE(view.planLines.empty());
+  EXPECT_EQ(view.planLines[0], "Install Ky Delphi5 Library  Ver: 1.0.0 (Ky_D5Lib)");
 }

@@ -19,6 +19,7 @@
 #include "setup/Installer.h"
 #include "setup/InstallerMessages.h"
 #include "setup/ProductRecord.h"
+#include "setup/Verify.h"
 
 namespace {
 
@@ -172,26 +173,25 @@ void CommandSetup(const std::vector<std::string>& args) {
               [&](int share) { session.Installer().InstallProduct(kInstallerName, share); });
 }
 
-void CommandInstall(const std::vector<std::string>& args) {
-  TArgs a = ParseArgs(args, {"envs"}, {});
-  if (a.positional.size() != 1) throw TUsageError{"install needs one setup file"};
-  std::string file = NormalizeSeparators(a.positional[0]);
+namespace {
 
-  TSession session;
+// The wizard's Add checks and the environments of a kind 3 help product:
+// what install and plan share before the engine takes over.
+TProductCheck PrepareInstall(TSession& session, const TArgs& a, const std::string& file) {
   session.RequireInstaller();
   TSetupState& s = session.State();
   s.WizardMode = 2;
+  s.IgnoreRunningIdes = a.options.count("force") > 0;
   TProductCheck check = session.Installer().CheckProduct(file);
   const TSetupProduct& p = check.Product;
-  std::string text = p.Text();
-  std::printf("%s\n", MessageFmt(check.SameVersionInstalled ? msgAlreadyInstalled : msgSelectedProduct, {text}).c_str());
-
   s.EnvironmentTicked.fill(false);
   if (a.options.count("envs")) {
     if (p.Kind != kKindHelpLib) throw TUsageError{"--envs is only for help products of kind 3"};
     for (const std::string& tag : SplitCommaText(Option(a, "envs"))) {
       int env = EnvironmentIndex(tag);
       if (env < 0) throw TUsageError{"unknown environment '" + tag + "' (D3, D4, D5, D6, C3, C4, C5, C6)"};
+      if (s.EnvironmentNeverStarted[env])
+        RaiseError("", MessageFmt(msgIdeNeverStarted, {std::string(Environment(env).Caption)}));
       if (!s.EnvironmentEnabled[env])
         throw Exception(std::string(Environment(env).Caption) + " is not installed for this user.");
       s.EnvironmentTicked[env] = true;
@@ -202,12 +202,64 @@ void CommandInstall(const std::vector<std::string>& args) {
     for (const std::string& tag : SplitCommaText(s.Registry.ReadString(ProductKey(p.Identifier()), "InstallLangs", "")))
       if (int env = EnvironmentIndex(tag); env >= 0 && s.EnvironmentEnabled[env]) s.EnvironmentTicked[env] = true;
   }
+  return check;
+}
+
+}  // namespace
+
+void CommandInstall(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {"envs"}, {"force"});
+  if (a.positional.size() != 1) throw TUsageError{"install needs one setup file"};
+  std::string file = NormalizeSeparators(a.positional[0]);
+
+  TSession session;
+  const TProductCheck check = PrepareInstall(session, a, file);
+  const std::string text = check.Product.Text();
+  std::printf("%s\n", MessageFmt(check.SameVersionInstalled ? msgAlreadyInstalled : msgSelectedProduct, {text}).c_str());
   session.Run(MessageFmt(msgInstalling, {text}),
               [&](int share) { session.Installer().InstallProduct(file, share); });
 }
 
+void CommandPlan(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {"envs"}, {"force", "json"});
+  if (a.positional.size() != 1) throw TUsageError{"plan needs one setup file"};
+  std::string file = NormalizeSeparators(a.positional[0]);
+
+  TSession session;
+  PrepareInstall(session, a, file);
+  TSetupState& s = session.State();
+  const TInstallPlan plan = PlanInstallation(s, file);
+  if (a.options.count("json")) {
+    std::fputs(PlanJson(plan).c_str(), stdout);
+  } else {
+    // One write: thousands of small ones cost seconds through a pipe.
+    std::string text;
+    for (const std::string& line : PlanLines(plan)) text += line + "\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+  // What the installation would refuse, after what it would do.
+  std::fflush(stdout);
+  RequireEnvironmentsFree(s, plan.Environments);
+}
+
+void CommandVerify(const std::vector<std::string>& args) {
+  TArgs a = ParseArgs(args, {}, {});
+  if (a.positional.size() > 1) throw TUsageError{"verify takes at most one product identifier"};
+  const std::string id = a.positional.empty() ? "" : a.positional[0];
+  TSession session;
+  session.RequireInstaller();
+  const TSetupState& s = session.State();
+  if (!id.empty() && s.Products.Find(id) < 0) throw Exception("The product '" + id + "' is not installed.");
+  const TVerifyReport report = VerifyInstallation(s, id);
+  for (const std::string& line : report.Differences) std::printf("%s\n", line.c_str());
+  if (!report.Differences.empty())
+    throw Exception(std::to_string(report.Differences.size()) + " differences in " + std::to_string(report.Products) +
+                    " installed items.");
+  std::printf("%d installed items match their setup files.\n", report.Products);
+}
+
 void CommandRemove(const std::vector<std::string>& args) {
-  TArgs a = ParseArgs(args, {}, {"update"});
+  TArgs a = ParseArgs(args, {}, {"update", "force"});
   if (a.positional.size() != 1) throw TUsageError{"remove needs one product identifier"};
   const std::string& id = a.positional[0];
   bool update = a.options.count("update") > 0;
@@ -224,6 +276,7 @@ void CommandRemove(const std::vector<std::string>& args) {
   if (SameText(item.Value, kInstallerName) && s.Products.Count() > 1)
     throw Exception("The installer can only be removed after every product.");
   s.WizardMode = 3;
+  s.IgnoreRunningIdes = a.options.count("force") > 0;
   session.Run(MessageFmt(msgEliminating, {item.Description}),
               [&](int share) { session.Installer().EraseItem(item, share); });
 }

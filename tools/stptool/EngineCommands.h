@@ -1,4 +1,4 @@
-// The engine's commands of stptool: setup, install, remove, list.
+// The engine's commands of stptool: setup, install, plan, verify, remove, list.
 #pragma once
 
 #include <string>
@@ -13,4 +13,6 @@ struct TUsageError {
 void CommandSetup(const std::vector<std::string>& args);
 void CommandInstall(const std::vector<std::string>& args);
 void CommandRemove(const std::vector<std::string>& args);
+void CommandPlan(const std::vector<std::string>& args);
+void CommandVerify(const std::vector<std::string>& args);
 void CommandList(const std::vector<std::string>& args);

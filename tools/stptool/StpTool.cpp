@@ -22,9 +22,13 @@ const char kUsage[] =
     "  stptool info FILE.stp               show the header, files and obsolete names\n"
     "  stptool setup --folder DIR --group DIR [--language 0..4]\n"
     "                                      install the installer itself (KySetup.exe beside stptool)\n"
-    "  stptool install FILE.stp [--envs D3,D5,...]\n"
-    "                                      install a product (--envs: environments of a kind 3 help product)\n"
-    "  stptool remove IDENTIFIER [--update]\n"
+    "  stptool install FILE.stp [--envs D3,D5,...] [--force]\n"
+    "                                      install a product (--envs: environments of a kind 3 help product;\n"
+    "                                      --force: even while the environment's IDE runs)\n"
+    "  stptool plan FILE.stp [--envs D3,D5,...] [--force] [--json]\n"
+    "                                      show what installing would do, changing nothing\n"
+    "  stptool verify [IDENTIFIER]         compare installed products with their setup files\n"
+    "  stptool remove IDENTIFIER [--update] [--force]\n"
     "                                      erase a product, or with --update its update\n"
     "  stptool list                        list the installed products\n";
 
@@ -71,6 +75,10 @@ int Run(const std::vector<std::string>& args) {
     CommandSetup(args);
   } else if (cmd == "install") {
     CommandInstall(args);
+  } else if (cmd == "plan") {
+    CommandPlan(args);
+  } else if (cmd == "verify") {
+    CommandVerify(args);
   } else if (cmd == "remove") {
     CommandRemove(args);
   } else if (cmd == "list") {

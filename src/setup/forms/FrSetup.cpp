@@ -130,6 +130,8 @@ void TFrSetup::Publish(TPublisher<TFrSetup>& p) {
   p.Field("PrAll", &F::PrAll);
   p.Field("LaMessage", &F::LaMessage);
   p.Field("LaStart", &F::LaStart);
+  p.Field("LaPlan", &F::LaPlan);
+  p.Field("EdPlan", &F::EdPlan);
   p.Field("Products", &F::Products);
   p.Field("ImageInstall", &F::ImageInstall);
   p.Field("OpenStp", &F::OpenStp);
@@ -368,6 +370,16 @@ void TFrSetup::SelectProduct(int index) {
 }
 
 void TFrSetup::SetSituationText(const std::string& text) { LaStart->SetValue(Variant(text)); }
+
+void TFrSetup::SetPlanLines(const std::vector<std::string>& lines) {
+  TStrings* memoLines = EdPlan->Lines();
+  memoLines->BeginUpdate();
+  memoLines->Clear();
+  memoLines->AddStrings(lines);
+  memoLines->EndUpdate();
+  LaPlan->SetVisible(!lines.empty());
+  EdPlan->SetVisible(!lines.empty());
+}
 
 void TFrSetup::SetProgressText(const std::string& text) { LaProgress->SetValue(Variant(text)); }
 

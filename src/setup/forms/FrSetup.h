@@ -62,6 +62,8 @@ public:
   TKyProgressBar* PrAll = nullptr;
   TKyLabel* LaMessage = nullptr;
   TKyLabel* LaStart = nullptr;
+  TKyLabel* LaPlan = nullptr;
+  TKyMemo* EdPlan = nullptr;
   TKyListBox* Products = nullptr;
   TKyImage* ImageInstall = nullptr;
   TOpenDialog* OpenStp = nullptr;
@@ -112,6 +114,7 @@ public:
   int SelectedProduct() const override;
   void SelectProduct(int index) override;
   void SetSituationText(const std::string& text) override;
+  void SetPlanLines(const std::vector<std::string>& lines) override;
   void SetProgressText(const std::string& text) override;
   void SetFinalText(const std::string& text) override;
   TProgressSink& ProgressBar() override;

@@ -81,7 +81,12 @@ int WriteScreenShots(TFrSetup& form, const std::string& folder) {
           form.ProgressBar().SetLabel("Lib\\KyButtons.dcu");
           break;
         case 7: form.SetFinalText(Message(msgFinished)); break;
-        case 8: form.SetSituationText(Format(Message(msgSelectedProduct), {product})); break;
+        case 8:
+          form.SetSituationText(Format(Message(msgSelectedProduct), {product}));
+          form.SetPlanLines({"Install " + product + " (KyControls_D5Lib)", "Files (2):",
+                             "  new      C:\\Program Files\\Borland\\Delphi5\\Lib\\KyButtons.dcu",
+                             "  new      C:\\Program Files\\Borland\\Delphi5\\Lib\\KyPanel.dcu"});
+          break;
         case 9:
           form.ShowProducts(products);
           form.SelectProduct(1);
@@ -89,6 +94,13 @@ int WriteScreenShots(TFrSetup& form, const std::string& folder) {
         default: break;
       }
       Save(form, folder + "/" + tag + "-page" + std::to_string(shot.Page) + ".bmp");
+      if (shot.Page == 8) {
+        // The erase notice: no plan below the situation.
+        form.SetPlanLines({});
+        form.SetSituationText(Format(Message(msgEraseProduct), {product}));
+        form.SetButton(wbNext, {true, true, lblErase, wbsRound});
+        Save(form, folder + "/" + tag + "-page8e.bmp");
+      }
     }
     {
       // An error as the wizard shows one: an empty group on its page.

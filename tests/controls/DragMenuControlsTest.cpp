@@ -159,7 +159,9 @@ TEST_F(DragMenuControlsTest, AnItemDraggedToTheOtherListMovesOnlyWhenItIsTaken) 
     EXPECT_EQ(Values(right), c.Right);
     EXPECT_EQ(ends, std::vector<std::string>{c.End});
     EXPECT_EQ(dropped.size(), c.End == "EdRight" ? 1u : 0u);
-    if (!dropped.empty()) EXPECT_EQ(dropped[0], "B@0");
+    if (!dropped.empty()) {
+      EXPECT_EQ(dropped[0], "B@0");
+    }
   }
 }
 

@@ -60,8 +60,7 @@ void RegisterOnce() {
   if (done) return;
   done = true;
   RegisterWindowTestClasses();
-  RegisterClasses({&TTstDragPanel::StaticClass(), &TTstMenuForm::StaticClass(), &TPopupMenu::StaticClass(),
-                   &TMenuItem::StaticClass()});
+  RegisterClasses({&TTstDragPanel::StaticClass(), &TTstMenuForm::StaticClass()});
 }
 
 // Keys for the menu loop: posted to the thread's queue, read once it runs.
@@ -252,7 +251,9 @@ TEST_F(DragMenuTest, TheMenuComesFromTheControlOrItsNearestParent) {
     Pump();
     EXPECT_EQ(popups, c.Menu);
     EXPECT_EQ(otherPopups, c.Other);
-    if (c.Menu + c.Other > 0) EXPECT_EQ((c.Menu ? menu : other)->PopupComponent(), shape);
+    if (c.Menu + c.Other > 0) {
+      EXPECT_EQ((c.Menu ? menu : other)->PopupComponent(), shape);
+    }
   }
 }
 

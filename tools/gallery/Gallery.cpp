@@ -30,6 +30,7 @@ public:
   static void Publish(TPublisher<TFrGallery>& p) {
     p.Method("ListDragOver", &TFrGallery::ListDragOver);
     p.Method("ListDragDrop", &TFrGallery::ListDragDrop);
+    p.Method("ListMouseDown", &TFrGallery::ListMouseDown);
     p.Method("ListsMenuPopup", &TFrGallery::ListsMenuPopup);
     p.Method("MoveClick", &TFrGallery::MoveClick);
     p.Method("SortClick", &TFrGallery::SortClick);
@@ -44,6 +45,13 @@ public:
   }
   void ListDragDrop(TObject* sender, TObject* source, int32_t, int32_t) {
     MoveFocused(dynamic_cast<TKyListBox*>(source), dynamic_cast<TKyListBox*>(sender));
+  }
+  // A right press marks the item the menu will act on.
+  void ListMouseDown(TObject* sender, TMouseButton button, TShiftState, int32_t x, int32_t y) {
+    auto* list = static_cast<TKyListBox*>(sender);
+    if (button != mbRight) return;
+    int index = list->ItemAt(x, y);
+    if (index >= 0) list->SetFocusedIndex(index);
   }
   // The menu acts on the list it was opened on (the left one from the button).
   void ListsMenuPopup(TObject* sender) {

@@ -211,3 +211,5 @@ TMenuItem* TPopupMenu::Popup(int32_t x, int32_t y) {
   if (item) item->Click();
   return item;
 }
+
+void RegisterMenuClasses() { RegisterClasses({&TPopupMenu::StaticClass(), &TMenuItem::StaticClass()}); }

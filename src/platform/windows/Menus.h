@@ -132,3 +132,6 @@ private:
   TComponent* popupComponent_ = nullptr;
   HMENU handle_ = nullptr;
 };
+
+// Makes TPopupMenu and TMenuItem known to form streams.
+void RegisterMenuClasses();

@@ -10,6 +10,6 @@
 void RegisterWindowsClasses() {
   RegisterClasses({&TForm::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(), &TButton::StaticClass(),
                    &TListBox::StaticClass(), &TComboBox::StaticClass(), &TDirectoryListBox::StaticClass(),
-                   &TDriveComboBox::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass(),
-                   &TPopupMenu::StaticClass(), &TMenuItem::StaticClass()});
+                   &TDriveComboBox::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass()});
+  RegisterMenuClasses();
 }

@@ -16,8 +16,6 @@ TCursor TDragControlObject::GetDragCursor(bool accepted, int32_t /*x*/, int32_t 
   return accepted ? control_->DragCursor() : crNoDrop;
 }
 
-void TDragControlObject::Finished(TObject* /*target*/, int32_t /*x*/, int32_t /*y*/, bool /*accepted*/) {}
-
 namespace {
 
 struct TDragRun {

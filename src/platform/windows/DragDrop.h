@@ -43,7 +43,6 @@ public:
   explicit TDragControlObject(TControl* control) : control_(control) {}
   TControl* Control() const { return control_; }
   TCursor GetDragCursor(bool accepted, int32_t x, int32_t y) override;
-  void Finished(TObject* target, int32_t x, int32_t y, bool accepted) override;
 
 private:
   TControl* control_;

@@ -434,17 +434,22 @@ TEST_F(DragMenuTest, EscapeTheRightButtonOrAStolenCaptureCancel) {
   right->SetName("Right");
   // A manual drag, begun by the press.
   left->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t, int32_t) { left->BeginDrag(false, 5); };
+  right->SetPopupMenu(menu);
+  keys = {VK_ESCAPE};
   struct TCase {
     const char* What;
     std::function<void()> Cancel;
+    int Popups;  // of the right release after the drag
   } cases[] = {
-      {"Escape", [&] { PostKey(form.get(), VK_ESCAPE); }},
-      {"right button", [&] { PostMouse(right, WM_RBUTTONDOWN, 30, 40, MK_LBUTTON | MK_RBUTTON); }},
-      {"capture taken", [&] {
+      {"Escape", [&] { PostKey(form.get(), VK_ESCAPE); }, 1},
+      {"right button", [&] { PostMouse(right, WM_RBUTTONDOWN, 30, 40, MK_LBUTTON | MK_RBUTTON); }, 0},
+      {"capture taken",
+       [&] {
          SetCapture(form->Handle());
          Pump();
-       }},
-      {"EndDrag(false)", [&] { left->EndDrag(false); }},
+       },
+       1},
+      {"EndDrag(false)", [&] { left->EndDrag(false); }, 1},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
@@ -457,9 +462,15 @@ TEST_F(DragMenuTest, EscapeTheRightButtonOrAStolenCaptureCancel) {
     ASSERT_TRUE(left->Dragging());
     c.Cancel();
     EXPECT_FALSE(TDragManager::Pending());
-    // The release that follows is an ordinary one, no drop.
-    PostMouse(right, WM_LBUTTONUP, 30, 40);
+    // The releases that follow are ordinary ones: no drop, and the right
+    // button that cancelled opens no menu.
     ReleaseCapture();
+    popups = 0;
+    TMenuDeadline deadline;
+    PostMouse(right, WM_LBUTTONUP, 30, 40);
+    PostMouse(right, WM_RBUTTONUP, 30, 40);
+    Pump();
+    EXPECT_EQ(popups, c.Popups);
     EXPECT_EQ(log.Lines, (std::vector<std::string>{"L start", "R enter from Left", "R leave from Left",
                                                    "L end none 200,40"}));
   }

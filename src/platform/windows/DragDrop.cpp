@@ -38,6 +38,8 @@ LPARAM gMouseLParam = 0;
 // last events go to, forgotten when they are freed meanwhile.
 TControl* gEndingSource = nullptr;
 TControl* gEndingTarget = nullptr;
+// A drag cancelled by the right button: its release is no context click.
+bool gSwallowRightUp = false;
 
 TPoint ToScreen(HWND window, LPARAM lParam) {
   POINT p{LoWordOf(lParam), HiWordOf(lParam)};
@@ -69,7 +71,7 @@ void ShowDragCursor(TCursor id) {
 LRESULT CALLBACK CaptureWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
     if (IsClientMouseMessage(msg)) {
-      if (TDragManager::Pending()) TDragManager::MouseMessage(hwnd, msg, wParam, lParam);
+      if (TDragManager::Watching()) TDragManager::MouseMessage(hwnd, msg, wParam, lParam);
       return 0;
     }
     if (msg == WM_CAPTURECHANGED && TDragManager::Active() && reinterpret_cast<HWND>(lParam) != hwnd) {
@@ -226,7 +228,13 @@ void TDragManager::Done(bool drop) {
   if (gEndingSource) gEndingSource->DoEndDrag(target, local.X, local.Y);
 }
 
+bool TDragManager::Watching() { return gRun.source != nullptr || gSwallowRightUp; }
+
 bool TDragManager::MouseMessage(HWND window, uint32_t msg, WPARAM /*wParam*/, LPARAM lParam) {
+  if (gSwallowRightUp && (msg == WM_RBUTTONUP || msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN)) {
+    gSwallowRightUp = false;
+    if (msg == WM_RBUTTONUP) return true;
+  }
   if (!gRun.source) return false;
   TPoint at = ToScreen(window, lParam);
   if (!gRun.active) {
@@ -257,6 +265,7 @@ bool TDragManager::MouseMessage(HWND window, uint32_t msg, WPARAM /*wParam*/, LP
       return true;
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+      gSwallowRightUp = msg == WM_RBUTTONDOWN;
       Done(false);
       return true;
     default:

@@ -61,8 +61,11 @@ public:
   static TDragObject* Object();
   // Ends the drag: a drop at the current point, or a cancel.
   static void Done(bool drop);
-  // A mouse message (client coordinates of window) while a drag is armed
-  // or running; true when the drag took it.
+  // Whether mouse messages go to MouseMessage: a drag is armed or running,
+  // or the release of the right button that cancelled one is still due.
+  static bool Watching();
+  // A mouse message (client coordinates of window) while watching; true
+  // when the drag took it.
   static bool MouseMessage(HWND window, uint32_t msg, WPARAM wParam, LPARAM lParam);
   // Where the last mouse message of the program's windows was (the point
   // a drag armed by it starts from).

@@ -45,7 +45,7 @@ LRESULT KyWindowProc(HWND hwnd, uint32_t msg, WPARAM wParam, LPARAM lParam) {
     // (captured real input and posted input alike) and the Escape key.
     if (IsClientMouseMessage(msg)) {
       TDragManager::NoteMouse(hwnd, lParam);
-      if (TDragManager::Pending() && TDragManager::MouseMessage(hwnd, msg, wParam, lParam)) return 0;
+      if (TDragManager::Watching() && TDragManager::MouseMessage(hwnd, msg, wParam, lParam)) return 0;
     } else if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && TDragManager::KeyMessage(msg, wParam)) {
       return 0;
     }

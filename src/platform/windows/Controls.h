@@ -91,7 +91,8 @@ using TDragOverEvent =
 using TDragDropEvent = TEvent<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
 // The handler may hand in a drag object of its own (it stays the handler's).
 using TStartDragEvent = TEvent<void(TObject* sender, TDragObject*& dragObject)>;
-// Target: the control that took the drop, nullptr when refused or cancelled.
+// Target: the control that took the drop, nullptr when refused or
+// cancelled; x, y in the target's client area, or the source's without one.
 using TEndDragEvent = TEvent<void(TObject* sender, TObject* target, int32_t x, int32_t y)>;
 
 // The shift state of key data / mouse flags as the platform reports them now.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "controls/KyEdit.h"
+#include "platform/windows/Menus.h"
 #include "platform/windows/Publish.h"
 #include "skin/Fills.h"
 #include "skin/Panel.h"
@@ -643,7 +644,14 @@ void TKyCustomSpeedButton::ClickAction() {
       b->Invalidate();
     }
   } restore{this, oldDown, oldPressed};
-  if (OnClick) OnClick(this);
+  if (defaultAction_ == btaMenu && PopupMenu()) {
+    // The menu opens below the button, which stays drawn pressed meanwhile.
+    TPoint at = ClientToScreen({0, Height()});
+    PopupMenu()->SetPopupComponent(this);
+    PopupMenu()->Popup(at.X, at.Y);
+  } else if (OnClick) {
+    OnClick(this);
+  }
   // The handler may have left a new text in the edit.
   CommitActiveEdit(*this);
   if (form && modalResult_ != mrNone && !form->Modal()) form->Close();
@@ -912,6 +920,10 @@ void TKySpeedButton::Publish(TPublisher<TKySpeedButton>& p) {
   p.Event("OnMouseDown", &C::OnMouseDown);
   p.Event("OnMouseMove", &C::OnMouseMove);
   p.Event("OnMouseUp", &C::OnMouseUp);
+  PublishPopupMenu(p);
+  p.Event("OnDragDrop", &C::OnDragDrop);
+  p.Event("OnDragOver", &C::OnDragOver);
+  p.Event("OnStartDrag", &C::OnStartDrag);
 }
 
 // ---- The push buttons ----
@@ -1256,6 +1268,9 @@ void TKyBitBtn::Publish(TPublisher<TKyBitBtn>& p) {
   p.Event("OnMouseDown", &C::OnMouseDown);
   p.Event("OnMouseMove", &C::OnMouseMove);
   p.Event("OnMouseUp", &C::OnMouseUp);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 void RegisterButtonClasses() {

@@ -345,6 +345,8 @@ void TKyCheckBox::Publish(TPublisher<TKyCheckBox>& p) {
   p.Event("OnKeyDown", &C::OnKeyDown);
   p.Event("OnKeyPress", &C::OnKeyPress);
   p.Event("OnKeyUp", &C::OnKeyUp);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
 }
 
 void RegisterCheckClasses() { RegisterClasses({&TKyCheckBox::StaticClass()}); }

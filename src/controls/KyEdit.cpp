@@ -875,6 +875,9 @@ void TKyEdit::Publish(TPublisher<TKyEdit>& p) {
   p.Event("OnButtons", &E::OnButtons);
   PublishMouseEvents(p);
   PublishFocusKeyEvents(p);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 void RegisterEditClasses() {

@@ -343,6 +343,8 @@ void TKyImage::Publish(TPublisher<TKyImage>& p) {
   p.Event("OnCanModify", &I::OnCanModify);
   p.Event("OnProgress", &I::OnProgress);
   PublishMouseEvents(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 // ---- TKyImageBlob ----

@@ -342,6 +342,9 @@ void PublishListBox(TPublisher<R>& p) {
   p.Event("OnKeyDown", &R::OnKeyDown);
   p.Event("OnKeyPress", &R::OnKeyPress);
   p.Event("OnKeyUp", &R::OnKeyUp);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 void RegisterListBoxClasses();

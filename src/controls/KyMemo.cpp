@@ -499,6 +499,9 @@ void TKyMemo::Publish(TPublisher<TKyMemo>& p) {
   p.Event("OnCanModify", &C::OnCanModify);
   PublishMouseEvents(p);
   PublishFocusKeyEvents(p);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 void RegisterMemoClasses() { RegisterClasses({&TKyMemo::StaticClass()}); }

@@ -200,6 +200,7 @@ void TKyTabSheet::Publish(TPublisher<TKyTabSheet>& p) {
   p.Property("Transparent", &S::Transparent, &S::SetTransparent).Default(true);
   p.Event("OnClick", &S::OnClick);
   p.Event("OnResize", &S::OnResize);
+  PublishDragEvents(p);
 }
 
 void TKyTabSheet::DefineProperties(TFiler& filer) {
@@ -1047,6 +1048,8 @@ void TKyPageControl::Publish(TPublisher<TKyPageControl>& p) {
   p.Event("OnEnter", &P::OnEnter);
   p.Event("OnExit", &P::OnExit);
   p.Event("OnResize", &P::OnResize);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
 }
 
 void RegisterPageControlClasses() {

@@ -259,6 +259,7 @@ void TKyProgressBar::Publish(TPublisher<TKyProgressBar>& p) {
   p.Event("OnKeyDown", &C::OnKeyDown);
   p.Event("OnKeyPress", &C::OnKeyPress);
   p.Event("OnKeyUp", &C::OnKeyUp);
+  PublishDragEvents(p);
 }
 
 void RegisterProgressBarClasses() { RegisterClasses({&TKyProgressBar::StaticClass()}); }

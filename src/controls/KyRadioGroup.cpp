@@ -481,6 +481,8 @@ void TKyRadioGroup::Publish(TPublisher<TKyRadioGroup>& p) {
   p.Event("OnMouseDown", &R::OnMouseDown);
   p.Event("OnMouseMove", &R::OnMouseMove);
   p.Event("OnMouseUp", &R::OnMouseUp);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
 }
 
 void RegisterRadioGroupClasses() { RegisterClasses({&TKyRadioGroup::StaticClass()}); }

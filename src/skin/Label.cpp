@@ -554,6 +554,9 @@ void TKyLabel::Publish(TPublisher<TKyLabel>& p) {
   PublishMouseEvents(p);
   p.Event("OnMouseEnter", &L::OnMouseEnter);
   p.Event("OnMouseLeave", &L::OnMouseLeave);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 // ---- TKyILabelText ----

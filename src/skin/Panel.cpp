@@ -630,6 +630,9 @@ void TKyPanel::Publish(TPublisher<TKyPanel>& p) {
   p.Property("TabOrder", &P::TabOrder, &P::SetTabOrder).Default(-1);
   p.Event("OnClick", &P::OnClick);
   p.Event("OnResize", &P::OnResize);
+  PublishDragProperties(p);
+  PublishPopupMenu(p);
+  PublishDragEvents(p);
 }
 
 // ---- TKyCustomGroupBox ----

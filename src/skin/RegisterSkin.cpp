@@ -2,6 +2,7 @@
 
 #include "packages/CApplication.h"
 #include "packages/CForm.h"
+#include "platform/windows/Menus.h"
 #include "skin/Blocks.h"
 #include "skin/Fills.h"
 #include "skin/KyTimers.h"
@@ -14,6 +15,8 @@ void RegisterSkinClasses() {
   RegisterSkinBlocks();
   RegisterLabelClasses();
   RegisterPanelClasses();
+  // The controls name their popup menus in forms.
+  RegisterMenuClasses();
   SetBackgroundPainter([](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
     PaintBackGround(canvas, rect, set);
   });

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "controls/KyListBox.h"
 #include "controls/KyMemo.h"
 #include "controls/KyPageControl.h"
 #include "controls/KyVeMessage.h"
@@ -20,11 +21,80 @@
 #include "platform/os/FileOps.h"
 #include "platform/os/ProgramInfo.h"
 #include "platform/windows/Application.h"
+#include "platform/windows/Menus.h"
 
 class TFrGallery : public TForm {
   KY_CLASS(TFrGallery, TForm)
 public:
   using TForm::TForm;
+  static void Publish(TPublisher<TFrGallery>& p) {
+    p.Method("ListDragOver", &TFrGallery::ListDragOver);
+    p.Method("ListDragDrop", &TFrGallery::ListDragDrop);
+    p.Method("ListMouseDown", &TFrGallery::ListMouseDown);
+    p.Method("ListsMenuPopup", &TFrGallery::ListsMenuPopup);
+    p.Method("MoveClick", &TFrGallery::MoveClick);
+    p.Method("SortClick", &TFrGallery::SortClick);
+    p.Method("AllRightClick", &TFrGallery::AllRightClick);
+    p.Method("AllLeftClick", &TFrGallery::AllLeftClick);
+  }
+
+  // The drag page: items move between the two lists.
+  void ListDragOver(TObject* sender, TObject* source, int32_t, int32_t, TDragState, bool& accept) {
+    auto* from = dynamic_cast<TKyListBox*>(source);
+    accept = from && from != sender && from->FocusedIndex() >= 0;
+  }
+  void ListDragDrop(TObject* sender, TObject* source, int32_t, int32_t) {
+    MoveFocused(dynamic_cast<TKyListBox*>(source), dynamic_cast<TKyListBox*>(sender));
+  }
+  // A right press marks the item the menu will act on.
+  void ListMouseDown(TObject* sender, TMouseButton button, TShiftState, int32_t x, int32_t y) {
+    auto* list = static_cast<TKyListBox*>(sender);
+    if (button != mbRight) return;
+    int index = list->ItemAt(x, y);
+    if (index >= 0) list->SetFocusedIndex(index);
+  }
+  // The menu acts on the list it was opened on (the left one from the button).
+  void ListsMenuPopup(TObject* sender) {
+    auto* menu = static_cast<TPopupMenu*>(sender);
+    TKyListBox* list = MenuList(menu);
+    if (auto* move = Find<TMenuItem>("MiMove")) move->SetEnabled(list && list->FocusedIndex() >= 0);
+    if (auto* sort = Find<TMenuItem>("MiSort")) sort->SetChecked(list && list->Sorted());
+  }
+  void MoveClick(TObject*) {
+    TKyListBox* list = MenuList(Find<TPopupMenu>("PmLists"));
+    MoveFocused(list, Other(list));
+  }
+  void SortClick(TObject* sender) {
+    if (TKyListBox* list = MenuList(Find<TPopupMenu>("PmLists")))
+      list->SetSorted(static_cast<TMenuItem*>(sender)->Checked());
+  }
+  void AllRightClick(TObject*) { MoveAll(Find<TKyListBox>("EdAvailable"), Find<TKyListBox>("EdChosen")); }
+  void AllLeftClick(TObject*) { MoveAll(Find<TKyListBox>("EdChosen"), Find<TKyListBox>("EdAvailable")); }
+
+private:
+  TKyListBox* MenuList(TPopupMenu* menu) {
+    if (!menu) return nullptr;
+    if (auto* list = dynamic_cast<TKyListBox*>(menu->PopupComponent())) return list;
+    return Find<TKyListBox>("EdAvailable");
+  }
+  TKyListBox* Other(TKyListBox* list) {
+    if (!list) return nullptr;
+    return Find<TKyListBox>(list->Name() == "EdAvailable" ? "EdChosen" : "EdAvailable");
+  }
+  static void MoveFocused(TKyListBox* from, TKyListBox* to) {
+    if (!from || !to || from->FocusedIndex() < 0) return;
+    TKyListBoxItem* item = from->Shown(from->FocusedIndex());
+    std::string value = item->Value(), description = item->Description();
+    from->Items()->Delete(item->Index());
+    to->Items()->Add(value, description);
+  }
+  static void MoveAll(TKyListBox* from, TKyListBox* to) {
+    if (!from || !to) return;
+    while (from->ShownCount() > 0) {
+      from->SetFocusedIndex(0);
+      MoveFocused(from, to);
+    }
+  }
 };
 
 int main(int argc, char** argv) {

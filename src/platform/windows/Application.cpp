@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/graphics/ScreenInfo.h"
+#include "platform/windows/DragDrop.h"
 #include "platform/windows/Threads.h"
 
 TApplication* Application = nullptr;
@@ -105,6 +106,8 @@ bool TApplication::ProcessMessage() {
       CancelHint();
       break;
   }
+  // Escape ends a drag before it can reach a Cancel button.
+  if (msg.message == WM_KEYDOWN && TDragManager::KeyMessage(msg.message, msg.wParam)) return true;
   if (!IsKeyMessage(&msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -320,10 +323,45 @@ TWinControl* TScreen::ActiveControl() const {
   return f ? f->ActiveControl() : nullptr;
 }
 
+namespace {
+
+// The drag cursor: an arrow over a sheet, white with black edges; the
+// system has none of its own.
+HCURSOR DragCursorHandle() {
+  static HCURSOR cursor = [] {
+    uint8_t andMask[32 * 4], xorMask[32 * 4];
+    std::fill(std::begin(andMask), std::end(andMask), 0xFF);
+    std::fill(std::begin(xorMask), std::end(xorMask), 0x00);
+    auto put = [&](int x, int y, bool white) {
+      int byte = y * 4 + x / 8;
+      uint8_t bit = static_cast<uint8_t>(0x80 >> (x % 8));
+      andMask[byte] = static_cast<uint8_t>(andMask[byte] & ~bit);
+      if (white) xorMask[byte] = static_cast<uint8_t>(xorMask[byte] | bit);
+      else xorMask[byte] = static_cast<uint8_t>(xorMask[byte] & ~bit);
+    };
+    for (int y = 0; y <= 11; ++y)
+      for (int x = 0; x <= y; ++x) put(x, y, !(x == 0 || x == y || y == 11));
+    for (int y = 12; y <= 15; ++y)
+      for (int x = 3; x <= 5; ++x) put(x, y, x == 4);
+    for (int y = 16; y <= 25; ++y)
+      for (int x = 6; x <= 19; ++x) put(x, y, !(x == 6 || x == 19 || y == 16 || y == 25));
+    return CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask);
+  }();
+  return cursor;
+}
+
+}  // namespace
+
 HCURSOR TScreen::Cursors(TCursor id) const {
   LPCSTR name;
   switch (id) {
     case crNone: return nullptr;
+    case crDrag:
+    case crMultiDrag:
+      if (HCURSOR c = DragCursorHandle()) return c;
+      name = IDC_ARROW;
+      break;
+    case crNoDrop: name = IDC_NO; break;
     case crCross: name = IDC_CROSS; break;
     case crIBeam: name = IDC_IBEAM; break;
     case crSizeNESW: name = IDC_SIZENESW; break;

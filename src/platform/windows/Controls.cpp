@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "platform/windows/Application.h"
+#include "platform/windows/DragDrop.h"
+#include "platform/windows/Menus.h"
 
 // ---- Identifiers that forms write by name ----
 
@@ -14,7 +16,8 @@ const TIdentMap& CursorIdents() {
   static const TIdentMap map{{crDefault, "crDefault"},     {crNone, "crNone"},       {crArrow, "crArrow"},
                              {crCross, "crCross"},         {crIBeam, "crIBeam"},     {crSizeNESW, "crSizeNESW"},
                              {crSizeNS, "crSizeNS"},       {crSizeNWSE, "crSizeNWSE"}, {crSizeWE, "crSizeWE"},
-                             {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crNo, "crNo"},
+                             {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
+                             {crNoDrop, "crNoDrop"},       {crMultiDrag, "crMultiDrag"}, {crNo, "crNo"},
                              {crAppStart, "crAppStart"},   {crHelp, "crHelp"},       {crHandPoint, "crHandPoint"},
                              {crSizeAll, "crSizeAll"}};
   return map;
@@ -135,6 +138,8 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_uniqu
 
 TControl::~TControl() {
   if (gMouseControl == this) gMouseControl = nullptr;
+  TDragManager::ControlDestroyed(this);
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
   if (Application) Application->ControlDestroyed(this);
   if (parent_) parent_->RemoveControl(this);
 }
@@ -355,6 +360,10 @@ void TControl::HandleMouseMessage(TMessage& m) {
         if (controlStyle_.Contains(csClickEvents)) DblClick();
       }
       MouseDown(mbLeft, shift, x, y);
+      // Control held down cancels an automatic drag (multiple selection).
+      if (m.Msg == WM_LBUTTONDOWN && dragMode_ == dmAutomatic && !IsDesigning() && !shift.Contains(ssCtrl) &&
+          controlState_.Contains(csLButtonDown))
+        BeginDrag(false);
       break;
     case WM_LBUTTONUP: {
       bool clicked = controlState_.Contains(csClicked);
@@ -424,6 +433,24 @@ void TControl::DefaultHandler(TMessage& m) {
       if (m.Msg >= CM_BASE && m.Msg < CN_BASE + 0x1000) return;
       DefWndProc(m);
   }
+}
+
+void TControl::SetPopupMenu(TPopupMenu* value) {
+  if (value == popupMenu_) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = value;
+  if (value) value->FreeNotification(this);
+}
+
+TPopupMenu* TControl::GetPopupMenu() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (c->popupMenu_) return c->popupMenu_;
+  return nullptr;
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
 }
 
 void TControl::DoClick() {

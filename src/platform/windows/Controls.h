@@ -29,6 +29,8 @@
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
+class TDragObject;
 
 KY_ENUM(TAlign, uint8_t, alNone, alTop, alBottom, alLeft, alRight, alClient)
 KY_ENUM(TMouseButton, uint8_t, mbLeft, mbRight, mbMiddle)
@@ -59,6 +61,9 @@ inline constexpr TCursor crSizeNWSE = -8;
 inline constexpr TCursor crSizeWE = -9;
 inline constexpr TCursor crUpArrow = -10;
 inline constexpr TCursor crHourGlass = -11;
+inline constexpr TCursor crDrag = -12;
+inline constexpr TCursor crNoDrop = -13;
+inline constexpr TCursor crMultiDrag = -16;
 inline constexpr TCursor crNo = -18;
 inline constexpr TCursor crAppStart = -19;
 inline constexpr TCursor crHelp = -20;
@@ -72,6 +77,23 @@ using TMouseMoveEvent = TEvent<void(TObject* sender, TShiftState shift, int32_t 
 // Key may be set to 0 to swallow the key.
 using TKeyEvent = TEvent<void(TObject* sender, uint16_t& key, TShiftState shift)>;
 using TKeyPressEvent = TEvent<void(TObject* sender, char& key)>;
+
+// Drag and drop. dmAutomatic starts a drag when the left button goes down
+// and the mouse then moves past the threshold; dmManual only by BeginDrag.
+// dkDock is kept for forms that name it but drags like dkDrag: the library
+// has no docking.
+KY_ENUM(TDragMode, uint8_t, dmManual, dmAutomatic)
+KY_ENUM(TDragKind, uint8_t, dkDrag, dkDock)
+KY_ENUM(TDragState, uint8_t, dsDragEnter, dsDragLeave, dsDragMove)
+// Source: the dragged control, or the drag object OnStartDrag made.
+using TDragOverEvent =
+    TEvent<void(TObject* sender, TObject* source, int32_t x, int32_t y, TDragState state, bool& accept)>;
+using TDragDropEvent = TEvent<void(TObject* sender, TObject* source, int32_t x, int32_t y)>;
+// The handler may hand in a drag object of its own (it stays the handler's).
+using TStartDragEvent = TEvent<void(TObject* sender, TDragObject*& dragObject)>;
+// Target: the control that took the drop, nullptr when refused or
+// cancelled; x, y in the target's client area, or the source's without one.
+using TEndDragEvent = TEvent<void(TObject* sender, TObject* target, int32_t x, int32_t y)>;
 
 // The shift state of key data / mouse flags as the platform reports them now.
 TShiftState KeyboardShiftState();
@@ -174,6 +196,34 @@ public:
   int32_t HelpContext() const { return helpContext_; }
   void SetHelpContext(int32_t value) { helpContext_ = value; }
 
+  // ---- Popup menu ----
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* value);
+  // The menu a right click on this control shows: its own, else the
+  // nearest parent's.
+  virtual TPopupMenu* GetPopupMenu() const;
+
+  // ---- Drag and drop ----
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode value) { dragMode_ = value; }
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind value) { dragKind_ = value; }
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor value) { dragCursor_ = value; }
+  // Starts dragging this control: at once, or once the mouse has moved
+  // threshold pixels with the button down (-1: the system's distance);
+  // released before that, the press stays a click.
+  void BeginDrag(bool immediate, int32_t threshold = -1);
+  // This control is being dragged (past the threshold).
+  bool Dragging() const;
+  // Ends this control's drag: dropped where it is now, or cancelled.
+  void EndDrag(bool drop);
+  // A drop of source at a client point of this control (OnDragDrop).
+  virtual void DragDrop(TObject* source, int32_t x, int32_t y);
+  // Whether this control takes source at a client point (OnDragOver;
+  // refused without a handler).
+  virtual void DragOver(TObject* source, int32_t x, int32_t y, TDragState state, bool& accept);
+
   // ---- Painting ----
   virtual void Invalidate();
   // Invalidates and paints at once.
@@ -206,6 +256,10 @@ public:
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TNotifyEvent OnResize;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
 
   // The form this control sits on (walking up the parents), or nullptr.
   TCustomForm* ParentForm() const;
@@ -231,6 +285,9 @@ protected:
   virtual void VisibleChanging() {}
   virtual void EnabledChanged() { Invalidate(); }
   virtual void ParentChanged() {}
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  virtual void DoEndDrag(TObject* target, int32_t x, int32_t y);
+  void Notification(TComponent* component, TOperation operation) override;
   // Everything that a platform message of the mouse and the component
   // messages every control understands become.
   void DefaultHandler(TMessage& message);
@@ -253,6 +310,7 @@ protected:
 
 private:
   friend class TWinControl;
+  friend class TDragManager;
   void HandleMouseMessage(TMessage& message);
 
   TWinControl* parent_ = nullptr;
@@ -271,6 +329,10 @@ private:
   TCursor cursor_ = crDefault;
   int32_t helpContext_ = 0;
   bool settingFont_ = false;
+  TPopupMenu* popupMenu_ = nullptr;
+  TDragMode dragMode_ = dmManual;
+  TDragKind dragKind_ = dkDrag;
+  TCursor dragCursor_ = crDrag;
 };
 
 // A control without a window: its parent paints it in z-order, clipped to

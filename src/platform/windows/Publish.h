@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/windows/Controls.h"
+#include "platform/windows/Menus.h"
 
 // Position and size.
 template <class T>
@@ -34,6 +35,13 @@ void PublishFocusKeyEvents(TPublisher<T>& p) {
 }
 
 template <class T>
+void PublishDragProperties(TPublisher<T>& p);
+template <class T>
+void PublishDragEvents(TPublisher<T>& p);
+template <class T>
+void PublishPopupMenu(TPublisher<T>& p);
+
+template <class T>
 void PublishControl(TPublisher<T>& p) {
   p.Property("Visible", &T::Visible, &T::SetVisible).Default(true);
   p.Property("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
@@ -44,10 +52,35 @@ void PublishControl(TPublisher<T>& p) {
   p.Property("ShowHint", &T::ShowHint, &T::SetShowHint).Stored(&TControl::ShowHintStored);
   PublishMouseEvents(p);
   p.Event("OnResize", &T::OnResize);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
+  PublishPopupMenu(p);
 }
 
 template <class T>
 void PublishWinControl(TPublisher<T>& p) {
   PublishControl(p);
   p.Property("TabStop", &T::TabStop, &T::SetTabStop).Default(false);
+}
+
+// How a control is dragged: DragCursor, DragKind, DragMode.
+template <class T>
+void PublishDragProperties(TPublisher<T>& p) {
+  p.Property("DragCursor", &T::DragCursor, &T::SetDragCursor).Default(crDrag).Idents(CursorIdents());
+  p.Property("DragKind", &T::DragKind, &T::SetDragKind).Default(dkDrag);
+  p.Property("DragMode", &T::DragMode, &T::SetDragMode).Default(dmManual);
+}
+
+// The drag reports: OnDragDrop, OnDragOver, OnEndDrag, OnStartDrag.
+template <class T>
+void PublishDragEvents(TPublisher<T>& p) {
+  p.Event("OnDragDrop", &T::OnDragDrop);
+  p.Event("OnDragOver", &T::OnDragOver);
+  p.Event("OnEndDrag", &T::OnEndDrag);
+  p.Event("OnStartDrag", &T::OnStartDrag);
+}
+
+template <class T>
+void PublishPopupMenu(TPublisher<T>& p) {
+  p.Property("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
 }

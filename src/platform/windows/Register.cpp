@@ -3,6 +3,7 @@
 #include "platform/windows/Dialogs.h"
 #include "platform/windows/FileCtrl.h"
 #include "platform/windows/Forms.h"
+#include "platform/windows/Menus.h"
 #include "platform/windows/StdCtrls.h"
 #include "platform/windows/Timers.h"
 
@@ -10,4 +11,5 @@ void RegisterWindowsClasses() {
   RegisterClasses({&TForm::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(), &TButton::StaticClass(),
                    &TListBox::StaticClass(), &TComboBox::StaticClass(), &TDirectoryListBox::StaticClass(),
                    &TDriveComboBox::StaticClass(), &TOpenDialog::StaticClass(), &TTimer::StaticClass()});
+  RegisterMenuClasses();
 }

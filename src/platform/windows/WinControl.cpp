@@ -14,7 +14,9 @@
 #include "platform/graphics/Scaling.h"
 #include "platform/windows/Application.h"
 #include "platform/windows/Controls.h"
+#include "platform/windows/DragDrop.h"
 #include "platform/windows/Forms.h"
+#include "platform/windows/Menus.h"
 
 namespace {
 
@@ -39,6 +41,14 @@ LRESULT KyWindowProc(HWND hwnd, uint32_t msg, WPARAM wParam, LPARAM lParam) {
   if (!control) return DefWindowProcA(hwnd, msg, wParam, lParam);
   TMessage m{msg, wParam, lParam, 0};
   try {
+    // A drag in progress takes the mouse of every window of the program
+    // (captured real input and posted input alike) and the Escape key.
+    if (IsClientMouseMessage(msg)) {
+      TDragManager::NoteMouse(hwnd, lParam);
+      if (TDragManager::Watching() && TDragManager::MouseMessage(hwnd, msg, wParam, lParam)) return 0;
+    } else if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && TDragManager::KeyMessage(msg, wParam)) {
+      return 0;
+    }
     control->WindowProc(m);
   } catch (...) {
     // Exceptions never cross the platform's frames.
@@ -765,6 +775,13 @@ void TWinControl::HandleChildMouse(TMessage& m) {
       if (GetCapture() == handle_) ReleaseCapture();
     }
     m.Result = cm.Result;
+    // The platform makes WM_CONTEXTMENU of a release only for the window;
+    // a windowless child's release asks for it here.
+    if (m.Msg == WM_RBUTTONUP && handle_) {
+      POINT sp{p.X, p.Y};
+      ::ClientToScreen(handle_, &sp);
+      Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(handle_), PointToLParam(sp.x, sp.y));
+    }
     return;
   }
   bool down = m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK;
@@ -970,6 +987,33 @@ void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTab
   if (TWinControl* c = FindNextControl(current, goForward, checkTabStop, false)) c->SetFocus();
 }
 
+// ---- Popup menus ----
+
+namespace {
+
+// Shows the popup menu of the control at a screen point (of this window's
+// windowless child there first); from the keyboard, at the control's corner.
+bool ShowContextMenu(TWinControl* window, TPoint screen, bool keyboard) {
+  TControl* c = window;
+  if (keyboard) {
+    screen = window->ClientToScreen({0, 0});
+  } else if (TControl* g = window->ControlAtPos(window->ScreenToClient(screen), false)) {
+    c = g;
+  }
+  TPopupMenu* menu = c->GetPopupMenu();
+  if (!menu || !menu->AutoPopup() || c->IsDesigning()) return false;
+  menu->SetPopupComponent(c);
+  menu->Popup(screen.X, screen.Y);
+  return true;
+}
+
+bool IsMenuKey(const TMessage& m) {
+  if (m.WParam == VK_APPS) return true;
+  return m.WParam == VK_F10 && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0;
+}
+
+}  // namespace
+
 // ---- The message switch ----
 
 void TWinControl::WndProc(TMessage& m) {
@@ -1072,8 +1116,21 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       if (DoKeyDown(m)) return;
+      // The menu key and Shift+F10 show the popup menu here, and the key
+      // goes no further (the platform would ask a second time).
+      if (IsMenuKey(m) && ShowContextMenu(this, {}, true)) return;
       DefWndProc(m);
       return;
+    case WM_CONTEXTMENU: {
+      // -1, -1: from the keyboard.
+      bool keyboard = LoWordOf(m.LParam) == -1 && HiWordOf(m.LParam) == -1;
+      if (ShowContextMenu(this, {LoWordOf(m.LParam), HiWordOf(m.LParam)}, keyboard)) {
+        m.Result = 1;
+        return;
+      }
+      DefWndProc(m);
+      return;
+    }
     case WM_KEYUP:
     case WM_SYSKEYUP:
       if (DoKeyUp(m)) return;

@@ -48,7 +48,7 @@ bool IsHelpFile(const std::string& u) { return Contains(u, ".HLP"); }
 std::vector<std::string> ShortcutExtensions(const std::string& commaText) {
   std::vector<std::string> exts;
   for (const std::string& e : SplitCommaText(commaText))
-    if (!e.empty()) exts.push_back("." + UpperCase(e));
+    if (!e.empty()) exts.push_back(std::string(".").append(UpperCase(e)));
   return exts;
 }
 

@@ -19,8 +19,6 @@ class PlanSandbox;
 
 namespace {
 
-constexpr int D3 = 0, D5 = 2, C5 = 6;
-
 struct PlanCase {
   const char* name;
   // Prepares the state and returns the setup file to plan.
@@ -234,8 +232,11 @@ TEST(InstallPlan, TheInstallationDoesWhatItsPlanSaid) {
   const TInstallPlan plan = PlanInstallation(state, stp);
   t.Install(stp);
   for (const TPlannedFile& f : plan.Files) EXPECT_TRUE(FileExists(f.Path)) << f.Path;
-  for (const TPlannedFile& f : plan.Files)
-    if (!f.Link.empty()) EXPECT_TRUE(FileExists(f.Link)) << f.Link;
+  for (const TPlannedFile& f : plan.Files) {
+    if (!f.Link.empty()) {
+      EXPECT_TRUE(FileExists(f.Link)) << f.Link;
+    }
+  }
   for (const TPlannedValue& v : plan.Record) EXPECT_EQ(state.Registry.ReadString(v.Key, v.Name, "?"), v.Data) << v.Name;
   EXPECT_EQ(state.Registry.ReadString(KnownPackagesKey(D5), plan.Files[3].Path, ""), plan.Files[3].PackageText);
   // Planned again, every file now replaces one.

@@ -13,7 +13,6 @@ using namespace ky_test;
 
 namespace {
 
-constexpr int D3 = 0, D5 = 2;
 
 class VerifySandbox : public EngineTest {
 public:

@@ -998,3 +998,55 @@ TEST_F(CFormTest, AfterLoadedAlwaysRunsAndEitherEventsRequestEndsTheProgram) {
     FreeForm(form);
   }
 }
+
+// What was made before the application configuration loaded (the main
+// form's own controls, made while it is read) hears of each package once
+// it is read: with no main form yet through the packages' reload
+// notifications, with one through the switch of the active configuration.
+TEST_F(CFormTest, PackagesReadAtStartUpTellWhatWasMadeBefore) {
+  std::vector<uint8_t> bytes;
+  {
+    TForm builder(nullptr);
+    builder.SetName("FrStart");
+    auto* app = new TKyCApplication(&builder);
+    app->SetName("CApplication");
+    app->PkgLanguage()->UserStrings().AddLabel(4, "Install Program 2.0");
+    app->PkgDisplay()->AddBackGround("sbStart")->SetColor(KyRGB(20, 140, 60));
+    TIcon icon;
+    icon.SetHandle(SolidIcon());
+    TMemoryStream iconData;
+    icon.SaveToStream(iconData);
+    app->PkgDisplay()->UserImages().AddImage(2)->SetPicture("TIcon", iconData.Data(), 16, 16);
+    bytes = WriteComponentBytes(&builder);
+  }
+  ASSERT_EQ(FirstApplication(), nullptr);
+  for (bool mainForm : {false, true}) {
+    SCOPED_TRACE(mainForm ? "with a main form" : "without a main form");
+    TForm other(nullptr);
+    if (mainForm) App().SetMainForm(&other);
+    TKyMemoryLabel label(nullptr);
+    label.SetPkgName("User");
+    label.SetId(4);
+    TKySetBackGround background(nullptr, "sbStart");
+    TKyMemoryImage image(nullptr);
+    image.SetPkgName("User");
+    image.SetId(2);
+    int labelTold = 0, backgroundTold = 0, imageTold = 0;
+    label.OnChange = [&](TKyMemoryReference*) { ++labelTold; };
+    background.OnChange = [&](TKySetObject*) { ++backgroundTold; };
+    image.OnChange = [&](TKyMemoryImage*) { ++imageTold; };
+    // Nothing to find yet.
+    EXPECT_EQ(label.Caption(), "");
+    EXPECT_EQ(background.Resolve(), nullptr);
+
+    TForm* form = ReadForm(bytes);
+    EXPECT_GE(labelTold, 1);
+    EXPECT_GE(backgroundTold, 1);
+    EXPECT_GE(imageTold, 1);
+    EXPECT_EQ(label.Caption(), "Install Program 2.0");
+    EXPECT_EQ(background.Value(), KyRGB(20, 140, 60));
+    EXPECT_NE(image.Graphic(), nullptr);
+    FreeForm(form);
+    App().SetMainForm(nullptr);
+  }
+}

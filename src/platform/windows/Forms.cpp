@@ -590,7 +590,7 @@ void TCustomForm::WndProc(TMessage& m) {
       return;
     case WM_HSCROLL:
     case WM_VSCROLL:
-      if (m.LParam == 0) {
+      if (m.LParam == 0 && autoScroll_) {
         WMScroll(m, m.Msg == WM_VSCROLL);
         return;
       }
@@ -626,10 +626,13 @@ void TCustomForm::UpdateScrollRange() {
     ~TEnd() { b = false; }
   } end{updatingScroll_};
   if (!autoScroll_) {
-    ShowScrollBar(Handle(), SB_BOTH, FALSE);
+    // Only the bars we put there: a form may keep bars of its own.
+    if (ownScrollBars_) ShowScrollBar(Handle(), SB_BOTH, FALSE);
+    ownScrollBars_ = false;
     if (scrollPos_.X != 0 || scrollPos_.Y != 0) ScrollTo({0, 0});
     return;
   }
+  ownScrollBars_ = true;
   // Where the controls reach with nothing scrolled.
   int32_t right = 0, bottom = 0;
   for (int i = 0; i < ControlCount(); ++i) {
@@ -670,7 +673,7 @@ void TCustomForm::ScrollTo(TPoint pos) {
     c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
   }
   if (HandleAllocated()) {
-    if (autoScroll_) {
+    if (ownScrollBars_) {
       SetScrollPos(Handle(), SB_HORZ, pos.X, TRUE);
       SetScrollPos(Handle(), SB_VERT, pos.Y, TRUE);
     }

@@ -194,6 +194,7 @@ private:
   HPALETTE palette_ = nullptr;
   bool autoScroll_ = false;
   bool updatingScroll_ = false;
+  bool ownScrollBars_ = false;
   TPoint scrollPos_{0, 0};
   bool scaled_ = true;
   TModalResult modalResult_ = mrNone;

@@ -63,6 +63,7 @@ void BeforeLoaded() {
   if (!app || !app->OnBeforeLoaded) return;
   bool terminate = false;
   app->OnBeforeLoaded(app, terminate);
+  app->SetTerminateBeforeLoaded(terminate);
   if (terminate && Application) Application->Terminate();
 }
 
@@ -180,6 +181,12 @@ void TKyCApplication::Publish(TPublisher<TKyCApplication>& p) {
   p.Property("MinTimeLoad", &A::MinTimeLoad, &A::SetMinTimeLoad).Default(0);
   p.Property("Admin", &A::Admin, &A::SetAdmin).Stored(false);
   p.Property("RegisterVars", &A::RegisterVars, &A::SetRegisterVars).Default(true);
+  // Owned packages: a form text reaches their properties ("PkgSetup.Keys.EnterAsTab").
+  p.Property("PkgDisplay", &A::PkgDisplay);
+  p.Property("PkgLanguage", &A::PkgLanguage);
+  p.Property("PkgSetup", &A::PkgSetup);
+  p.Property("PkgVars", &A::PkgVars);
+  p.Property("Privileges", &A::Privileges);
   p.Property("PrivilegesKey", &A::PrivilegesKey, &A::SetPrivilegesKey);
   p.Property("Icon", &A::Icon);
   p.Property("Path", &A::Path, &A::SetPath);
@@ -266,12 +273,17 @@ void TKyCApplication::LoadPackages() {
     auto load = [fromFile](TKyPkgInfo& pkg) {
       if (pkg.InitMode() == rimFILE && fromFile) pkg.Reload();
     };
+    // Each package's dependants hear of it once read (its own passes are
+    // held back while we load).
     load(*pkgSetup_);
+    pkgSetup_->NotifyReloaded();
     pkgSetup_->SetModified(false);
     load(*pkgLanguage_);
+    pkgLanguage_->NotifyReloaded();
     if (pkgLanguage_->UseSystem()) pkgLanguage_->TakeSystemSettings(false);
     pkgLanguage_->SetModified(false);
     load(*pkgDisplay_);
+    pkgDisplay_->NotifyReloaded();
     pkgDisplay_->SetModified(false);
     if (pkgVars_->InitMode() == rimFILE && fromFile) LoadVarsFile();
     pkgVars_->SetModified(false);
@@ -280,12 +292,11 @@ void TKyCApplication::LoadPackages() {
     privileges_->SetModified(false);
   }
   ApplyIcon();
-  // Controls made before the packages were loaded (the main form's own,
-  // which load first) re-resolve and repaint now.
-  if (first)
-    SwitchActive(this, nullptr);
-  else
-    InvalidateEmptyReferences();
+  InvalidateEmptyReferences();
+  // A configuration that becomes the first after the program has its main
+  // form takes over every cache; on the main form itself the reload
+  // notifications above did that.
+  if (first && Application && Application->MainForm()) SwitchActive(this, nullptr);
   if (handleExceptions_ && first && !IsDesigning()) InstallExceptionHandler();
 }
 

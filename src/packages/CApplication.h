@@ -80,6 +80,10 @@ public:
 
   TNotifyLoaded OnBeforeLoaded;
   TNotifyLoaded OnAfterLoaded;
+  // Whether OnBeforeLoaded asked to end the program: the start-up
+  // completion ends it too, whatever OnAfterLoaded says.
+  bool TerminateBeforeLoaded() const { return terminateBeforeLoaded_; }
+  void SetTerminateBeforeLoaded(bool value) { terminateBeforeLoaded_ = value; }
   TNotifyCalendar OnCalendar;
   TNotifyCalculator OnCalculator;
 
@@ -136,6 +140,7 @@ private:
   TKyChangeLink link_;
   std::unique_ptr<TKyConfigLink> loadLink_;
   bool handlerInstalled_ = false;
+  bool terminateBeforeLoaded_ = false;
   bool scaled_ = false;
   int32_t minTimeLoad_ = 0;
   bool admin_ = false;

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "packages/CApplication.h"
 #include "packages/MessageService.h"
 #include "packages/PkgVars.h"
+#include "platform/classes/FormStream.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Palette.h"
 #include "platform/graphics/Picture.h"
 #include "platform/windows/Application.h"
 #include "platform/windows/StdCtrls.h"
@@ -67,6 +70,8 @@ TKyCForm::TKyCForm(TComponent* owner) : TComponent(owner), form_(dynamic_cast<TC
   ConfigList().push_back(this);
   link_ = std::make_unique<TKyConfigLink>(this, kLinkForm);
   link_->OnAfterLoad = [this](TKyConfigLink&) { FormLoaded(); };
+  passLink_.OnChanged = [this] { PackagesChanged(); };
+  AddPassListener(&passLink_);
   background_ = std::make_unique<TKySetBackGround>(this, "<Default>",
                                                    dynamic_cast<TKySetBackGround*>(LibraryDefaultSet("Dft_BackGround")));
   background_->OnChange = [this](TKySetObject*) {
@@ -77,7 +82,7 @@ TKyCForm::TKyCForm(TComponent* owner) : TComponent(owner), form_(dynamic_cast<TC
   icon_ = std::make_unique<TKyMemoryImage>(this);
   icon_->OnChange = [this](TKyMemoryImage*) { ApplyIcon(); };
   if (!form_) return;
-  if (TKyCApplication* app = FirstApplication()) form_->SetScaled(app->Scaled());
+  form_->SetAutoScroll(false);
   form_->SetShowHint(true);
   form_->SetBorderIcons({biSystemMenu, biMinimize, biMaximize, biHelp});
   savedProc_ = form_->WindowProc;
@@ -86,6 +91,7 @@ TKyCForm::TKyCForm(TComponent* owner) : TComponent(owner), form_(dynamic_cast<TC
 }
 
 TKyCForm::~TKyCForm() {
+  RemovePassListener(&passLink_);
   if (form_ && hooked_ && !form_->IsDestroying()) {
     if (shown_) Shown(false);
     form_->WindowProc = savedProc_;
@@ -128,6 +134,14 @@ void TKyCForm::Publish(TPublisher<TKyCForm>& p) {
   p.Event("OnFocusChanged", &C::OnFocusChanged);
 }
 
+// The application configuration decides whether the form is scaled,
+// whatever the form's own text says.
+void TKyCForm::ReadState(TReader& reader) {
+  TComponent::ReadState(reader);
+  if (!form_) return;
+  if (TKyCApplication* app = FirstApplication()) form_->SetScaled(app->Scaled());
+}
+
 const std::vector<TKyCForm*>& TKyCForm::List() { return ConfigList(); }
 
 TKyCForm* TKyCForm::FindOn(const TComponent* form) {
@@ -154,6 +168,15 @@ void TKyCForm::SetBorderIcons(TBorderIcons value) {
   if (!form_) return;
   if (IsFixedSize()) value.Exclude(biMaximize);
   form_->SetBorderIcons(value);
+}
+
+bool TKyCForm::AutoScroll() const { return form_ ? form_->AutoScroll() : autoScroll_; }
+
+void TKyCForm::SetAutoScroll(bool value) {
+  if (form_)
+    form_->SetAutoScroll(value);
+  else
+    autoScroll_ = value;
 }
 
 std::string TKyCForm::Caption() const { return form_ ? form_->Caption() : caption_; }
@@ -242,7 +265,7 @@ void TKyCForm::ApplyStyle() {
     form_->SetBorderIcons(icons);
   }
   if (!IsLoading() && !IsDesigning()) {
-    autoScroll_ = false;
+    form_->SetAutoScroll(false);
     form_->SetVisible(mdiChild);
   }
 }
@@ -305,7 +328,7 @@ void TKyCForm::ApplyCaption() {
 }
 
 void TKyCForm::PackagesChanged() {
-  if (!form_) return;
+  if (!form_ || form_->IsDestroying() || IsDestroying()) return;
   ApplyCaption();
   ApplyIcon();
   if (IsDesigning()) return;
@@ -393,7 +416,6 @@ void TKyCForm::LoadRegistry() {
     // Nothing usable saved: the form as designed, centred.
     CenterForm();
     stateToRestore_ = wsNormal;
-    form_->SetWindowState(wsNormal);
   } else {
     if (RestoresSize()) {
       int32_t cw = v[2], ch = v[3];
@@ -409,8 +431,8 @@ void TKyCForm::LoadRegistry() {
       form_->SetBounds(v[0], v[1], form_->Width(), form_->Height());
     else
       CenterForm();
+    // Kept for the showing: a form read while shown keeps its state.
     stateToRestore_ = static_cast<TWindowState>(v[4]);
-    form_->SetWindowState(stateToRestore_);
   }
   RecordNormal();
   ForEachControl(form_, [this](TControl* c) {
@@ -435,6 +457,8 @@ void TKyCForm::Shown(bool show) {
   shown_ = show;
   if (show) {
     LoadRegistry();
+    // The window is not on the screen yet: it shows in the saved state.
+    form_->SetWindowState(stateToRestore_);
     return;
   }
   SaveRegistry();
@@ -463,9 +487,11 @@ void TKyCForm::CompleteStartUp() {
       form_->SetEnabled(true);
     }
   }
-  bool terminate = Application->TerminateRequested();
-  if (!terminate && app->OnAfterLoaded) app->OnAfterLoaded(app, terminate);
-  if (terminate) {
+  // Told with Terminate false whatever happened before; a request from
+  // either event (or one during the wait) ends the program.
+  bool terminate = false;
+  if (app->OnAfterLoaded) app->OnAfterLoaded(app, terminate);
+  if (terminate || app->TerminateBeforeLoaded() || Application->TerminateRequested()) {
     form_->Hide();
     Application->Terminate();
   }
@@ -474,14 +500,37 @@ void TKyCForm::CompleteStartUp() {
 // ---- The window procedure ----
 
 void TKyCForm::PaintBackground(TMessage& m) {
+  HDC dc = reinterpret_cast<HDC>(m.WParam);
+  std::optional<TPaletteSelection> palette;
+  if (HPALETTE p = form_->GetPalette()) palette.emplace(dc, p);
   TCanvas canvas;
-  canvas.SetHandle(reinterpret_cast<HDC>(m.WParam));
+  canvas.SetHandle(dc);
   TRect client = form_->ClientRect();
-  if (Painter())
-    Painter()(canvas, client, *background_, false);
-  else {
-    canvas.Brush()->SetColor(background_->Value());
-    canvas.FillRect(client);
+  TKySetBackGround* set = background_.get();
+  TRect area = client;
+  // A transparent form inside another control continues the background
+  // of the control that paints behind it, as if the form were not there.
+  if (transparent_ && form_->Parent()) {
+    TKyBackgroundQuery query;
+    uint32_t msg = KyMessageMaster();
+    for (TWinControl* c = form_->Parent(); c && !query.Set; c = c->Parent())
+      c->Perform(msg, kMmBackgroundQuery, reinterpret_cast<LPARAM>(&query));
+    if (query.Set && query.Owner) {
+      TPoint offset = query.Owner->ClientOrigin() - form_->ClientOrigin();
+      TRect ownerArea = query.Owner->TWinControl::ClientRect();
+      set = query.Set;
+      area = TRect{offset.X, offset.Y, offset.X + ownerArea.Width(), offset.Y + ownerArea.Height()};
+    }
+  }
+  {
+    TClipRecall clip(canvas);
+    canvas.IntersectClipRect(client);
+    if (Painter()) {
+      Painter()(canvas, area, *set, false);
+    } else {
+      canvas.Brush()->SetColor(set->Value());
+      canvas.FillRect(client);
+    }
   }
   canvas.SetHandle(nullptr);
   m.Result = 1;
@@ -538,7 +587,7 @@ void TKyCForm::WndProc(TMessage& m) {
   }
   switch (m.Msg) {
     case WM_ERASEBKGND:
-      if (m.LParam == kEraseInPaintPass && !transparent_) {
+      if (m.LParam == kEraseInPaintPass) {
         PaintBackground(m);
         return;
       }

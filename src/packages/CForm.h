@@ -96,9 +96,9 @@ public:
   void SetPkgVars(const std::string& value) { pkgVars_ = value; }
   TKyFormStyle Style() const { return style_; }
   void SetStyle(TKyFormStyle value);
-  // Kept for the form: this platform's forms do not scroll.
-  bool AutoScroll() const { return autoScroll_; }
-  void SetAutoScroll(bool value) { autoScroll_ = value; }
+  // The form's own AutoScroll (kept here without a form).
+  bool AutoScroll() const;
+  void SetAutoScroll(bool value);
   TBorderIcons BorderIcons() const;
   void SetBorderIcons(TBorderIcons value);
   TKySetBackGround* SetBackGround() const { return background_.get(); }
@@ -162,12 +162,17 @@ public:
     int32_t Left = 0, Top = 0, ClientWidth = 0, ClientHeight = 0;
   };
   const TNormalLayout& Normal() const { return normal_; }
+  // The window state LoadRegistry found, applied when the form shows.
+  TWindowState StateToRestore() const { return stateToRestore_; }
 
   // Caption, hint and icon from the packages again; the form and its
   // controls repaint (the controls through the library message, code 6).
   void PackagesChanged();
   // Every form configuration: after the setup or language package is read.
   static void NotifyAll();
+
+protected:
+  void ReadState(TReader& reader) override;
 
 private:
   void FormLoaded();
@@ -187,6 +192,8 @@ private:
 
   TCustomForm* form_ = nullptr;
   std::unique_ptr<TKyConfigLink> link_;
+  // Marked by every notification pass that changed a reference.
+  TKyChangeLink passLink_;
   TControl::TWndMethod savedProc_;
   bool hooked_ = false;
 

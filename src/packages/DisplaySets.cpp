@@ -183,14 +183,19 @@ void TKySetObject::InvalidateAll(TKySetKind kind) {
 void TKySetObject::NotifyPass(TKySetKind kind) {
   if (ApplicationDestroying()) return;
   TKyChangeBatch batch;
-  ForEachObject(kind, [](TKySetObject* o) {
+  bool changed = false;
+  ForEachObject(kind, [&changed](TKySetObject* o) {
     if (o->resolved_) return;
     bool had = o->hadSet_;
     o->hadSet_ = false;
     TKyPkgDisplaySet* set = o->ResolveSet();
     // An object that found nothing before speaks only when it finds something now.
-    if (had || set) o->Changed();
+    if (had || set) {
+      changed = true;
+      o->Changed();
+    }
   });
+  if (changed) NotifyPassListeners();
 }
 
 int TKySetObject::LiveCount(TKySetKind kind) {

@@ -300,7 +300,13 @@ void TKyPkgDisplay::InvalidateReferences() {
 }
 
 void TKyPkgDisplay::NotifyReferences() {
-  if (IsLoading() || ApplicationDestroying()) return;
+  if (IsLoading()) return;
+  NotifyReloaded();
+}
+
+void TKyPkgDisplay::NotifyReloaded() {
+  if (ApplicationDestroying()) return;
+  TKyChangeBatch batch;
   for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::InvalidateEmpty(k);
   TKyMemoryImage::InvalidateEmpty();
   for (TKySetKind k : {sekFont, sekColor, sekBackGround}) TKySetObject::NotifyPass(k);

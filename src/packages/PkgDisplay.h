@@ -222,6 +222,8 @@ public:
   // Objects that found nothing try again, then every invalid one resolves
   // and tells its owner; fonts, colours, backgrounds and images.
   void NotifyReferences();
+  // The same after a reload by the owner, which held our passes back.
+  void NotifyReloaded();
 
 private:
   friend class TKyDisplaySets;

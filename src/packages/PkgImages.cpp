@@ -406,9 +406,15 @@ void TKyMemoryImage::InvalidateAll() {
 }
 
 void TKyMemoryImage::NotifyPass() {
-  ImageRefs().ForEach([](TKyMemoryImage* r) {
-    if (r->key_.Renotify(FindImage)) r->Changed();
+  TKyChangeBatch batch;
+  bool changed = false;
+  ImageRefs().ForEach([&changed](TKyMemoryImage* r) {
+    if (r->key_.Renotify(FindImage)) {
+      changed = true;
+      r->Changed();
+    }
   });
+  if (changed) NotifyPassListeners();
 }
 
 int TKyMemoryImage::LiveCount() { return ImageRefs().LiveCount(); }

@@ -79,6 +79,27 @@ void EndChangeBatch() {
 
 int ChangeBatchDepth() { return Batch().depth; }
 
+namespace {
+
+std::vector<TKyChangeLink*>& PassListeners() {
+  static std::vector<TKyChangeLink*> links;
+  return links;
+}
+
+}  // namespace
+
+void AddPassListener(TKyChangeLink* link) { PassListeners().push_back(link); }
+
+void RemovePassListener(TKyChangeLink* link) { std::erase(PassListeners(), link); }
+
+void NotifyPassListeners() {
+  if (Batch().destroying) return;
+  // A copy: a listener may go while another is told.
+  std::vector<TKyChangeLink*> links = PassListeners();
+  for (TKyChangeLink* link : links)
+    if (std::find(PassListeners().begin(), PassListeners().end(), link) != PassListeners().end()) link->Change();
+}
+
 void SetApplicationDestroying(bool value) { Batch().destroying = value; }
 bool ApplicationDestroying() { return Batch().destroying; }
 
@@ -311,7 +332,8 @@ TKyPkgInfo::TKyPkgInfo(TComponent* owner)
 TKyPkgInfo::~TKyPkgInfo() = default;
 
 void TKyPkgInfo::Publish(TPublisher<TKyPkgInfo>& p) {
-  p.Property("PkgName", &TKyPkgInfo::PkgName, &TKyPkgInfo::SetPkgName);
+  // A container names its packages itself ("System", "User").
+  p.Property("PkgName", &TKyPkgInfo::PkgName, &TKyPkgInfo::SetPkgName).Stored(&TKyPkgInfo::IsOwnStreamed);
   // Written as a defined property, which knows the ancestor rules.
   p.Property("FileName", &TKyPkgInfo::FileName, &TKyPkgInfo::SetFileName).Stored(false);
   p.Property("DefaultExt", &TKyPkgInfo::DefaultExt, &TKyPkgInfo::SetDefaultExt)
@@ -508,6 +530,9 @@ void TKyPkgInfo::DefineData(TFiler& filer, const std::string& name, TKyPkgInfo* 
 
 void TKyPkgInfo::DefineProperties(TFiler& filer) {
   TComponent::DefineProperties(filer);
+  // A container streams its packages' mode, file and data under names of
+  // its own ("PkgSetupData"); written here too they would come twice.
+  if (!IsOwnStreamed()) return;
   auto* ancestor = dynamic_cast<TKyPkgInfo*>(filer.Ancestor());
   DefineInitMode(filer, "InitMode", ancestor);
   DefineFileName(filer, "FileName", ancestor);
@@ -529,6 +554,8 @@ void TKyPkgInfo::WriteHeader(TKyWriter& writer) const { WritePkgHeader(writer, K
 std::string TKyPkgInfo::ErrorTitle() const { return !Name().empty() ? Name() : (Owner() ? Owner()->Name() : ""); }
 
 std::string TKyPkgInfo::HeaderFileName() const { return !currentPath_.empty() ? currentPath_ : FullFileName(); }
+
+bool TKyPkgInfo::IsOwnStreamed() const { return dynamic_cast<const IKyPkgContainer*>(Owner()) == nullptr; }
 
 bool TKyPkgInfo::IsFormOwned() const {
   return Owner() != nullptr && dynamic_cast<const IKyPkgContainer*>(Owner()) == nullptr;

@@ -86,6 +86,13 @@ public:
   TKyChangeBatch& operator=(const TKyChangeBatch&) = delete;
 };
 
+// Links that follow every notification pass which changed a strings,
+// set or image reference (the form configurations): each is marked and
+// fires once when the batch ends (at once outside a batch).
+void AddPassListener(TKyChangeLink* link);
+void RemovePassListener(TKyChangeLink* link);
+void NotifyPassListeners();
+
 // Set by the application object while it tears down: no flushes, no passes.
 void SetApplicationDestroying(bool value);
 bool ApplicationDestroying();
@@ -327,6 +334,8 @@ protected:
   bool IsFormOwned() const;
 
 private:
+  // False for a package of a container, which streams it under its own names.
+  bool IsOwnStreamed() const;
   bool IsInitModeStored(const TKyPkgInfo* ancestor) const;
   bool IsDefaultExtStored() const;
 

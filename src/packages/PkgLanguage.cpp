@@ -130,8 +130,19 @@ void TKyPkgLanguage::InvalidateStrings() {
   }
 }
 
+void TKyPkgLanguage::NotifyReloaded() {
+  if (ApplicationDestroying()) return;
+  TKyChangeBatch batch;
+  RunStringsPasses();
+  TKyCForm::NotifyAll();
+}
+
 void TKyPkgLanguage::NotifyStrings() {
   if (IsLoading() || ApplicationDestroying()) return;
+  RunStringsPasses();
+}
+
+void TKyPkgLanguage::RunStringsPasses() {
   for (TKyStringsTable t : {sttLabels, sttMessages, sttTexts}) {
     TKyMemoryReference::InvalidateEmpty(t);
     TKyMemoryReference::NotifyPass(t);

@@ -80,9 +80,15 @@ public:
   void ReadPackage(TKyReader& reader) override;
   void WritePackage(TKyWriter& writer) override;
 
+  // After a reload by the owner (which held our passes back): labels,
+  // messages and texts that found nothing try again, and every form
+  // configuration re-applies its caption.
+  void NotifyReloaded();
+
 private:
   void InvalidateStrings();
   void NotifyStrings();
+  void RunStringsPasses();
 
   TKyPkgLanguageLocale locale_;
   TKyPkgStrings* systemStrings_;

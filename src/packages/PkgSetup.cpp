@@ -173,11 +173,15 @@ void TKyPkgSetup::ReadPackage(TKyReader& reader) {
     else
       fileNames_[slot] = *value;
   }
-  if (!loading) {
-    NotifyEveryReference();
-    TKyCForm::NotifyAll();
-  }
+  if (!loading) NotifyReloaded();
   Change();
+}
+
+void TKyPkgSetup::NotifyReloaded() {
+  if (ApplicationDestroying()) return;
+  TKyChangeBatch batch;
+  NotifyEveryReference();
+  TKyCForm::NotifyAll();
 }
 
 void TKyPkgSetup::WritePackage(TKyWriter& writer) {

@@ -114,6 +114,9 @@ public:
 
   void Clear() override;
   void ReadPackage(TKyReader& reader) override;
+  // After a reload by the owner, which held our passes back: every
+  // reference resolves again and the form configurations re-apply.
+  void NotifyReloaded();
   void WritePackage(TKyWriter& writer) override;
 
 private:

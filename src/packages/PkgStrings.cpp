@@ -402,9 +402,15 @@ void TKyMemoryReference::InvalidateAll(TKyStringsTable table) {
 }
 
 void TKyMemoryReference::NotifyPass(TKyStringsTable table) {
-  Refs(table).ForEach([](TKyMemoryReference* r) {
-    if (r->key_.Renotify([r](const std::string& name, int32_t id) { return r->Lookup(name, id); })) r->Changed();
+  TKyChangeBatch batch;
+  bool changed = false;
+  Refs(table).ForEach([&changed](TKyMemoryReference* r) {
+    if (r->key_.Renotify([r](const std::string& name, int32_t id) { return r->Lookup(name, id); })) {
+      changed = true;
+      r->Changed();
+    }
   });
+  if (changed) NotifyPassListeners();
 }
 
 int TKyMemoryReference::LiveCount(TKyStringsTable table) { return Refs(table).LiveCount(); }

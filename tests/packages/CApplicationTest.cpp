@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "DisplayTestSupport.h"
 #include "packages/CApplication.h"
@@ -130,6 +131,43 @@ TEST_F(CApplicationTest, FormStreamEmbedsThePackagesInOrder) {
   EXPECT_EQ(read->CfgMessages()->Buttons()->SetFont()->Name(), "sf6");
   EXPECT_FALSE(read->PkgSetup()->Modified());
   EXPECT_FALSE(read->PkgLanguage()->Modified());
+}
+
+// The owned packages are published: a form text sets their properties,
+// and writing the form back keeps them, nested under the package.
+TEST_F(CApplicationTest, AFormTextReachesThePropertiesOfTheOwnedPackages) {
+  struct Case {
+    const char* line;
+    std::function<bool(TKyCApplication&)> holds;
+  };
+  const Case cases[] = {
+      {"PkgSetup.Keys.EnterAsTab = True", [](TKyCApplication& a) { return a.PkgSetup()->Keys()->EnterAsTab(); }},
+      {"PkgSetup.Keys.KeyCustom1 = 8304",
+       [](TKyCApplication& a) { return a.PkgSetup()->Keys()->Key(skCustom1) == 8304; }},
+      {"PkgDisplay.DefaultExt = 'dsx'", [](TKyCApplication& a) { return a.PkgDisplay()->DefaultExt() == "dsx"; }},
+      {"PkgLanguage.Tag = 7", [](TKyCApplication& a) { return a.PkgLanguage()->Tag() == 7; }},
+      {"PkgVars.DefaultExt = 'lay'", [](TKyCApplication& a) { return a.PkgVars()->DefaultExt() == "lay"; }},
+      {"Privileges.Key = 'K-2'", [](TKyCApplication& a) { return a.Privileges()->Key() == "K-2"; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::string text = std::string("object FrMain: TComponent\n  object CApplication: TKyCApplication\n") +
+                       "    Scaled = False\n    " + c.line + "\n  end\nend\n";
+    TComponent form(nullptr);
+    ReadComponentBytes(FormTextToBinary(text), &form);
+    auto* app = form.Find<TKyCApplication>("CApplication");
+    ASSERT_NE(app, nullptr);
+    EXPECT_TRUE(c.holds(*app));
+
+    std::string written = FormBinaryToText(WriteComponentBytes(&form));
+    EXPECT_NE(written.find(std::string("\n    ") + c.line + "\n"), std::string::npos) << written;
+    // The packages' own parts stay with the configuration's names.
+    for (const char* absent : {"PkgVars.PkgName", ".Data", ".InitMode", "object PkgSetup"})
+      EXPECT_EQ(written.find(absent), std::string::npos) << absent << "\n" << written;
+    TComponent again(nullptr);
+    ReadComponentBytes(FormTextToBinary(written), &again);
+    EXPECT_TRUE(c.holds(*again.Find<TKyCApplication>("CApplication")));
+  }
 }
 
 TEST_F(CApplicationTest, StartUpReadsTheVariablesFileOnlyWhenPresent) {

@@ -18,6 +18,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Jpeg.h"
+#include "platform/graphics/Palette.h"
 #include "platform/graphics/Region.h"
 #include "platform/windows/StdCtrls.h"
 #include "platform/windows/Timers.h"
@@ -733,4 +734,319 @@ TEST_F(CFormTest, ImageReferencesDrawBitmapsAndJpegsAndGiveWindowsTheirRegion) {
   outline.ApplyRegion(form);
   EXPECT_EQ(GetWindowRgn(form->Handle(), rgn), ERROR);
   DeleteObject(rgn);
+}
+
+// ---- Package changes, background, scrolling, scaling, window state ----
+
+namespace {
+
+// A windowed control that counts the library's "background changed"
+// notices (the registered message, code 6).
+class TTstWindowed : public TWinControl {
+  KY_CLASS(TTstWindowed, TWinControl)
+public:
+  using TWinControl::TWinControl;
+  int Code6 = 0;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == KyMessageMaster() && static_cast<int32_t>(m.WParam) == kMmBackgroundChanged) ++Code6;
+    TWinControl::WndProc(m);
+  }
+};
+
+TTstWindowed* AddWindowed(TForm* form, int left, int top) {
+  auto* w = new TTstWindowed(form);
+  w->SetBounds(left, top, 40, 30);
+  w->SetParent(form);
+  return w;
+}
+
+}  // namespace
+
+// Every kind of package change reaches the form configuration: caption,
+// hint and icon are applied again, the form repaints, and each windowed
+// control on it hears code 6 once per change.
+TEST_F(CFormTest, EveryPackageChangeReappliesTheFormAndTellsItsControlsOnce) {
+  TForm* form = ReadForm(FormText(
+      "  object CApplication: TKyCApplication\n  end\n"
+      "  object PkA: TKyPkgStrings\n    PkgName = 'Idioma'\n  end\n"
+      "  object PkB: TKyPkgStrings\n    PkgName = 'Idioma'\n  end\n"
+      "  object CForm: TKyCForm\n    SetBackGround.Name = 'sbForm'\n    CaptionId.PkgName = 'Idioma'\n"
+      "    CaptionId.Id = 6\n    Icon.PkgName = 'User'\n    Icon.Id = 2\n  end\n"));
+  TKyCApplication* app = FirstApplication();
+  ASSERT_NE(app, nullptr);
+  auto* pkA = form->Find<TKyPkgStrings>("PkA");
+  auto* pkB = form->Find<TKyPkgStrings>("PkB");
+  ASSERT_TRUE(pkA && pkB);
+  TTstWindowed* one = AddWindowed(form, 10, 10);
+  TTstWindowed* two = AddWindowed(form, 60, 10);
+  form->Show();
+  Pump();
+  TKyPkgDisplaySetBackGround* set = nullptr;
+  TMemoryStream iconData;
+  {
+    TIcon icon;
+    icon.SetHandle(SolidIcon());
+    icon.SaveToStream(iconData);
+  }
+
+  struct TCase {
+    const char* what;
+    std::function<void()> change;
+    std::function<bool()> seen;
+  };
+  const TCase cases[] = {
+      {"strings: the label is added",
+       [&] { pkA->AddLabel(6, "Next", "Go on"); },
+       [&] { return form->Caption() == "Next" && form->Hint() == "Go on"; }},
+      {"strings: another package of the name is switched on",
+       [&] {
+         pkB->AddLabel(6, "Siguiente");
+         pkB->SetActive(true);
+       },
+       [&] { return form->Caption() == "Siguiente"; }},
+      // Edits grouped in one batch are one change.
+      {"display: the background set comes",
+       [&] {
+         TKyChangeBatch batch;
+         set = app->PkgDisplay()->AddBackGround("sbForm");
+         set->SetColor(KyRGB(200, 30, 40));
+       },
+       [&] { return TSnapshot(form).Pixel(150, 100) == KyRGB(200, 30, 40); }},
+      {"display: the set is edited",
+       [&] { set->SetColor(KyRGB(20, 140, 60)); },
+       [&] { return TSnapshot(form).Pixel(150, 100) == KyRGB(20, 140, 60); }},
+      {"images: the icon comes",
+       [&] {
+         TKyChangeBatch batch;
+         app->PkgDisplay()->UserImages().AddImage(2)->SetPicture("TIcon", iconData.Data(), 16, 16);
+       },
+       [&] { return !form->Icon()->Empty(); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    int before1 = one->Code6, before2 = two->Code6;
+    c.change();
+    Pump();
+    EXPECT_TRUE(c.seen());
+    EXPECT_EQ(one->Code6 - before1, 1);
+    EXPECT_EQ(two->Code6 - before2, 1);
+  }
+}
+
+// The background: the form's palette is in the DC while the set paints;
+// a transparent form inside another control continues that control's
+// background, a transparent form on its own paints its own set.
+TEST_F(CFormTest, ErasingSelectsThePaletteAndATransparentFormContinuesItsParent) {
+  TForm* outer = ReadForm(FormText(
+      "  object CApplication: TKyCApplication\n  end\n"
+      "  object CForm: TKyCForm\n    SetBackGround.Name = 'sbOuter'\n  end\n",
+      "FrOuter"));
+  TKyCApplication* app = FirstApplication();
+  app->PkgDisplay()->AddBackGround("sbOuter")->SetColor(KyRGB(200, 30, 40));
+  app->PkgDisplay()->AddBackGround("sbInner")->SetColor(KyRGB(20, 140, 60));
+  TPaletteHandle palette = CreateLogicalPalette({{10, 20, 30, 0}, {200, 30, 40, 0}});
+
+  struct TCase {
+    bool transparent, inside;
+    TKyColor expected;
+  };
+  const TCase cases[] = {
+      {false, false, KyRGB(20, 140, 60)},
+      {false, true, KyRGB(20, 140, 60)},
+      {true, false, KyRGB(20, 140, 60)},
+      {true, true, KyRGB(200, 30, 40)},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.transparent ? "transparent" : "opaque") + (c.inside ? ", inside" : ", alone"));
+    TForm* inner = ReadForm(FormText("  object CForm: TKyCForm\n    SetBackGround.Name = 'sbInner'\n    Transparent = " +
+                                         std::string(c.transparent ? "True" : "False") + "\n  end\n",
+                                     "FrInner"));
+    inner->SetPalette(palette.Get());
+    if (c.inside) {
+      inner->SetParent(outer);
+      inner->SetBorderStyle(bsNone);
+      inner->SetBounds(50, 40, 120, 80);
+      ASSERT_NE(GetWindowLongA(inner->Handle(), GWL_STYLE) & WS_CHILD, 0);
+    }
+    HPALETTE seen = nullptr;
+    SetBackgroundPainter([&](TCanvas& canvas, const TRect& rect, TKySetBackGround& set, bool) {
+      seen = static_cast<HPALETTE>(GetCurrentObject(canvas.Handle(), OBJ_PAL));
+      canvas.Brush()->SetColor(set.Value());
+      canvas.FillRect(rect);
+    });
+    TSnapshot shot(inner);
+    SetBackgroundPainter(nullptr);
+    EXPECT_EQ(seen, palette.Get());
+    EXPECT_EQ(shot.Pixel(5, 5), c.expected);
+    EXPECT_EQ(shot.Pixel(shot.Width() - 5, shot.Height() - 5), c.expected);
+    inner->SetParent(nullptr);
+    FreeForm(inner);
+  }
+}
+
+// AutoScroll is the form's own: a form configuration turns it off when it
+// is made; a text that turns it on gives the form scroll bars for a
+// control beyond the client area, and the bar moves the controls.
+TEST_F(CFormTest, AutoScrollIsTheFormsOwnAndScrollsItsControls) {
+  TForm* fixed = ReadForm(FormText("  AutoScroll = True\n  object CForm: TKyCForm\n  end\n"));
+  EXPECT_FALSE(fixed->AutoScroll());
+  EXPECT_FALSE(TKyCForm::FindOn(fixed)->AutoScroll());
+
+  TForm* form = ReadForm(FormText("  object CForm: TKyCForm\n    AutoScroll = True\n  end\n"));
+  TKyCForm* config = TKyCForm::FindOn(form);
+  EXPECT_TRUE(form->AutoScroll());
+  TTstWindowed* beyond = AddWindowed(form, 400, 20);
+  form->Show();
+  Pump();
+  EXPECT_NE(GetWindowLongA(form->Handle(), GWL_STYLE) & WS_HSCROLL, 0);
+  EXPECT_EQ(GetWindowLongA(form->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+  PostMessageA(form->Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+  ASSERT_TRUE(PumpUntil([&] { return beyond->Left() == 392; }));
+  PostMessageA(form->Handle(), WM_HSCROLL, SB_BOTTOM, 0);
+  ASSERT_TRUE(PumpUntil([&] { return beyond->Left() + beyond->Width() == form->ClientWidth(); }));
+  RECT r;
+  GetWindowRect(beyond->Handle(), &r);
+  EXPECT_EQ(r.left, form->ClientOrigin().X + beyond->Left());
+
+  // A style set at run time turns it off: everything goes back.
+  config->SetStyle(fmsSizeable);
+  EXPECT_FALSE(form->AutoScroll());
+  EXPECT_EQ(beyond->Left(), 400);
+  EXPECT_EQ(GetWindowLongA(form->Handle(), GWL_STYLE) & WS_HSCROLL, 0);
+}
+
+// The form configuration hands the first application configuration's
+// Scaled to its form while the form is read, whatever the form says.
+TEST_F(CFormTest, TheApplicationsScaledDecidesTheFormsWhenItIsRead) {
+  for (bool appScaled : {false, true})
+    for (bool formScaled : {false, true}) {
+      SCOPED_TRACE(std::to_string(appScaled) + std::to_string(formScaled));
+      TForm* form = ReadForm(FormText(std::string("  Scaled = ") + (formScaled ? "True" : "False") +
+                                      "\n  object CApplication: TKyCApplication\n    Scaled = " +
+                                      (appScaled ? "True" : "False") + "\n  end\n  object CForm: TKyCForm\n  end\n"));
+      EXPECT_EQ(form->Scaled(), appScaled);
+      // Without a form configuration the form keeps its own.
+      TForm* plain = ReadForm(FormText(std::string("  Scaled = ") + (formScaled ? "True" : "False") + "\n"));
+      EXPECT_EQ(plain->Scaled(), formScaled);
+      FreeForm(plain);
+      FreeForm(form);
+    }
+}
+
+// The saved window state is remembered when the layout is read and taken
+// by the window when it shows, never at once.
+TEST_F(CFormTest, TheSavedWindowStateWaitsForTheShowing) {
+  TempDir dir;
+  TForm* form = ReadForm(LayoutForm(dir.Path()));
+  TKyCForm* config = TKyCForm::FindOn(form);
+  form->Show();
+  Pump();
+  TKyPkgVars* vars = config->VarsPackage();
+  ASSERT_NE(vars, nullptr);
+  vars->WriteString(config->VarPath("__Info__"), "30,40,300,200,2,-1,-1,-1,-1,96");
+  config->LoadRegistry();
+  Pump();
+  EXPECT_EQ(config->StateToRestore(), wsMaximized);
+  EXPECT_EQ(form->WindowState(), wsNormal);
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+
+  // Hidden, the form keeps its normal layout; shown again with a
+  // maximised one saved, it comes back maximised.
+  form->Hide();
+  Pump();
+  vars->WriteString(config->VarPath("__Info__"), "30,40,300,200,2,-1,-1,-1,-1,96");
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != 0; }));
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+}
+
+// OnAfterLoaded is called once, with Terminate false, whatever happened
+// before; a request from either event hides the form and ends the program.
+TEST_F(CFormTest, AfterLoadedAlwaysRunsAndEitherEventsRequestEndsTheProgram) {
+  struct TCase {
+    bool before, after;
+  };
+  for (TCase c : {TCase{false, false}, TCase{false, true}, TCase{true, false}}) {
+    SCOPED_TRACE(std::to_string(c.before) + std::to_string(c.after));
+    ResetLoadingStart();
+    ResetStartUpCompletion();
+    auto* form = new TForm(nullptr);
+    forms_.emplace_back(form);
+    form->SetName("FrAfter");
+    form->SetFormClientWidth(200);
+    auto* app = new TKyCApplication(form);
+    app->OnBeforeLoaded = [&](TObject*, bool& terminate) { terminate = c.before; };
+    int calls = 0;
+    bool terminateOnEntry = true;
+    app->OnAfterLoaded = [&](TObject*, bool& terminate) {
+      ++calls;
+      terminateOnEntry = terminate;
+      terminate = c.after;
+    };
+    RunLibraryLoadedPass(form);
+    App().SetMainForm(form);
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return calls > 0; }));
+    Pump();
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(terminateOnEntry);
+    bool ends = c.before || c.after;
+    EXPECT_EQ(App().TerminateRequested(), ends);
+    EXPECT_EQ(IsWindowVisible(form->Handle()) != 0, !ends);
+    App().SetMainForm(nullptr);
+    App().ResetTerminated();
+    FreeForm(form);
+  }
+}
+
+// What was made before the application configuration loaded (the main
+// form's own controls, made while it is read) hears of each package once
+// it is read: with no main form yet through the packages' reload
+// notifications, with one through the switch of the active configuration.
+TEST_F(CFormTest, PackagesReadAtStartUpTellWhatWasMadeBefore) {
+  std::vector<uint8_t> bytes;
+  {
+    TForm builder(nullptr);
+    builder.SetName("FrStart");
+    auto* app = new TKyCApplication(&builder);
+    app->SetName("CApplication");
+    app->PkgLanguage()->UserStrings().AddLabel(4, "Install Program 2.0");
+    app->PkgDisplay()->AddBackGround("sbStart")->SetColor(KyRGB(20, 140, 60));
+    TIcon icon;
+    icon.SetHandle(SolidIcon());
+    TMemoryStream iconData;
+    icon.SaveToStream(iconData);
+    app->PkgDisplay()->UserImages().AddImage(2)->SetPicture("TIcon", iconData.Data(), 16, 16);
+    bytes = WriteComponentBytes(&builder);
+  }
+  ASSERT_EQ(FirstApplication(), nullptr);
+  for (bool mainForm : {false, true}) {
+    SCOPED_TRACE(mainForm ? "with a main form" : "without a main form");
+    TForm other(nullptr);
+    if (mainForm) App().SetMainForm(&other);
+    TKyMemoryLabel label(nullptr);
+    label.SetPkgName("User");
+    label.SetId(4);
+    TKySetBackGround background(nullptr, "sbStart");
+    TKyMemoryImage image(nullptr);
+    image.SetPkgName("User");
+    image.SetId(2);
+    int labelTold = 0, backgroundTold = 0, imageTold = 0;
+    label.OnChange = [&](TKyMemoryReference*) { ++labelTold; };
+    background.OnChange = [&](TKySetObject*) { ++backgroundTold; };
+    image.OnChange = [&](TKyMemoryImage*) { ++imageTold; };
+    // Nothing to find yet.
+    EXPECT_EQ(label.Caption(), "");
+    EXPECT_EQ(background.Resolve(), nullptr);
+
+    TForm* form = ReadForm(bytes);
+    EXPECT_GE(labelTold, 1);
+    EXPECT_GE(backgroundTold, 1);
+    EXPECT_GE(imageTold, 1);
+    EXPECT_EQ(label.Caption(), "Install Program 2.0");
+    EXPECT_EQ(background.Value(), KyRGB(20, 140, 60));
+    EXPECT_NE(image.Graphic(), nullptr);
+    FreeForm(form);
+    App().SetMainForm(nullptr);
+  }
 }

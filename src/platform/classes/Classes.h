@@ -126,6 +126,10 @@ public:
   // A form stream gives a child its place among this one's children
   // (inherited forms that insert new controls before inherited ones).
   virtual void SetChildOrder(TComponent* /*child*/, int /*order*/) {}
+  // Reads this component's properties and the components inside it from a
+  // form stream (reader.ReadData); a class that must act once its own part
+  // of the stream is read overrides it and calls the inherited one first.
+  virtual void ReadState(TReader& reader);
 
   std::string GetNamePath() const override { return name_; }
 

@@ -158,10 +158,16 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TFormLoading& loading) 
   }
   root_ = root;
   root->SetName(name);
-  ReadProperties(root);
-  while (!in_.EndOfList()) ReadComponent(root);
-  in_.ReadListEnd();
+  root->ReadState(*this);
   return root;
+}
+
+void TComponent::ReadState(TReader& reader) { reader.ReadData(this); }
+
+void TReader::ReadData(TComponent* instance) {
+  ReadProperties(instance);
+  while (!in_.EndOfList()) ReadComponent(instance);
+  in_.ReadListEnd();
 }
 
 void TReader::ReadComponent(TComponent* parent) {
@@ -183,9 +189,7 @@ void TReader::ReadComponent(TComponent* parent) {
   }
   c->SetParentComponent(parent);
   if (position >= 0) parent->SetChildOrder(c, position);
-  ReadProperties(c);
-  while (!in_.EndOfList()) ReadComponent(c);
-  in_.ReadListEnd();
+  c->ReadState(*this);
 }
 
 void TReader::ReadProperties(TPersistent* instance) {
@@ -550,6 +554,9 @@ void TWriter::WriteProperty(TPersistent* instance, TPersistent* ancestor, const 
     case tkClass: {
       TPersistent* o = p.GetObj(*instance);
       if (!o) return;
+      // A component goes nested only when the instance owns it; another's
+      // would be written twice (and read into the wrong object).
+      if (auto* c = dynamic_cast<TComponent*>(o); c && c->Owner() != instance) return;
       TPersistent* ao = ap ? ap->GetObj(*ancestor) : nullptr;
       if (auto* coll = dynamic_cast<TCollection*>(o)) {
         if (ao ? SameCollection(coll, ao) : coll->Count() == 0) return;

@@ -127,6 +127,9 @@ public:
   bool EndOfList() { return in_.EndOfList(); }
   // Any one value; the items of a collection hold properties (name, value).
   void SkipValue();
+  // A component's part of the stream: its properties, then the components
+  // inside it (TComponent::ReadState).
+  void ReadData(TComponent* instance);
   TKyReader& Values() { return in_; }
 
 private:

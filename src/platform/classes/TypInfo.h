@@ -201,7 +201,7 @@ enum TTypeKind : uint8_t {
   tkSet,          // written as the names of its members
   tkFloat,
   tkString,
-  tkClass,        // owned persistent object: nested properties or a collection
+  tkClass,        // owned persistent object or sub-component: nested properties or a collection
   tkReference,    // another component, written by name
   tkMethod,       // event handler, written by method name
 };
@@ -443,12 +443,13 @@ public:
   }
 
   // An owned persistent object: its properties are written nested
-  // ("Font.Style"), a collection as a collection value.
+  // ("Font.Style"), a collection as a collection value. A component that
+  // the instance owns (a sub-component: "PkgSetup.Keys.EnterAsTab") is
+  // written nested the same way, never by reference.
   template <class C, class O>
   TPropBuilder<T> Property(const char* name, O* (C::*get)() const) {
     static_assert(std::is_base_of_v<C, T>);
-    static_assert(std::is_base_of_v<TPersistent, O> && !std::is_base_of_v<TComponent, O>,
-                  "owned object properties hold persistent objects");
+    static_assert(std::is_base_of_v<TPersistent, O>, "owned object properties hold persistent objects");
     TPropInfo& p = info_.AddProperty(name, tkClass);
     p.ObjectClass = &std::remove_cv_t<O>::StaticClass();
     p.GetObj = [get](const TPersistent& o) -> TPersistent* {

@@ -48,6 +48,7 @@ void TForm::Publish(TPublisher<TForm>& p) {
   p.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState).Default(wsNormal);
   p.Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).Default(fsNormal);
   p.Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).Default(false);
+  p.Property("AutoScroll", &TForm::AutoScroll, &TForm::SetAutoScroll).Default(false);
   p.Property("ShowHint", &TForm::ShowHint, &TForm::SetShowHint).Default(false);
   p.Property("Icon", &TForm::Icon);
   p.Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
@@ -175,6 +176,13 @@ void TCustomForm::CreateParams(TCreateParams& params) {
       params.ExStyle |= WS_EX_CONTEXTHELP;
   }
   if (formStyle_ == fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
+  // A form placed inside another control is a child window there.
+  if (Parent()) {
+    params.Style = (params.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+    params.ExStyle &= ~WS_EX_TOPMOST;
+    params.WndParent = Parent()->Handle();
+    return;
+  }
   // A top-level window; a modal form belongs to the form it was opened from.
   params.WndParent = ParentWindow();
   if (!params.WndParent && Application && Application->MainForm() && Application->MainForm() != this &&
@@ -314,6 +322,7 @@ void TCustomForm::SetFormVisible(bool show) {
     HandleNeeded();
     Perform(CM_FORMSHOWING, 1);
     ApplyPosition();
+    UpdateScrollRange();
     int cmd = windowState_ == wsMaximized ? SW_SHOWMAXIMIZED : windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
     ShowWindow(Handle(), cmd);
     DoShow();
@@ -579,6 +588,13 @@ void TCustomForm::WndProc(TMessage& m) {
     case CM_RELEASE:
       delete this;
       return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (m.LParam == 0 && autoScroll_) {
+        WMScroll(m, m.Msg == WM_VSCROLL);
+        return;
+      }
+      break;
     case WM_SYSCOMMAND:
       if ((m.WParam & 0xFFF0) == SC_MINIMIZE) windowState_ = wsMinimized;
       else if ((m.WParam & 0xFFF0) == SC_MAXIMIZE) windowState_ = wsMaximized;
@@ -587,4 +603,121 @@ void TCustomForm::WndProc(TMessage& m) {
       return;
   }
   TWinControl::WndProc(m);
+}
+
+// ---- Scrolling ----
+
+void TCustomForm::SetAutoScroll(bool value) {
+  if (value == autoScroll_) return;
+  autoScroll_ = value;
+  UpdateScrollRange();
+}
+
+void TCustomForm::Resize() {
+  TWinControl::Resize();
+  UpdateScrollRange();
+}
+
+void TCustomForm::UpdateScrollRange() {
+  if (!HandleAllocated() || updatingScroll_) return;
+  updatingScroll_ = true;
+  struct TEnd {
+    bool& b;
+    ~TEnd() { b = false; }
+  } end{updatingScroll_};
+  if (!autoScroll_) {
+    // Only the bars we put there: a form may keep bars of its own.
+    if (ownScrollBars_) ShowScrollBar(Handle(), SB_BOTH, FALSE);
+    ownScrollBars_ = false;
+    if (scrollPos_.X != 0 || scrollPos_.Y != 0) ScrollTo({0, 0});
+    return;
+  }
+  ownScrollBars_ = true;
+  // Where the controls reach with nothing scrolled.
+  int32_t right = 0, bottom = 0;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    right = std::max(right, c->Left() + c->Width() + scrollPos_.X);
+    bottom = std::max(bottom, c->Top() + c->Height() + scrollPos_.Y);
+  }
+  // Twice: one bar takes room from the other's page.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    for (bool vertical : {false, true}) {
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+      si.nMin = 0;
+      si.nMax = std::max(0, (vertical ? bottom : right) - 1);
+      si.nPage = static_cast<UINT>(std::max<LONG>(0, vertical ? client.bottom : client.right));
+      si.nPos = vertical ? scrollPos_.Y : scrollPos_.X;
+      SetScrollInfo(Handle(), vertical ? SB_VERT : SB_HORZ, &si, TRUE);
+    }
+  }
+  // A larger window may leave less to scroll.
+  RECT client;
+  GetClientRect(Handle(), &client);
+  TPoint pos{std::max(0, std::min<int32_t>(scrollPos_.X, right - client.right)),
+             std::max(0, std::min<int32_t>(scrollPos_.Y, bottom - client.bottom))};
+  if (pos.X != scrollPos_.X || pos.Y != scrollPos_.Y) ScrollTo(pos);
+}
+
+void TCustomForm::ScrollTo(TPoint pos) {
+  int32_t dx = scrollPos_.X - pos.X, dy = scrollPos_.Y - pos.Y;
+  scrollPos_ = pos;
+  if (dx == 0 && dy == 0) return;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+  }
+  if (HandleAllocated()) {
+    if (ownScrollBars_) {
+      SetScrollPos(Handle(), SB_HORZ, pos.X, TRUE);
+      SetScrollPos(Handle(), SB_VERT, pos.Y, TRUE);
+    }
+    Invalidate();
+  }
+}
+
+void TCustomForm::WMScroll(TMessage& m, bool vertical) {
+  m.Result = 0;
+  if (!autoScroll_) return;
+  int bar = vertical ? SB_VERT : SB_HORZ;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(Handle(), bar, &si);
+  int32_t page = static_cast<int32_t>(si.nPage);
+  int32_t last = std::max(0, si.nMax - page + 1);
+  int32_t pos = vertical ? scrollPos_.Y : scrollPos_.X;
+  switch (LOWORD(m.WParam)) {
+    case SB_LINEUP:
+      pos -= 8;
+      break;
+    case SB_LINEDOWN:
+      pos += 8;
+      break;
+    case SB_PAGEUP:
+      pos -= std::max(1, page);
+      break;
+    case SB_PAGEDOWN:
+      pos += std::max(1, page);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = 0;
+      break;
+    case SB_BOTTOM:
+      pos = last;
+      break;
+    default:
+      return;
+  }
+  pos = std::max(0, std::min(pos, last));
+  ScrollTo(vertical ? TPoint{scrollPos_.X, pos} : TPoint{pos, scrollPos_.Y});
 }

@@ -74,6 +74,18 @@ public:
   // when it has been read (children's bounds, their own fonts).
   bool Scaled() const { return scaled_; }
   void SetScaled(bool value) { scaled_ = value; }
+  // Scroll bars appear when controls lie beyond the client area; scrolling
+  // moves the controls. Off by default.
+  bool AutoScroll() const { return autoScroll_; }
+  void SetAutoScroll(bool value);
+  // How far the client area is scrolled (0, 0 without scroll bars).
+  TPoint ScrollPos() const { return scrollPos_; }
+  // Fits the scroll bars to where the controls are now.
+  void UpdateScrollRange();
+  // The logical palette the form's background is drawn with (not owned;
+  // none by default).
+  virtual HPALETTE GetPalette() const { return palette_; }
+  void SetPalette(HPALETTE value) { palette_ = value; }
   int32_t TextHeight() const { return textHeight_; }
   void SetTextHeight(int32_t value) { textHeight_ = value; }
   // Forms store the client size (the frame differs between systems).
@@ -136,6 +148,7 @@ protected:
   void CreateParams(TCreateParams& params) override;
   void CreateHandleDone() override;
   void PaintWindow(HDC dc) override;
+  void Resize() override;
   void Loaded() override;
   virtual void DoCreate();
   virtual void DoDestroy();
@@ -165,6 +178,8 @@ private:
   friend class TApplication;
   void SetFormVisible(bool show);
   void SetActive(bool value);
+  void ScrollTo(TPoint pos);
+  void WMScroll(TMessage& m, bool vertical);
 
   TFormBorderStyle borderStyle_ = bsSizeable;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
@@ -176,6 +191,11 @@ private:
   std::unique_ptr<TControlCanvas> canvas_;
   int32_t pixelsPerInch_ = 96;
   int32_t textHeight_ = 13;
+  HPALETTE palette_ = nullptr;
+  bool autoScroll_ = false;
+  bool updatingScroll_ = false;
+  bool ownScrollBars_ = false;
+  TPoint scrollPos_{0, 0};
   bool scaled_ = true;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;

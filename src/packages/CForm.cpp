@@ -354,7 +354,7 @@ std::string TKyCForm::Identification() const {
     const std::string& name = form_ ? form_->Name() : std::string();
     ident = name.substr(0, name.find('_'));
   }
-  if (identInt_ > 0) ident += "_" + std::to_string(identInt_);
+  if (identInt_ > 0) ident.append("_").append(std::to_string(identInt_));
   return ident;
 }
 
@@ -375,7 +375,7 @@ std::string TKyCForm::LayoutText() const {
   std::vector<int32_t> values{normal_.Left, normal_.Top, normal_.ClientWidth, normal_.ClientHeight, state,
                               minWidth_,    minHeight_,  maxWidth_,          maxHeight_,          ppi};
   std::string text;
-  for (size_t i = 0; i < values.size(); ++i) text += (i ? "," : "") + std::to_string(values[i]);
+  for (size_t i = 0; i < values.size(); ++i) text.append(i ? "," : "").append(std::to_string(values[i]));
   return text;
 }
 

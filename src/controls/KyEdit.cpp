@@ -67,7 +67,7 @@ void TKyTimerChange::DoTimer() {
   SetEnabled(false);
   TKyCustomEdit* edit = std::exchange(target_, nullptr);
   ++fired_;
-  if (edit && edit->OnChange) edit->OnChange(edit);
+  if (edit && edit->OnChange && !FormEventsSuppressed(edit)) edit->OnChange(edit);
 }
 
 // ---- TKyEditBtnControl ----
@@ -444,7 +444,7 @@ void TKyCustomEdit::Change() {
 
 void TKyCustomEdit::NotifyChange() {
   if (timeChange_ < 1) {
-    if (OnChange) OnChange(this);
+    if (OnChange && !FormEventsSuppressed(this)) OnChange(this);
     return;
   }
   TKyTimerChange::Instance().StartFor(this, static_cast<uint32_t>(timeChange_));

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "ControlsTestSupport.h"
@@ -538,3 +539,47 @@ TEST_F(MessageDialogTest, TheWizardsOwnErrorsShowInTheDialog) {
 }
 
 }  // namespace
+
+// A help reference beginning with "&": the Help button opens the
+// application's help file at the dialog's help context (a program without
+// one names its file after the "&"); the dialog stays open.
+TEST_F(MessageDialogTest, AnAmpersandReferenceOpensTheApplicationsHelpAtTheContext) {
+  TTstLibrary library;
+  struct Case {
+    const char* appFile;
+    const char* reference;
+    const char* used;
+  };
+  const Case cases[] = {{"KySetup.hlp", "&", "KySetup.hlp"},
+                        {"KySetup.hlp", "&Other.hlp", "KySetup.hlp"},
+                        {"", "&Own.hlp", "Own.hlp"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reference);
+    App().SetHelpFile(c.appFile);
+    std::vector<std::tuple<uint32_t, intptr_t, std::string>> asked;
+    App().OnHelp = [&](uint32_t command, intptr_t data, bool& handled) {
+      asked.emplace_back(command, data, App().HelpFile());
+      handled = true;
+    };
+    std::unique_ptr<TFrMessage> dialog(CreateForm<TFrMessage>(nullptr));
+    dialog->Prepare(kMsgWarning, "Cuidado", {bkiOK, bkiHelp}, bkiOK, 77, c.reference);
+    TTimer watch(nullptr);
+    watch.SetInterval(30);
+    bool pressedOk = false;
+    watch.OnTimer = [&](TObject*) {
+      if (!asked.empty() && !pressedOk) {
+        pressedOk = true;
+        PostClick(dialog->Button(0), 10, 10);
+      }
+    };
+    dialog->OnShow = [&](TObject*) { PostClick(dialog->Button(1), 10, 10); };
+    EXPECT_EQ(dialog->Execute(), bkiOK);
+    App().OnHelp = nullptr;
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(std::get<0>(asked[0]), static_cast<uint32_t>(HELP_CONTEXT));
+    EXPECT_EQ(std::get<1>(asked[0]), 77);
+    EXPECT_EQ(std::get<2>(asked[0]), c.used);
+    EXPECT_EQ(App().HelpFile(), c.appFile) << "the application's own setting stays";
+  }
+  App().SetHelpFile("");
+}

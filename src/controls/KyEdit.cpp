@@ -808,6 +808,8 @@ void TKyCustomEdit::SetBounds(int32_t left, int32_t top, int32_t width, int32_t 
 
 void TKyCustomEdit::Loaded() {
   TCustomEdit::Loaded();
+  // Several lines: as tall as they need, whatever height was read.
+  if (editLines_ > 1) SetBounds(Left(), Top(), Width(), Height());
   Recompile(true);
   ShowValue();
 }

@@ -297,9 +297,17 @@ void TKyBasicLabel::Paint() {
     if (border != bosNone) {
       // The border ring around the outline (its 3D colours swapped when
       // down), the background inside, one pixel down and right when down.
-      PaintShapeBevel(canvas, body, border,
-                      TKyBevelShape{shape_->Shape(), shape_->Orientation(), shape_->Reflection(), nullptr}, down,
-                      brush->Style() == brsSolid ? brush->SetBackGround() : nullptr);
+      TKyBevelShape source{shape_->Shape(), shape_->Orientation(), shape_->Reflection(), nullptr};
+      bool solid = brush->Style() == brsSolid;
+      TClipRecall clip(canvas);
+      if (!solid) {
+        // A clear or hatched shape keeps what lies inside: only the ring is painted.
+        TRegion ring = ShapeBevelRegion(body, border, source);
+        ring.Combine(BevelOutline(body, border, source), rgnDiff);
+        TPoint origin = canvas.WindowOrigin();
+        canvas.IntersectClipRegion(ring.Clone().Offset(-origin.X, -origin.Y).Handle());
+      }
+      PaintShapeBevel(canvas, body, border, source, down, solid ? brush->SetBackGround() : nullptr);
       body = body.Inflate(-1, -1);
       if (down) body = body.Offset(1, 1);
     } else if (brush->Style() == brsSolid) {

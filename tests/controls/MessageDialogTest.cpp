@@ -583,3 +583,40 @@ TEST_F(MessageDialogTest, AnAmpersandReferenceOpensTheApplicationsHelpAtTheConte
   }
   App().SetHelpFile("");
 }
+
+// The help picture's place runs from (4, 4) down to 4 pixels above the
+// bottom: a tall picture is scaled down to exactly that height, a small one
+// sits in the middle of it.
+TEST_F(MessageDialogTest, TheHelpPictureTakesTheWindowsHeight) {
+  TTstLibrary library;
+  const TKyColor red = KyRGB(220, 0, 0);
+  struct Case {
+    int w, h;
+    bool tall;
+  };
+  for (Case c : {Case{20, 400, true}, Case{16, 16, false}}) {
+    SCOPED_TRACE(c.h);
+    TBitmap pic(c.w, c.h, pf24bit);
+    pic.Canvas()->Brush()->SetColor(red);
+    pic.Canvas()->FillRect({0, 0, c.w, c.h});
+    TMemoryStream bytes;
+    pic.SaveToStream(bytes);
+    library.app.PkgDisplay()->SystemImages().AddImage(60)->SetPicture("TBitmap", bytes.Data(), c.w, c.h);
+    TShownHelp shown(ShowHelpWindow("Una ayuda corta.", "System", 60));
+    Pump();
+    TSnapshot shot(shown.window);
+    const int bottom = shown.window->ClientHeight() - 4, middle = shown.window->ClientHeight() / 2;
+    if (c.tall) {
+      EXPECT_EQ(shot.Pixel(5, 4), red);
+      EXPECT_EQ(shot.Pixel(5, bottom - 1), red);
+      EXPECT_NE(shot.Pixel(5, bottom), red);
+      EXPECT_NE(shot.Pixel(5, 3), red);
+    } else {
+      EXPECT_EQ(shot.Pixel(4 + 8, middle), red);
+      EXPECT_NE(shot.Pixel(4 + 8, 5), red) << "not at the top";
+      EXPECT_NE(shot.Pixel(4 + 8, bottom - 1), red);
+    }
+    shown.window->Close();
+    Pump();
+  }
+}

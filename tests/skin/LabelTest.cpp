@@ -448,6 +448,12 @@ TEST_F(LabelTest, TheShapesBorderStyleAndDownArePainted) {
       // Down moves the inside one pixel: its first column shows the ring below it.
       EXPECT_EQ(shot.Pixel(10 + 1, 10 + 10), c.down ? c.right : green);
     }
+    // A clear brush keeps what lies inside the ring.
+    label->Shape()->Brush()->SetStyle(brsClear);
+    Pump();
+    TSnapshot clear(&f);
+    EXPECT_EQ(clear.Pixel(10 + 0, 10 + 10), c.left);
+    EXPECT_EQ(clear.Pixel(10 + 20, 10 + 10), kClWhite);
   }
 }
 

@@ -629,6 +629,9 @@ void TKyCustomSpeedButton::ClickAction() {
       break;
   }
   CommitActiveEdit(*this);
+  // A form configuration holding events back (a program driving the form)
+  // stops the click after the commit.
+  if (FormEventsSuppressed(this)) return;
   if (form) form->SetModalResult(modalResult_);
   bool oldDown = down_, oldPressed = pressed_;
   // Drawn pressed while the handler runs (a plain button counts as down).
@@ -1074,6 +1077,7 @@ void TKyCustomBitBtn::CreateParams(TCreateParams& params) {
 
 void TKyCustomBitBtn::DoClick() {
   if (updateValues_) CommitActiveEdit(*this);
+  if (FormEventsSuppressed(this)) return;
   pressed_ = true;
   Repaint();
   struct TRestore {
@@ -1086,6 +1090,9 @@ void TKyCustomBitBtn::DoClick() {
   TKyButton::DoClick();
   // The handler may have left a new text in the edit.
   if (updateValues_) CommitActiveEdit(*this);
+  // A form that is not modal has no loop to end: it closes.
+  TCustomForm* form = ParentForm();
+  if (form && ModalResult() != mrNone && !form->Modal()) form->Close();
 }
 
 void TKyCustomBitBtn::WndProc(TMessage& m) {

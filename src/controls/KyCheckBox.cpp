@@ -325,6 +325,9 @@ void TKyCheckBox::Publish(TPublisher<TKyCheckBox>& p) {
   p.Property("ValueChecked", &C::ValueChecked, &C::SetValueChecked);
   p.Property("ValueUnChecked", &C::ValueUnChecked, &C::SetValueUnChecked);
   p.Property("ValueGrayed", &C::ValueGrayed, &C::SetValueGrayed);
+  // Views of Value: the value itself goes into the form.
+  p.Property("Checked", &C::Checked, &C::SetChecked).Stored(false);
+  p.Property("State", &C::State, &C::SetState).Stored(false);
   p.Property("ILabel", &C::ILabel);
   p.Property("CaptionId", &C::CaptionId);
   p.Property("Check", &C::Check);

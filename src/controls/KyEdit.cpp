@@ -67,7 +67,7 @@ void TKyTimerChange::DoTimer() {
   SetEnabled(false);
   TKyCustomEdit* edit = std::exchange(target_, nullptr);
   ++fired_;
-  if (edit && edit->OnChange) edit->OnChange(edit);
+  if (edit && edit->OnChange && !FormEventsSuppressed(edit)) edit->OnChange(edit);
 }
 
 // ---- TKyEditBtnControl ----
@@ -212,18 +212,20 @@ TKyCForm* TKyCustomEdit::MaskFormConfig() const {
   return nullptr;
 }
 
-void TKyCustomEdit::Recompile() {
+void TKyCustomEdit::Recompile(bool raise) {
   try {
     mask_->Compile(compiled_);
   } catch (const Exception&) {
-    // A wrong mask text: free text of the type until it is corrected.
+    // A wrong mask text: free text of the type until it is corrected, and
+    // whoever set it hears why.
     compiled_.Reset();
     compiled_.DataType = dataType_;
+    if (raise) throw;
   }
 }
 
 void TKyCustomEdit::MaskChanged(TKyMask&) {
-  Recompile();
+  Recompile(!IsLoading());
   if (!IsLoading()) ShowValue();
 }
 
@@ -260,17 +262,28 @@ void TKyCustomEdit::SetDataType(TKyDataType value) {
   if (value == dataType_) return;
   dataType_ = value;
   if (!value_.IsClear()) value_ = ConvertValue(value_, dataType_);
+  // Quiet: the mask is often set right after the type it is meant for.
   Recompile();
   if (!IsLoading()) ShowValue();
 }
 
 void TKyCustomEdit::ShowValue() {
   std::string text;
-  if (value_.IsClear() && valueId_->Resolve())
+  TKyCForm* config = MaskFormConfig();
+  if (IsDesigning() && !refValue_.empty() && config && config->RefAdjust())
+    // The form being designed shows the reference text, as labels do.
+    text = refValue_;
+  else if (value_.IsClear() && valueId_->Resolve())
     text = valueId_->Caption();
   else
     text = focused_ ? compiled_.EditText(value_) : compiled_.DisplayText(value_);
   SetOwnText(text);
+}
+
+void TKyCustomEdit::SetRefValue(const std::string& value) {
+  if (value == refValue_) return;
+  refValue_ = value;
+  if (IsDesigning() && !IsLoading()) ShowValue();
 }
 
 void TKyCustomEdit::SetOwnText(const std::string& text) {
@@ -402,6 +415,19 @@ void TKyCustomEdit::KeyPress(char& key) {
       return;
     case '\r':
       key = 0;
+      if (EnterMakesLine()) {
+        // A line break at the caret, in place of the selection.
+        StartEdit();
+        TKyMaskEditState state = EditState();
+        size_t at = static_cast<size_t>(std::clamp<int32_t>(state.SelStart, 0, int32_t(state.Text.size())));
+        size_t n = std::min(static_cast<size_t>(std::max(0, state.SelLength)), state.Text.size() - at);
+        state.Text.replace(at, n, "\r\n");
+        if (state.MaxLength > 0 && static_cast<int32_t>(state.Text.size()) > state.MaxLength) return;
+        state.SelStart = static_cast<int32_t>(at + 2);
+        state.SelLength = 0;
+        ApplyEditState(state);
+        return;
+      }
       ApplyText();
       SelectAll();
       return;
@@ -444,7 +470,7 @@ void TKyCustomEdit::Change() {
 
 void TKyCustomEdit::NotifyChange() {
   if (timeChange_ < 1) {
-    if (OnChange) OnChange(this);
+    if (OnChange && !FormEventsSuppressed(this)) OnChange(this);
     return;
   }
   TKyTimerChange::Instance().StartFor(this, static_cast<uint32_t>(timeChange_));
@@ -625,6 +651,43 @@ void TKyCustomEdit::PaintFrame(TCanvas& canvas, const TRect& window) {
   }
 }
 
+bool TKyCustomEdit::ShowsBackdrop() {
+  if (!HandleAllocated() || Focused() || !EffectiveEnabled()) return false;
+  if (transparent_) {
+    TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+    return q.Set && q.Owner;
+  }
+  TKyPkgDisplaySetBackGround* set = background_->Resolve();
+  return set && set->FillKind() != 0;
+}
+
+HBRUSH TKyCustomEdit::BackdropBrush() {
+  TRect client = ClientRect();
+  TPoint origin = ClientOrigin();
+  TRect key{origin.X, origin.Y, origin.X + client.Width(), origin.Y + client.Height()};
+  if (!backdropValid_ || key != backdropKey_) {
+    backdropBrush_.SetBitmap(nullptr);
+    backdrop_.SetSize(std::max(1, client.Width()), std::max(1, client.Height()));
+    TCanvas& canvas = *backdrop_.Canvas();
+    TRect area{0, 0, client.Width(), client.Height()};
+    if (transparent_) {
+      TKyBackgroundQuery q = Parent() ? QueryBackground(Parent()) : TKyBackgroundQuery{};
+      if (!q.Set || !q.Owner) return nullptr;
+      // The owner's area in the bitmap: its picture continues without a seam.
+      TPoint offset = q.Owner->ClientOrigin() - origin;
+      TRect owner = q.Owner->TWinControl::ClientRect();
+      PaintBackGround(canvas, area, TRect{}, *q.Set,
+                      TRect{offset.X, offset.Y, offset.X + owner.Right, offset.Y + owner.Bottom});
+    } else {
+      PaintBackGround(canvas, area, *background_);
+    }
+    backdropBrush_.SetBitmap(&backdrop_);
+    backdropKey_ = key;
+    backdropValid_ = true;
+  }
+  return backdropBrush_.Handle();
+}
+
 void TKyCustomEdit::ApplyColors() {
   TKyColor back = background_->Value();
   if (!EffectiveEnabled()) {
@@ -639,6 +702,7 @@ void TKyCustomEdit::ApplyColors() {
 }
 
 void TKyCustomEdit::LookChanged() {
+  backdropValid_ = false;
   if (!link_.IsBusy()) UpdateDisplay();
 }
 
@@ -715,6 +779,11 @@ void TKyCustomEdit::SetEditLines(int32_t value) {
   if (value == editLines_) return;
   editLines_ = value;
   RecreateWnd();
+  if (!link_.IsBusy()) SetBounds(Left(), Top(), Width(), Height());
+}
+
+bool TKyCustomEdit::EnterMakesLine() const {
+  return editLines_ > 1 && !enterApply_ && (dataType_ == dtyString || dataType_ == dtyMemo);
 }
 
 void TKyCustomEdit::SetParent(TWinControl* parent) {
@@ -725,6 +794,12 @@ void TKyCustomEdit::SetParent(TWinControl* parent) {
 }
 
 void TKyCustomEdit::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  if (editLines_ > 1 && !IsLoading() && text_) {
+    // As tall as its lines, with the frame.
+    TRect f = FrameWidths();
+    int32_t lineHeight = std::abs(text_->SetFont()->Value().Height) + 3;
+    height = editLines_ * lineHeight + f.Top + f.Bottom + 2;
+  }
   TCustomEdit::SetBounds(left, top, width, height);
   if (IsDestroying() || !iLabel_) return;
   iLabel_->Place();
@@ -733,7 +808,9 @@ void TKyCustomEdit::SetBounds(int32_t left, int32_t top, int32_t width, int32_t 
 
 void TKyCustomEdit::Loaded() {
   TCustomEdit::Loaded();
-  Recompile();
+  // Several lines: as tall as they need, whatever height was read.
+  if (editLines_ > 1) SetBounds(Left(), Top(), Width(), Height());
+  Recompile(true);
   ShowValue();
 }
 
@@ -785,6 +862,25 @@ void TKyCustomEdit::WndProc(TMessage& m) {
     case WM_NCCALCSIZE:
       KeepNonClientFrame(m, FrameWidths());
       return;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+      if (ShowsBackdrop())
+        if (HBRUSH brush = BackdropBrush()) {
+          m.Result = TWindowColors::ApplyOver(reinterpret_cast<HDC>(m.WParam), Font()->Color(), brush);
+          return;
+        }
+      break;
+    case WM_SIZE:
+    case WM_MOVE:
+      backdropValid_ = false;
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // Focused, the text is drawn on the plain colour: typing redraws
+      // single characters.
+      TCustomEdit::WndProc(m);
+      Invalidate();
+      return;
     case WM_NCPAINT:
     case WM_PRINT:
       if (PaintNonClientFrame(*this, m, [this](TCanvas& canvas, const TRect& window) { PaintFrame(canvas, window); }))
@@ -793,7 +889,8 @@ void TKyCustomEdit::WndProc(TMessage& m) {
     case CM_WANTSPECIALKEY:
       // Escape cancels an edit, Enter may commit it, before the form's
       // buttons see them.
-      if ((m.WParam == VK_ESCAPE && editing_) || (m.WParam == VK_RETURN && editing_ && enterApply_)) {
+      if ((m.WParam == VK_ESCAPE && editing_) || (m.WParam == VK_RETURN && editing_ && enterApply_) ||
+          (m.WParam == VK_RETURN && EnterMakesLine())) {
         m.Result = 1;
         return;
       }

@@ -18,6 +18,7 @@
 #include "packages/PkgPrivileges.h"
 #include "packages/PkgStrings.h"
 #include "platform/base/Variant.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windows/StdCtrls.h"
 #include "skin/EditButtons.h"
 #include "skin/ImageBlocks.h"
@@ -106,7 +107,7 @@ public:
   const TKyCompiledMask& CompiledMask() const { return compiled_; }
   TKyMemoryLabel* ValueId() const { return valueId_.get(); }
   const std::string& RefValue() const { return refValue_; }
-  void SetRefValue(const std::string& value) { refValue_ = value; }
+  void SetRefValue(const std::string& value);
 
   // ---- Editing ----
   bool EnterApply() const { return enterApply_; }
@@ -201,7 +202,7 @@ protected:
 
 private:
   void StartEdit();
-  void Recompile();
+  void Recompile(bool raise = false);
   // The text for the value, in edit form while focused.
   void ShowValue();
   void SetOwnText(const std::string& text);
@@ -244,6 +245,17 @@ private:
   bool transparent_ = false;
   TKyEditBorderStyle borderStyle_ = ebs3D;
   int32_t editLines_ = 1;
+  // The picture behind the text while the edit is not focused: its own
+  // background set when that is more than a colour, or what the parent
+  // shows when transparent.
+  bool ShowsBackdrop();
+  HBRUSH BackdropBrush();
+  TBitmap backdrop_;
+  TBrush backdropBrush_;
+  TRect backdropKey_;
+  bool backdropValid_ = false;
+  // Enter makes a new line: several lines, free text, no EnterApply.
+  bool EnterMakesLine() const;
   bool visibleRequest_ = true;
   bool enabledRequest_ = true;
   TKyAlignHor alignHor_ = alhLeft;

@@ -63,6 +63,9 @@ void TKyCustomImage::SetPicture(const TPicture* value) { picture_->Assign(value)
 void TKyCustomImage::SetGraphicClass(const std::string& value) {
   const TClassInfo* cls = value.empty() ? nullptr : FindGraphicClass(value);
   graphicClass_ = cls ? cls->Name() : std::string();
+  // The picture keeps the class: stored data without a class name of its
+  // own reads as this one.
+  picture_->SetGraphicClass(cls);
   Invalidate();
 }
 
@@ -77,7 +80,25 @@ void TKyCustomImage::LoadFromStream(TStream& stream) {
     TPicture decoded;
     decoded.LoadFromStream(stream, cls);
     // Decoded now, not at the first paint: a damaged JPEG fails here.
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(decoded.Graphic())) jpeg->Bitmap();
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(decoded.Graphic())) {
+      if (incrementalDisplay_) {
+        // Shown as it decodes, row band by row band.
+        jpeg->OnProgress = [this](TBitmap& partial, int32_t done, int32_t rows) {
+          partial_ = &partial;
+          struct TForget {
+            TBitmap*& p;
+            ~TForget() { p = nullptr; }
+          } forget{partial_};
+          if (OnProgress) OnProgress(this, done < rows ? 1 : 2, rows > 0 ? done * 100 / rows : 100);
+          Repaint();
+        };
+      }
+      struct TQuiet {
+        TJPEGImage* j;
+        ~TQuiet() { j->OnProgress = nullptr; }
+      } quiet{jpeg};
+      jpeg->Bitmap();
+    }
     picture_->Assign(&decoded);
   } catch (const Exception& e) {
     Clear();
@@ -224,7 +245,7 @@ void TKyCustomImage::WndProc(TMessage& m) {
 // ---- Value object protocol ----
 
 bool TKyCustomImage::StartEdit() {
-  bool allow = EffectiveEnabled();
+  bool allow = EffectiveEnabled() && !readOnly_;
   if (allow && OnCanModify) OnCanModify(this, allow);
   if (!allow) return false;
   if (!editing_) {
@@ -296,7 +317,8 @@ void TKyCustomImage::Paint() {
   DrawFrame(canvas, r);
   if (!transparent_) PaintBackGround(canvas, r, *background_);
   r = r.Inflate(-1, -1);
-  if (TGraphic* graphic = picture_->Graphic(); graphic && !graphic->Empty()) {
+  TGraphic* shown = partial_ ? static_cast<TGraphic*>(partial_) : picture_->Graphic();
+  if (TGraphic* graphic = shown; graphic && !graphic->Empty()) {
     graphic->SetTransparent(image_->Transparent());
     TRect target = r;
     if (!image_->Stretch()) target = TRect(r.Left, r.Top, r.Left + graphic->Width(), r.Top + graphic->Height());
@@ -339,6 +361,7 @@ void TKyImage::Publish(TPublisher<TKyImage>& p) {
   p.Property("Privilege", &I::Privilege);
   p.Property("Visible", &I::Visible, &I::SetVisible).Default(true);
   p.Property("Enabled", &I::Enabled, &I::SetEnabled).Default(true);
+  p.Property("ReadOnly", &I::ReadOnly, &I::SetReadOnly).Default(false);
   p.Event("OnStartEdit", &I::OnStartEdit);
   p.Event("OnCanModify", &I::OnCanModify);
   p.Event("OnProgress", &I::OnProgress);

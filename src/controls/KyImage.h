@@ -75,6 +75,9 @@ public:
   void Clear();
   bool IncrementalDisplay() const { return incrementalDisplay_; }
   void SetIncrementalDisplay(bool value) { incrementalDisplay_ = value; }
+  // The value object may not change the picture.
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value) { readOnly_ = value; }
   const std::string& RegistryDirectory() const { return registryDirectory_; }
   void SetRegistryDirectory(const std::string& value) { registryDirectory_ = value; }
 
@@ -150,6 +153,9 @@ private:
   TKyLinkEvt link_;
   std::unique_ptr<TKyPicture> picture_;
   std::string graphicClass_;
+  bool readOnly_ = false;
+  // While a picture decodes for IncrementalDisplay: what is decoded so far.
+  TBitmap* partial_ = nullptr;
   bool autoDetect_ = true;
   bool incrementalDisplay_ = false;
   std::string registryDirectory_;

@@ -105,7 +105,21 @@ void TKyCustomListBox::SetAlignValues(TKyAlignValues value) {
 void TKyCustomListBox::SetIntegralHeight(bool value) {
   if (value == integralHeight_) return;
   integralHeight_ = value;
-  if (!Link().IsBusy()) Invalidate();
+  if (!Link().IsBusy()) {
+    SnapHeight();
+    Invalidate();
+  }
+}
+
+void TKyCustomListBox::SnapHeight() {
+  if (!integralHeight_ || columns_ != 0 || snapping_ || IsLoading() || Align() != alNone) return;
+  int32_t h = ItemHeight(), client = ClientRect().Height();
+  int32_t extra = client % h;
+  // At least one whole item stays; a list too low for one keeps its height.
+  if (extra == 0 || client < h) return;
+  snapping_ = true;
+  SetHeight(Height() - extra);
+  snapping_ = false;
 }
 
 void TKyCustomListBox::SetMinItemHeight(int32_t value) {
@@ -441,7 +455,10 @@ std::string TKyCustomListBox::CompositeValue() const {
     std::string cut = value.substr(0, width);
     text += std::string(width - cut.size(), ' ') + cut;
   };
-  for (TKyListBoxItem* item : shown_) {
+  // In item order, also when the list shows its items sorted.
+  for (int i = 0; i < items_->Count(); ++i) {
+    TKyListBoxItem* item = items_->Items(i);
+    if (std::find(shown_.begin(), shown_.end(), item) == shown_.end()) continue;
     if (mode_ == lmsCheck) {
       if (item->State() == cksUnChecked) continue;
       if (allowGrayed_) text += item->State() == cksChecked ? '1' : '0';
@@ -662,6 +679,7 @@ void TKyCustomListBox::Paint() {
 
 void TKyCustomListBox::Resize() {
   TKyCustomPanel::Resize();
+  SnapHeight();
   ClampTop();
   EnsureVisible(focused_);
   Invalidate();

@@ -224,6 +224,9 @@ private:
   void SelectRange(int anchor, int index);
   // The composite value read back into the states.
   void StatesFromValue();
+  // Whole items only: the height loses what a last item would show in part.
+  void SnapHeight();
+  bool snapping_ = false;
   void StoreComposite();
   int StepFrom(int from, int delta) const;
   void PaintItem(TCanvas& canvas, int index, bool selected);

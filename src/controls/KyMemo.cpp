@@ -146,16 +146,15 @@ void TKyCustomMemo::BlobChanged() {
 
 void TKyCustomMemo::Change() {
   if (blobChanging_ > 0) return;
+  // The edit starts with the first change the user's input really makes.
+  if (userInput_ > 0) StartEdit();
   TCustomMemo::Change();
 }
 
 void TKyCustomMemo::KeyDown(uint16_t& key, TShiftState shift) {
   TCustomMemo::KeyDown(key, shift);
   if (key != VK_DELETE && key != VK_BACK) return;
-  if (!CanModify())
-    key = 0;
-  else
-    StartEdit();
+  if (!CanModify()) key = 0;
 }
 
 void TKyCustomMemo::KeyPress(char& key) {
@@ -164,11 +163,7 @@ void TKyCustomMemo::KeyPress(char& key) {
   const char kCtrlC = 3, kCtrlA = 1;
   if (key == kCtrlC || key == kCtrlA) return;
   if (key == '\t' && !WantTabs()) return;
-  if (!CanModify()) {
-    key = 0;
-    return;
-  }
-  StartEdit();
+  if (!CanModify()) key = 0;
 }
 
 void TKyCustomMemo::DoExit() {
@@ -457,8 +452,18 @@ void TKyCustomMemo::WndProc(TMessage& m) {
         m.Result = 0;
         return;
       }
-      StartEdit();
-      break;
+      [[fallthrough]];
+    case WM_KEYDOWN:
+    case WM_CHAR: {
+      // Input of the user: a change it makes starts the edit.
+      ++userInput_;
+      struct TDone {
+        int& n;
+        ~TDone() { --n; }
+      } done{userInput_};
+      TCustomMemo::WndProc(m);
+      return;
+    }
   }
   TCustomMemo::WndProc(m);
 }

@@ -167,6 +167,7 @@ private:
   bool visibleRequest_ = true;
   bool enabledRequest_ = true;
   bool readOnlyRequest_ = false;
+  int userInput_ = 0;
   bool editing_ = false;
   int blobChanging_ = 0;
   TKyAlignHor alignHor_ = alhLeft;

@@ -58,6 +58,8 @@ void TKyTabControl::Publish(TPublisher<TKyTabControl>& p) {
   p.Property("DescriptionId", &T::DescriptionId);
   p.Property("SetBackGround", &T::SetBackGround);
   p.Property("Active", &T::Active, &T::SetActive).Stored(false);
+  // Stored as the defined property of the same name, empty when it is the index.
+  p.Property("Value", &T::Value, &T::SetValue).Stored(false);
 }
 
 void TKyTabControl::DefineProperties(TFiler& filer) {
@@ -121,6 +123,12 @@ void TKyTabControl::SetActive(bool value) {
 bool TKyTabControl::Shown() const {
   uint8_t level = privilege_->Level();
   return visible_ && (level == 1 || level == kPrivilegeFull);
+}
+
+int TKyTabControl::RowPosition() const {
+  TKyCustomPageControl* c = Control();
+  if (!c || c->rows_ < 1) return 0;
+  return (row_ - c->frontRow_ + c->rows_) % c->rows_;
 }
 
 bool TKyTabControl::Choosable() const { return Shown() && enabled_ && privilege_->Level() == kPrivilegeFull; }
@@ -348,7 +356,14 @@ void TKyCustomPageControl::SetValue(const Variant& value) {
     bool& flag;
     ~TGuard() { flag = false; }
   } guard{settingValue_};
+  // Everything a failed change could leave behind comes back: the value,
+  // the active tab, the strip, the page ids given and the sheets made.
   Variant previous = Value();
+  TKyTabControl* previousActive = active_;
+  int32_t previousOffset = offset_;
+  std::vector<int32_t> pageIds;
+  for (int i = 0; i < tabs_->Count(); ++i) pageIds.push_back(tabs_->Items(i)->pageId_);
+  std::vector<TKyTabSheet*> sheetsBefore = sheets_;
   try {
     StartEdit();
     StoreValue(converted);
@@ -356,6 +371,25 @@ void TKyCustomPageControl::SetValue(const Variant& value) {
     if (!IsLoading()) Activate(MatchingTab(converted));
   } catch (...) {
     StoreValue(previous);
+    if (!IsDestroying()) {
+      try {
+        for (int i = 0; i < tabs_->Count() && i < static_cast<int>(pageIds.size()); ++i)
+          tabs_->Items(i)->pageId_ = pageIds[i];
+        std::vector<TKyTabSheet*> made;
+        for (TKyTabSheet* s : sheets_)
+          if (std::find(sheetsBefore.begin(), sheetsBefore.end(), s) == sheetsBefore.end()) made.push_back(s);
+        for (TKyTabSheet* s : made) delete s;
+        active_ = previousActive;
+        offset_ = previousOffset;
+        // The rows turn back with the active tab.
+        if (multiLine_) RebuildLayout();
+        ShowPageOf(active_);
+        UpdateScrollButtons();
+        Invalidate();
+      } catch (...) {
+        // The first error is the one the caller hears.
+      }
+    }
     throw;
   }
 }
@@ -420,6 +454,9 @@ void TKyCustomPageControl::Activate(TKyTabControl* tab) {
   }
   active_ = tab;
   if (tab) BringIntoView(tab);
+  // Rows turn so that the chosen tab's row touches the page.
+  if (tab && multiLine_ && rows_ > 1 && tab->row_ != frontRow_) RebuildLayout();
+  UpdateScrollButtons();
   Invalidate();
   ShowPageOf(tab);
   if (!EventsSuppressed()) {
@@ -431,6 +468,25 @@ void TKyCustomPageControl::Activate(TKyTabControl* tab) {
 void TKyCustomPageControl::TabsChanged() {
   if (Link().IsBusy() || IsDestroying()) return;
   RebuildLayout();
+}
+
+void TKyCustomPageControl::UpdateScrollButtons() {
+  if (!previous_ || !next_) return;
+  previous_->SetEnabled(offset_ < 0);
+  bool beyond = false;
+  if (!shown_.empty()) {
+    const TRect& last = shown_.back()->bounds_;
+    int32_t end = (Horizontal() ? last.Right : last.Bottom) + offset_;
+    int32_t stripEnd = Horizontal() ? ClientRect().Right : ClientRect().Bottom;
+    beyond = end + Enlargement() > stripEnd;
+  }
+  next_->SetEnabled(beyond);
+}
+
+void TKyCustomPageControl::HotTo(TKyTabControl* tab) {
+  if (tab == hot_) return;
+  hot_ = tab;
+  if (IsHotFontStyle(texts_->FontStyle()) || buttons_->Flat()) Invalidate();
 }
 
 void TKyCustomPageControl::TabRemoved(TKyTabControl* tab) {
@@ -596,6 +652,11 @@ void TKyCustomPageControl::RebuildLayout() {
         ++inRow;
       }
       rows_ = row + 1;
+      // The row of the active tab (or the one the value names) is the front row.
+      TKyTabControl* front = std::find(shown_.begin(), shown_.end(), active_) != shown_.end() ? active_
+                                                                                                : MatchingTab(Value());
+      auto at = std::find(shown_.begin(), shown_.end(), front);
+      frontRow_ = at != shown_.end() ? rowOf[at - shown_.begin()] : 0;
       rowThick.assign(rows_, 0);
       for (size_t i = 0; i < len.size(); ++i) rowThick[rowOf[i]] = std::max(rowThick[rowOf[i]], thick[i]);
       // Each row fills the strip.
@@ -615,6 +676,7 @@ void TKyCustomPageControl::RebuildLayout() {
         }
       }
     } else {
+      frontRow_ = 0;
       int32_t t = 0;
       for (int32_t v : thick) t = std::max(t, v);
       overflow_ = total > available;
@@ -627,8 +689,15 @@ void TKyCustomPageControl::RebuildLayout() {
     stripThick += grow;
     // Rows stack outward from the page area: row 0 lies next to it.
     int32_t W = client.Width(), H = client.Height();
+    // Rows in the order they stand out from the page: the front row first,
+    // the others after it in turn.
     std::vector<int32_t> rowStart(rows_, 0);  // distance from the page edge
-    for (int r = 1; r < rows_; ++r) rowStart[r] = rowStart[r - 1] + rowThick[r - 1];
+    int32_t distance = 0;
+    for (int k = 0; k < rows_; ++k) {
+      int r = (frontRow_ + k) % rows_;
+      rowStart[r] = distance;
+      distance += rowThick[r];
+    }
     std::vector<int32_t> along(rows_, grow);
     for (size_t i = 0; i < shown_.size(); ++i) {
       int r = rowOf[i];
@@ -679,6 +748,7 @@ void TKyCustomPageControl::RebuildLayout() {
                  std::max(pageRect_.Top + 1, pageRect_.Bottom - 1)};
   ClampOffset();
   for (TKyTabSheet* s : sheets_) s->SetBounds(pageRect_.Left, pageRect_.Top, pageRect_.Width(), pageRect_.Height());
+  UpdateScrollButtons();
   Activate(MatchingTab(Value()));
   Invalidate();
 }
@@ -702,7 +772,8 @@ void TKyCustomPageControl::BringIntoView(TKyTabControl* tab) {
   int32_t stripStart = (Horizontal() ? ClientRect().Left : ClientRect().Top) + Enlargement();
   int32_t stripEnd = Horizontal() ? ClientRect().Right : ClientRect().Bottom;
   if (start + offset_ < stripStart) offset_ = stripStart - start;
-  else if (end + offset_ > stripEnd) offset_ = stripEnd - end;
+  // The active tab stands out by the enlargement: that too must show.
+  else if (end + offset_ + Enlargement() > stripEnd) offset_ = stripEnd - end - Enlargement();
   ClampOffset();
 }
 
@@ -725,6 +796,7 @@ void TKyCustomPageControl::ScrollPrevious() {
   int32_t old = offset_;
   offset_ = Enlargement() - lead;
   ClampOffset();
+  UpdateScrollButtons();
   if (offset_ != old) Invalidate();
 }
 
@@ -745,6 +817,7 @@ void TKyCustomPageControl::ScrollNext() {
   int32_t old = offset_;
   offset_ = Enlargement() - lead;
   ClampOffset();
+  UpdateScrollButtons();
   if (offset_ != old) Invalidate();
 }
 
@@ -855,10 +928,7 @@ void TKyCustomPageControl::MouseDown(TMouseButton button, TShiftState shift, int
 void TKyCustomPageControl::MouseMove(TShiftState shift, int32_t x, int32_t y) {
   TKyCustomPanel::MouseMove(shift, x, y);
   if (IsDesigning()) return;
-  TKyTabControl* now = TabAt({x, y});
-  if (now == hot_) return;
-  hot_ = now;
-  if (IsHotFontStyle(texts_->FontStyle()) || buttons_->Flat()) Invalidate();
+  HotTo(TabAt({x, y}));
 }
 
 void TKyCustomPageControl::KeyDown(uint16_t& key, TShiftState shift) {
@@ -889,6 +959,10 @@ void TKyCustomPageControl::KeyDown(uint16_t& key, TShiftState shift) {
 
 void TKyCustomPageControl::WndProc(TMessage& m) {
   switch (m.Msg) {
+    case CM_MOUSELEAVE:
+      // No tab stays hot once the pointer has left the control.
+      HotTo(nullptr);
+      break;
     case WM_GETDLGCODE:
       TKyCustomPanel::WndProc(m);
       if (!KeyboardShiftState().Contains(ssCtrl)) m.Result |= DLGC_WANTARROWS;
@@ -1048,6 +1122,12 @@ void TKyPageControl::Publish(TPublisher<TKyPageControl>& p) {
   p.Event("OnEnter", &P::OnEnter);
   p.Event("OnExit", &P::OnExit);
   p.Event("OnResize", &P::OnResize);
+  p.Event("OnDblClick", &P::OnDblClick);
+  p.Event("OnMouseDown", &P::OnMouseDown);
+  p.Event("OnMouseMove", &P::OnMouseMove);
+  p.Event("OnMouseUp", &P::OnMouseUp);
+  p.Event("OnKeyPress", &P::OnKeyPress);
+  p.Event("OnKeyDown", &P::OnKeyDown);
   PublishDragProperties(p);
   PublishDragEvents(p);
 }

@@ -61,6 +61,8 @@ public:
   // Where the layout put it (without the scroll offset).
   TRect Bounds() const { return bounds_; }
   int Row() const { return row_; }
+  // Rows away from the page area (0: the row that touches it).
+  int RowPosition() const;
 
   std::string DisplayName() const override;
   void Assign(const TPersistent* source) override;
@@ -299,6 +301,9 @@ private:
   bool Horizontal() const { return tabsPosition_ == tapTop || tabsPosition_ == tapBottom; }
   void ClampOffset();
   void BringIntoView(TKyTabControl* tab);
+  // Previous usable while the strip is scrolled, next while tabs lie beyond its end.
+  void UpdateScrollButtons();
+  void HotTo(TKyTabControl* tab);
   void PaintTab(TCanvas& canvas, TKyTabControl* tab);
   TSize TabContentSize(TKyTabControl* tab);
 
@@ -328,6 +333,7 @@ private:
   TRect pageRect_;
   TRect stripRect_;
   int rows_ = 1;
+  int frontRow_ = 0;
   int32_t offset_ = 0;
   bool overflow_ = false;
   bool settingValue_ = false;

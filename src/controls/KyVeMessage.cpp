@@ -209,8 +209,10 @@ void TFrMessage::PaintContents(TCanvas& target) {
 }
 
 void TFrMessage::DoShow() {
-  TForm::DoShow();
+  // On before OnShow, so that what the handler does (a click on Help,
+  // which stops it) is not undone.
   if (timer_) timer_->SetEnabled(true);
+  TForm::DoShow();
 }
 
 void TFrMessage::DoHide() {
@@ -227,9 +229,14 @@ void TFrMessage::BringBack(TObject*) {
 void TFrMessage::HelpClick(TObject*) {
   if (timer_) timer_->SetEnabled(false);
   if (!helpReference_.empty() && helpReference_[0] == '&') {
-    // A help file of the program's: the reference names it.
-    std::string file = helpReference_.substr(1);
-    if (!file.empty()) ShellOpen(file, HandleAllocated() ? Handle() : nullptr);
+    // The application's help file at the help context. A program without
+    // a help file of its own may name one after the "&".
+    if (Application) {
+      std::string saved = Application->HelpFile();
+      if (saved.empty()) Application->SetHelpFile(helpReference_.substr(1));
+      Application->HelpContext(helpContext_);
+      if (saved.empty()) Application->SetHelpFile(saved);
+    }
     return;
   }
   ShowHelpText(helpReference_, helpContext_);

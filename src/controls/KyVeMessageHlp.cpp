@@ -80,10 +80,23 @@ void TFrMessageHlp::PaintContents(TCanvas& target) {
       // A damaged picture: the text still shows.
     }
     if (picture && !picture->Empty()) {
-      int bottom = ClientHeight() - 4;
-      int w = std::min<int>(picture->Width(), kImageWidth);
-      int h = std::min<int>(picture->Height(), bottom - 4);
-      canvas->StretchDraw(TRect{4, 4, 4 + w, 4 + h}, picture.get());
+      // Its place runs from (4, 4) down to 4 pixels above the bottom, at
+      // most kImageWidth wide. A larger picture is scaled down into it, a
+      // smaller one centred in its height; neither loses its proportions.
+      int boxW = kImageWidth, boxH = std::max(1, ClientHeight() - 8);
+      int pw = std::max(1, picture->Width()), ph = std::max(1, picture->Height());
+      int w = pw, h = ph;
+      if (w > boxW || h > boxH) {
+        if (int64_t(pw) * boxH > int64_t(ph) * boxW) {
+          w = boxW;
+          h = std::max(1, static_cast<int>(int64_t(ph) * boxW / pw));
+        } else {
+          h = boxH;
+          w = std::max(1, static_cast<int>(int64_t(pw) * boxH / ph));
+        }
+      }
+      int top = 4 + (boxH - h) / 2;
+      canvas->StretchDraw(TRect{4, top, 4 + w, top + h}, picture.get());
     }
   }
   canvas->Font()->Assign(Font());

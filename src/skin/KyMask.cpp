@@ -630,6 +630,8 @@ Variant TKyCompiledMask::TextToValue(const std::string& text, int maxLength, con
       // Text that did not come through typing (pasted, set by a program)
       // still has to be of the mask's classes.
       for (char c : chars) {
+        // Line breaks of free text (an edit of several lines) are no characters of a class.
+        if (!HasPicture() && (c == '\r' || c == '\n')) continue;
         char k = c;
         if (!CharAllowed(k)) RaiseMessage(ownerName, kSystem, 8);
       }

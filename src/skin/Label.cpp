@@ -68,6 +68,7 @@ TKyBasicLabel::TKyBasicLabel(TComponent* owner) : TGraphicControl(owner), link_(
   captionId_ = std::make_unique<TKyMemoryLabel>(this);
   captionId_->OnChange = [this](TKyMemoryReference*) {
     if (captionId_->Resolve()) SetHint(captionId_->Hint());
+    CaptionToInnerLabel();
   };
   privilege_ = std::make_unique<TKyPrivilege>(this);
   privilege_->OnChange = [this](TKyPrivilege*) { RefreshFromConfig(); };
@@ -105,7 +106,12 @@ Variant TKyBasicLabel::ResolveValue(const Variant& given) const {
 }
 
 void TKyBasicLabel::SetValue(const Variant& value) {
-  Variant resolved = ResolveValue(value);
+  given_ = value;
+  ShowGiven();
+}
+
+void TKyBasicLabel::ShowGiven() {
+  Variant resolved = ResolveValue(given_);
   if (resolved.IsClear()) {
     // No value stays no value, whatever the type.
     value_ = Variant::Null();
@@ -125,13 +131,13 @@ void TKyBasicLabel::SetDataType(TKyDataType value) {
   if (value == dataType_) return;
   dataType_ = value;
   Recompile();
-  SetValue(value_);
+  ShowGiven();
 }
 
 void TKyBasicLabel::SetTypeInfo(TKyTypeInfo value) {
   if (value == typeInfo_) return;
   typeInfo_ = value;
-  SetValue(value_);
+  ShowGiven();
 }
 
 void TKyBasicLabel::SetPasswordLook(bool value) {
@@ -169,8 +175,14 @@ void TKyBasicLabel::RefreshFromConfig() {
   TControl::SetVisible(EffectiveVisible());
   TControl::SetEnabled(EffectiveEnabled());
   if (captionId_->Resolve()) SetHint(captionId_->Hint());
-  SetValue(value_);
+  CaptionToInnerLabel();
+  ShowGiven();
   EndUpdate();
+}
+
+void TKyBasicLabel::CaptionToInnerLabel() {
+  TKyILabel* own = OwnILabel();
+  if (own && captionId_->Resolve()) own->Control()->SetValue(Variant(captionId_->Caption()));
 }
 
 // ---- Display ----
@@ -280,9 +292,28 @@ void TKyBasicLabel::Paint() {
     }
     TKyBrush* brush = shape_->Brush();
     TKyPen* pen = shape_->Pen();
-    if (brush->Style() == brsSolid)
+    TKyBorderStyle border = shape_->BorderStyle();
+    bool down = shape_->Down();
+    if (border != bosNone) {
+      // The border ring around the outline (its 3D colours swapped when
+      // down), the background inside, one pixel down and right when down.
+      TKyBevelShape source{shape_->Shape(), shape_->Orientation(), shape_->Reflection(), nullptr};
+      bool solid = brush->Style() == brsSolid;
+      TClipRecall clip(canvas);
+      if (!solid) {
+        // A clear or hatched shape keeps what lies inside: only the ring is painted.
+        TRegion ring = ShapeBevelRegion(body, border, source);
+        ring.Combine(BevelOutline(body, border, source), rgnDiff);
+        TPoint origin = canvas.WindowOrigin();
+        canvas.IntersectClipRegion(ring.Clone().Offset(-origin.X, -origin.Y).Handle());
+      }
+      PaintShapeBevel(canvas, body, border, source, down, solid ? brush->SetBackGround() : nullptr);
+      body = body.Inflate(-1, -1);
+      if (down) body = body.Offset(1, 1);
+    } else if (brush->Style() == brsSolid) {
       PaintShapeBackGround(canvas, body, *brush->SetBackGround(), shape_->Shape(), shape_->Orientation(),
                            shape_->Reflection());
+    }
     PaintShape(canvas, body, brush->Style() == brsSolid ? spmOutline : spmFilled, pen->Width(),
                pen->SetColor()->Value(), pen->Style(), brush->SetBackGround()->Value(), brush->Style(),
                shape_->Reflection(), shape_->Shape(), shape_->Orientation());
@@ -474,7 +505,7 @@ void TKyBasicLabel::DefineProperties(TFiler& filer) {
       [this](TReader& r) {
         std::string text = r.ReadString();
         if (SameText(text, kNullText)) {
-          value_ = Variant();
+          value_ = given_ = Variant();
           return;
         }
         try {
@@ -482,6 +513,7 @@ void TKyBasicLabel::DefineProperties(TFiler& filer) {
         } catch (const Exception&) {
           value_ = Variant(text);
         }
+        given_ = value_;
       },
       [this](TWriter& w) { w.WriteString(value_.IsNull() ? kNullText : ValueToInvariantText(value_)); },
       !value_.IsEmpty());

@@ -153,11 +153,18 @@ protected:
 
 private:
   Variant ResolveValue(const Variant& given) const;
+  // The value from the references, or the one assigned when none resolves.
+  void ShowGiven();
+  // The caption of CaptionId into the label's own inner label.
+  void CaptionToInnerLabel();
   void Recompile();
   TRect ContentRect() const;
 
   TKyLinkEvt link_;
   Variant value_;
+  // What was assigned, kept so that it shows again when a reference stops
+  // resolving.
+  Variant given_;
   TKyDataType dataType_ = dtyString;
   std::unique_ptr<TKyMemoryLabel> valueId_;
   std::unique_ptr<TKyMemoryMessage> messageId_;

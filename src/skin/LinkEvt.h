@@ -58,3 +58,7 @@ public:
 private:
   TKyLinkEvt& link_;
 };
+
+// Whether the form configuration that serves component (the first one found
+// up its chain of owners) holds the events of its form back.
+bool FormEventsSuppressed(const TComponent* component);

@@ -49,7 +49,7 @@ void TKyPicture::Assign(const TPersistent* source) {
 }
 
 void TKyPicture::ReadData(TStream& stream) {
-  std::string className = fixedClass_->Name();
+  std::string className = (graphicClass_ ? graphicClass_ : fixedClass_)->Name();
   if (storesClass_) {
     uint8_t len = 0;
     stream.ReadBuffer(&len, 1);

@@ -34,6 +34,10 @@ public:
 
   bool StoresClass() const { return storesClass_; }
   const TClassInfo& FixedClass() const { return *fixedClass_; }
+  // The class its owner chose (nullptr: none); data stored without a class
+  // name of its own reads as this class rather than the fixed one.
+  const TClassInfo* GraphicClass() const { return graphicClass_; }
+  void SetGraphicClass(const TClassInfo* value) { graphicClass_ = value; }
 
   // A blob copies itself into the picture; other sources as for TPicture.
   void Assign(const TPersistent* source) override;
@@ -50,4 +54,5 @@ private:
 
   bool storesClass_;
   const TClassInfo* fixedClass_;
+  const TClassInfo* graphicClass_ = nullptr;
 };

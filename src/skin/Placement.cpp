@@ -78,7 +78,10 @@ void AlignInParent(TControl& control, const TKyPlacementRef& ref, TKyAlignHor al
   TWinControl* parent = control.Parent();
   if (!parent) return;
   TRect client = parent->ClientRect();
-  const int32_t w = client.Width(), h = client.Height();
+  // Against the scroll range when the content is larger than the client area.
+  TKyScrollInfo scroll;
+  if (KyMessageMaster() != 0) parent->Perform(KyMessageMaster(), kMmScrollInfo, reinterpret_cast<LPARAM>(&scroll));
+  const int32_t w = std::max(client.Width(), scroll.RangeWidth), h = std::max(client.Height(), scroll.RangeHeight);
   int32_t left = control.Left(), width = control.Width();
   int32_t top = control.Top(), height = control.Height();
 
@@ -141,6 +144,9 @@ void AlignInParent(TControl& control, const TKyPlacementRef& ref, TKyAlignHor al
       if (!keepHeight) height = (ref.PH0 - ref.B0) * h / ref.PH0 - ref.T0;
       break;
   }
+  // A computed place is where the content stands now.
+  if (alignHor != alhLeft) left -= scroll.X;
+  if (alignVer != alvTop) top -= scroll.Y;
   // Sizes never go below nothing.
   width = std::max(0, width);
   height = std::max(0, height);

@@ -29,6 +29,15 @@ TPoint PlaceBesideOnScreen(const TRect& owner, TSize size, TKyExternalControlLay
                            const TRect& screen);
 
 // The parent's client size and the control's margins at one moment.
+// A parent whose content scrolls answers the library message with this
+// code (LParam: a TKyScrollInfo to fill): the extent of its content and how
+// far it is scrolled. Parents that do not scroll leave it empty.
+inline constexpr int32_t kMmScrollInfo = 18;
+struct TKyScrollInfo {
+  int32_t RangeWidth = 0, RangeHeight = 0;
+  int32_t X = 0, Y = 0;
+};
+
 struct TKyPlacementRef {
   bool Valid = false;
   int32_t PW0 = 0, PH0 = 0;

@@ -57,6 +57,8 @@ struct TRotation {
 TSize RotatedBox(int32_t w, int32_t h, int32_t angle) {
   if (angle % 180 == 0) return {w, h};
   if (angle % 90 == 0) return {h, w};
+  // Half-way angles are taken one degree lower, where sine and cosine differ.
+  if (angle % 90 == 45) --angle;
   TRotation r(angle);
   double c = std::fabs(r.Cos), s = std::fabs(r.Sin);
   return {static_cast<int32_t>(std::ceil(w * c + h * s - 1e-6)), static_cast<int32_t>(std::ceil(w * s + h * c - 1e-6))};
@@ -121,10 +123,13 @@ public:
     pos_ = 0;
     int32_t widest = 0, lines = 0;
     do {
-      widest = std::max(widest, NextLine(wrapWidth).Width());
+      // The ink past the last advance counts once: the lean of the last
+      // glyph, or the italic overhang when that is larger.
+      TLine line = NextLine(wrapWidth);
+      widest = std::max(widest, line.Width() - line.Overhang + std::max(line.Overhang, overhang_));
       ++lines;
     } while (!AtEnd());
-    int32_t w = fixedWidth > 0 ? fixedWidth : widest + overhang_;
+    int32_t w = fixedWidth > 0 ? fixedWidth : widest;
     return {w, lines * lineHeight_};
   }
 

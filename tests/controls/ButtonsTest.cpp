@@ -777,3 +777,104 @@ TEST_F(ButtonsTest, TheActiveEditCommitsBeforeTheClick) {
   ASSERT_EQ(reported.size(), 1u);
   EXPECT_EQ(reported[0], "no");
 }
+
+// A form configuration holding events back: the click commits the edit but
+// runs no OnClick, gives no modal result, and the edit's OnChange stays
+// quiet; let go, everything runs again.
+TEST_F(ButtonsTest, SuppressedEventsStopTheClickTheModalResultAndTheEditsChange) {
+  enum TKind { Speed, Bit };
+  for (TKind kind : {Speed, Bit}) {
+    for (bool suppressed : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (kind == Speed ? "speed" : "bit") << " suppressed " << suppressed);
+      TForm f(nullptr);
+      PrepareForm(f, 300, 120);
+      auto* config = new TKyCForm(&f);
+      config->SetValidationSuppressed(suppressed);
+      auto* edit = new TKyEdit(&f);
+      edit->SetParent(&f);
+      edit->SetBounds(10, 10, 120, 22);
+      int changes = 0;
+      edit->OnChange = [&](TObject*) { ++changes; };
+      int clicks = 0;
+      TControl* button = nullptr;
+      if (kind == Speed) {
+        auto* b = new TKySpeedButton(&f);
+        b->SetModalResult(mrYes);
+        b->OnClick = [&](TObject*) { ++clicks; };
+        button = b;
+      } else {
+        auto* b = new TKyBitBtn(&f);
+        b->SetModalResult(mrYes);
+        b->OnClick = [&](TObject*) { ++clicks; };
+        button = b;
+      }
+      button->SetParent(&f);
+      button->SetBounds(150, 10, 80, 30);
+      f.Show();
+      Pump();
+      edit->SetFocus();
+      ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+      PostChar(edit, 'a');
+      EXPECT_EQ(changes, suppressed ? 0 : 1);
+      ASSERT_TRUE(edit->Editing());
+      PostClick(button, 5, 5);
+      EXPECT_FALSE(edit->Editing()) << "the commit runs either way";
+      EXPECT_EQ(edit->Value(), Variant("a"));
+      EXPECT_EQ(clicks, suppressed ? 0 : 1);
+      EXPECT_EQ(f.ModalResult(), suppressed ? mrNone : mrYes);
+      // A form that is not modal closes on a modal result.
+      EXPECT_EQ(f.Visible(), suppressed);
+    }
+  }
+}
+
+namespace {
+// Counts the focus notices a button hears.
+class TCountingBitBtn : public TKyBitBtn {
+public:
+  using TKyBitBtn::TKyBitBtn;
+  int notices = 0;
+
+protected:
+  void WndProc(TMessage& m) override {
+    if (m.Msg == CM_FOCUSCHANGED) ++notices;
+    TKyBitBtn::WndProc(m);
+  }
+};
+}  // namespace
+
+// Default tells the whole form: every button hears the notice and shows
+// the default look only while no other button has the focus.
+TEST_F(ButtonsTest, DefaultRestylesEveryButtonOfTheForm) {
+  auto* edit = new TKyEdit(&form);
+  edit->SetParent(&form);
+  edit->SetBounds(10, 80, 100, 22);
+  auto* a = new TCountingBitBtn(&form);
+  a->SetParent(&form);
+  a->SetBounds(10, 10, 80, 30);
+  auto* b = new TCountingBitBtn(&form);
+  b->SetParent(&form);
+  b->SetBounds(100, 10, 80, 30);
+  form.Show();
+  Pump();
+  edit->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  a->notices = b->notices = 0;
+  a->SetDefault(true);
+  EXPECT_EQ(b->notices, 1) << "the other button hears it";
+  EXPECT_TRUE(a->IsActive());
+  EXPECT_FALSE(b->IsActive());
+  a->SetDefault(false);
+  b->SetDefault(true);
+  EXPECT_FALSE(a->IsActive());
+  EXPECT_TRUE(b->IsActive());
+  // A focused button takes the look from the default one.
+  a->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return a->Focused(); }));
+  EXPECT_TRUE(a->IsActive());
+  EXPECT_FALSE(b->IsActive());
+  b->SetDefault(false);
+  b->SetDefault(true);
+  EXPECT_FALSE(b->IsActive()) << "the focused button keeps the default look";
+  EXPECT_TRUE(a->IsActive());
+}

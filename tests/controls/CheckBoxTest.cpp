@@ -375,3 +375,20 @@ TEST_F(CheckBoxTest, TheBoxPaintsItsStateLockAndFocus) {
   Focus(other);
   EXPECT_EQ(captionRow(TSnapshot(&form)), before);
 }
+
+// Checked and State are published as views of Value: setting them through
+// their property sets the value, and neither goes into the form.
+TEST_F(CheckBoxTest, CheckedAndStateArePublishedViewsOfTheValue) {
+  const TPropInfo* checked = TKyCheckBox::StaticClass().FindProperty("Checked");
+  const TPropInfo* state = TKyCheckBox::StaticClass().FindProperty("State");
+  ASSERT_NE(checked, nullptr);
+  ASSERT_NE(state, nullptr);
+  checked->SetOrd(*box, 1);
+  EXPECT_EQ(box->Value(), Variant("T"));
+  EXPECT_EQ(state->GetOrd(*box), cksChecked);
+  state->SetOrd(*box, cksUnChecked);
+  EXPECT_EQ(box->Value(), Variant("F"));
+  EXPECT_EQ(checked->GetOrd(*box), 0);
+  EXPECT_FALSE(checked->IsStored(*box));
+  EXPECT_FALSE(state->IsStored(*box));
+}

@@ -11,6 +11,9 @@
 #include "controls/KyEdit.h"
 #include "controls/RegisterControls.h"
 #include "packages/CApplication.h"
+#include "packages/CForm.h"
+#include "packages/PkgDisplay.h"
+#include "skin/Panel.h"
 #include "packages/MessageService.h"
 #include "platform/base/Stream.h"
 #include "platform/graphics/Bitmap.h"
@@ -470,7 +473,9 @@ TEST_F(EditTest, EveryPublishedPropertyGoesThroughATextForm) {
   ReadComponentBytes(FormTextToBinary(text), &copy);
   auto* r = copy.Find<TKyEdit>("EdGroup");
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->BoundsRect(), (TRect{8, 16, 158, 40}));
+  // Two edit lines make the edit as tall as they need.
+  EXPECT_EQ(r->BoundsRect(), e->BoundsRect());
+  EXPECT_GT(r->Height(), 24);
   EXPECT_EQ(r->Hint(), "Group");
   EXPECT_EQ(r->HelpContext(), 7);
   EXPECT_FALSE(r->TabStop());
@@ -570,4 +575,87 @@ TEST_F(EditTest, AnOnValidateThatWritesValueRunsOnce) {
   EXPECT_THROW(edit->SetValue(Variant(7)), Exception);
   EXPECT_FALSE(edit->Editing());
   edit->OnStartEdit = nullptr;
+}
+
+// EditLines above 1: the edit is as tall as its lines, and Enter (free
+// text, no EnterApply) makes a new line instead of committing; with
+// EnterApply or a number it commits as a one-line edit does.
+TEST_F(EditTest, SeveralEditLinesMakeAMultiLineEdit) {
+  const int32_t single = edit->Height();
+  edit->SetEditLines(3);
+  EXPECT_GT(edit->Height(), 2 * single) << "three lines high";
+  edit->SetBounds(20, 20, 120, 22);
+  EXPECT_GT(edit->Height(), 2 * single) << "the height follows the lines, not the bounds asked";
+  ASSERT_TRUE(PumpUntil([&] { return edit->HandleAllocated(); }));
+  Focus(edit);
+  Type(edit, "ab");
+  PostChar(edit, '\r');
+  Type(edit, "cd");
+  EXPECT_EQ(edit->Text(), "ab\r\ncd");
+  EXPECT_TRUE(edit->Editing()) << "Enter did not commit";
+  other->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return other->Focused(); }));
+  EXPECT_EQ(edit->Value(), Variant("ab\r\ncd")) << edit->Value().AsString();
+  // EnterApply: Enter commits.
+  edit->SetEnterApply(true);
+  Focus(edit);
+  edit->SelectAll();
+  Type(edit, "x");
+  PostChar(edit, '\r');
+  EXPECT_FALSE(edit->Editing());
+  EXPECT_EQ(edit->Value(), Variant("x"));
+}
+
+// The client area shows the background set itself (here a gradient), not
+// only its colour, while the edit is not focused; a transparent edit shows
+// its parent's picture.
+TEST_F(EditTest, TheClientAreaShowsTheBackgroundSetAndTheParentWhenTransparent) {
+  TKyPkgDisplaySetBackGround* fade = lib.app.PkgDisplay()->AddBackGround("sbFade");
+  fade->SetFillKind(4);  // left to right, colour 1 to colour 2
+  fade->SetColor1(KyRGB(255, 0, 0));
+  fade->SetColor2(KyRGB(0, 0, 255));
+  edit->SetBorderStyle(ebsNone);
+  edit->SetBackGround()->SetName("sbFade");
+  Pump();
+  auto at = [&](TKyEdit* e, int dx) {
+    TSnapshot shot(&form);
+    return shot.Pixel(e->Left() + dx, e->Top() + e->Height() - 2);
+  };
+  TKyColor left = at(edit, 2), right = at(edit, 117);
+  EXPECT_GT(left & 0xFF, 150) << std::hex << left;            // red side
+  EXPECT_GT((right >> 16) & 0xFF, 150) << std::hex << right;  // blue side
+  // Transparent over a panel with the gradient.
+  auto* panel = new TKyPanel(&form);
+  panel->SetParent(&form);
+  panel->SetBounds(150, 10, 160, 120);
+  panel->SetBackGround()->SetName("sbFade");
+  auto* inner = new TKyEdit(&form);
+  inner->SetParent(panel);
+  inner->SetBounds(10, 40, 140, 22);
+  inner->SetBorderStyle(ebsNone);
+  inner->SetTransparent(true);
+  Pump();
+  TSnapshot shot(&form);
+  for (int dx : {3, 70, 136}) {
+    SCOPED_TRACE(dx);
+    int x = 150 + 10 + dx;
+    EXPECT_EQ(shot.Pixel(x, 10 + 40 + 20), shot.Pixel(x, 10 + 100)) << "the panel's picture goes on behind";
+  }
+}
+
+// A wrong mask text is refused with the library's message; the edit takes
+// free text until it is corrected. At design time RefValue shows.
+TEST_F(EditTest, AWrongMaskRaisesAndRefValueShowsWhileDesigning) {
+  edit->SetDataType(dtyInteger);
+  edit->Mask()->SetTake(mtaNone);
+  EXPECT_NE(Raised([&] { edit->Mask()->SetText("x"); }), "");
+  EXPECT_EQ(Raised([&] { edit->Mask()->SetText(""); }), "");
+  auto* config = new TKyCForm(&form);
+  config->SetRefAdjust(true);
+  edit->SetRefValue("Reference");
+  EXPECT_NE(edit->Text(), "Reference") << "at run time the value shows";
+  edit->SetDesigning(true);
+  edit->SetRefValue("Other");
+  EXPECT_EQ(edit->Text(), "Other");
+  edit->SetDesigning(false);
 }

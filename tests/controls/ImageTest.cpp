@@ -20,6 +20,9 @@
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/base/Stream.h"
+#include "skin/Pictures.h"
+
+#include <algorithm>
 
 using namespace ky_test;
 
@@ -338,3 +341,82 @@ TEST_F(ImageTest, TheGallerysDrawnPicturesLoadFromATextFormAndPaint) {
 }
 
 }  // namespace
+
+// IncrementalDisplay: the picture shows band by band while it decodes
+// (the top already red, the bottom not yet), with OnProgress at each band;
+// without it, no reports.
+TEST_F(ImageTest, IncrementalDisplayShowsThePictureWhileItDecodes) {
+  image->SetBorderStyle(ibsNone);
+  image->SetBounds(10, 10, 100, 100);
+  TMemoryStream s;
+  {
+    auto red = RedBitmap(64, 96);
+    TJPEGImage j;
+    j.Assign(red.get());
+    j.SaveToStream(s);
+  }
+  std::vector<uint8_t> bytes = s.Data();
+  for (bool incremental : {true, false}) {
+    SCOPED_TRACE(incremental);
+    image->Clear();
+    Pump();
+    image->SetIncrementalDisplay(incremental);
+    std::vector<int32_t> percents;
+    bool halfShown = false;
+    image->OnProgress = [&](TObject*, int32_t, int32_t percent) {
+      percents.push_back(percent);
+      if (percent >= 40 && percent <= 60 && !halfShown) {
+        halfShown = true;
+        TSnapshot shot(&form);
+        EXPECT_TRUE(Near(shot.Pixel(10 + 1 + 30, 10 + 1 + 4), kRed)) << "the top is decoded";
+        EXPECT_FALSE(Near(shot.Pixel(10 + 1 + 30, 10 + 1 + 90), kRed)) << "the bottom is not yet";
+      }
+    };
+    image->LoadFromBytes(bytes);
+    image->OnProgress = nullptr;
+    if (incremental) {
+      ASSERT_GE(percents.size(), 5u);
+      EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+      EXPECT_TRUE(halfShown);
+      EXPECT_EQ(percents.back(), 100);
+    } else {
+      EXPECT_TRUE(percents.empty());
+    }
+    Pump();
+    TSnapshot shot(&form);
+    EXPECT_TRUE(Near(shot.Pixel(10 + 1 + 30, 10 + 1 + 90), kRed)) << "all of it in the end";
+  }
+}
+
+// ReadOnly: the value object may not change the picture.
+TEST_F(ImageTest, AReadOnlyImageRefusesTheValueObject) {
+  image->SetReadOnly(true);
+  TKyImageBlob blob(image);
+  TMemoryStream bytes(RedPicture("TBitmap"));
+  blob.LoadFromStream(bytes);
+  EXPECT_TRUE(blob.IsEmpty());
+  image->SetReadOnly(false);
+  bytes.SetPosition(0);
+  blob.LoadFromStream(bytes);
+  EXPECT_FALSE(blob.IsEmpty());
+  image->SetReadOnly(true);
+  blob.Clear();
+  EXPECT_FALSE(blob.IsEmpty());
+  ASSERT_NE(TKyImage::StaticClass().FindProperty("ReadOnly"), nullptr);
+}
+
+// GraphicClass goes into the picture: stored data of a picture that does
+// not store its class reads as the chosen class.
+TEST_F(ImageTest, TheGraphicClassIsKeptInThePicture) {
+  image->SetGraphicClass("TJPEGImage");
+  ASSERT_NE(image->Picture()->GraphicClass(), nullptr);
+  EXPECT_EQ(image->Picture()->GraphicClass()->Name(), "TJPEGImage");
+  image->SetGraphicClass("");
+  EXPECT_EQ(image->Picture()->GraphicClass(), nullptr);
+  // A picture without stored class names reads by the kept class.
+  TKyPicture picture(false);
+  picture.SetGraphicClass(&TJPEGImage::StaticClass());
+  TMemoryStream data(RedPicture("TJPEGImage"));
+  picture.ReadData(data);
+  EXPECT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
+}

@@ -674,3 +674,35 @@ TEST_F(ListBoxTest, ThePrivilegesListShowsAndWritesLevels) {
   EXPECT_EQ(read->Shown(0)->Description(), "Backup");
   EXPECT_EQ(read->Shown(1)->State(), cksGrayed);
 }
+
+// Sorted shows the items by description, but the composite value keeps
+// the items' own order.
+TEST_F(ListBoxTest, ACompositeValueFollowsTheItemOrderWhenSorted) {
+  list->SetModeSelection(lmsMulti);
+  list->SetAlignValues(alv1Byte);
+  Fill({{"1", "Pear"}, {"2", "Apple"}, {"3", "Melon"}});
+  list->SetSorted(true);
+  ASSERT_EQ(list->Shown(0)->Value(), "2");
+  for (int i = 0; i < list->ShownCount(); ++i) list->Shown(i)->SetState(cksChecked);
+  EXPECT_EQ(list->Value(), Variant("123"));
+  list->Items()->Items(1)->SetState(cksUnChecked);
+  EXPECT_EQ(list->Value(), Variant("13"));
+}
+
+// IntegralHeight: the height loses what a last item would show in part;
+// switched off, any height stays.
+TEST_F(ListBoxTest, IntegralHeightSnapsTheHeightToWholeItems) {
+  const int32_t h = list->ItemHeight();
+  ASSERT_GT(h, 4);
+  for (int32_t asked : {160, 5 * h + 1, 5 * h + h - 1, 5 * h}) {
+    SCOPED_TRACE(asked);
+    list->SetHeight(asked + (list->Height() - list->ClientRect().Height()));
+    EXPECT_EQ(list->ClientRect().Height() % h, 0);
+    EXPECT_EQ(list->ClientRect().Height(), asked / h * h);
+  }
+  list->SetIntegralHeight(false);
+  list->SetHeight(5 * h + 3 + (list->Height() - list->ClientRect().Height()));
+  EXPECT_EQ(list->ClientRect().Height(), 5 * h + 3);
+  list->SetIntegralHeight(true);
+  EXPECT_EQ(list->ClientRect().Height(), 5 * h);
+}

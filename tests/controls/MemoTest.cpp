@@ -398,3 +398,21 @@ TEST_F(MemoTest, EveryPublishedPropertyGoesThroughATextForm) {
   };
   EXPECT_EQ(memoPart(FormBinaryToText(WriteComponentBytes(&copy))), memoPart(text));
 }
+
+// OnStartEdit waits for a change the user's input really makes: keys that
+// change nothing (Backspace at the start, Delete at the end, arrows) do
+// not start an edit.
+TEST_F(MemoTest, OnlyARealChangeStartsTheEdit) {
+  int started = 0;
+  writable->OnStartEdit = [&](TObject*) { ++started; };
+  Focus(writable);
+  for (uint16_t key : {uint16_t(VK_BACK), uint16_t(VK_DELETE), uint16_t(VK_LEFT), uint16_t(VK_HOME)})
+    PostKey(writable, key);
+  EXPECT_EQ(started, 0);
+  EXPECT_TRUE(writable->Text().empty());
+  PostChar(writable, 'a');
+  ASSERT_TRUE(PumpUntil([&] { return writable->Text() == "a"; }));
+  EXPECT_EQ(started, 1);
+  PostChar(writable, 'b');
+  EXPECT_EQ(started, 1);
+}

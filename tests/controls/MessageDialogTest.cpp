@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "ControlsTestSupport.h"
@@ -538,3 +539,84 @@ TEST_F(MessageDialogTest, TheWizardsOwnErrorsShowInTheDialog) {
 }
 
 }  // namespace
+
+// A help reference beginning with "&": the Help button opens the
+// application's help file at the dialog's help context (a program without
+// one names its file after the "&"); the dialog stays open.
+TEST_F(MessageDialogTest, AnAmpersandReferenceOpensTheApplicationsHelpAtTheContext) {
+  TTstLibrary library;
+  struct Case {
+    const char* appFile;
+    const char* reference;
+    const char* used;
+  };
+  const Case cases[] = {{"KySetup.hlp", "&", "KySetup.hlp"},
+                        {"KySetup.hlp", "&Other.hlp", "KySetup.hlp"},
+                        {"", "&Own.hlp", "Own.hlp"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reference);
+    App().SetHelpFile(c.appFile);
+    std::vector<std::tuple<uint32_t, intptr_t, std::string>> asked;
+    App().OnHelp = [&](uint32_t command, intptr_t data, bool& handled) {
+      asked.emplace_back(command, data, App().HelpFile());
+      handled = true;
+    };
+    std::unique_ptr<TFrMessage> dialog(CreateForm<TFrMessage>(nullptr));
+    dialog->Prepare(kMsgWarning, "Cuidado", {bkiOK, bkiHelp}, bkiOK, 77, c.reference);
+    TTimer watch(nullptr);
+    watch.SetInterval(30);
+    bool pressedOk = false;
+    watch.OnTimer = [&](TObject*) {
+      if (!asked.empty() && !pressedOk) {
+        pressedOk = true;
+        PostClick(dialog->Button(0), 10, 10);
+      }
+    };
+    dialog->OnShow = [&](TObject*) { PostClick(dialog->Button(1), 10, 10); };
+    EXPECT_EQ(dialog->Execute(), bkiOK);
+    App().OnHelp = nullptr;
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(std::get<0>(asked[0]), static_cast<uint32_t>(HELP_CONTEXT));
+    EXPECT_EQ(std::get<1>(asked[0]), 77);
+    EXPECT_EQ(std::get<2>(asked[0]), c.used);
+    EXPECT_EQ(App().HelpFile(), c.appFile) << "the application's own setting stays";
+  }
+  App().SetHelpFile("");
+}
+
+// The help picture's place runs from (4, 4) down to 4 pixels above the
+// bottom: a tall picture is scaled down to exactly that height, a small one
+// sits in the middle of it.
+TEST_F(MessageDialogTest, TheHelpPictureTakesTheWindowsHeight) {
+  TTstLibrary library;
+  const TKyColor red = KyRGB(220, 0, 0);
+  struct Case {
+    int w, h;
+    bool tall;
+  };
+  for (Case c : {Case{20, 400, true}, Case{16, 16, false}}) {
+    SCOPED_TRACE(c.h);
+    TBitmap pic(c.w, c.h, pf24bit);
+    pic.Canvas()->Brush()->SetColor(red);
+    pic.Canvas()->FillRect({0, 0, c.w, c.h});
+    TMemoryStream bytes;
+    pic.SaveToStream(bytes);
+    library.app.PkgDisplay()->SystemImages().AddImage(60)->SetPicture("TBitmap", bytes.Data(), c.w, c.h);
+    TShownHelp shown(ShowHelpWindow("Una ayuda corta.", "System", 60));
+    Pump();
+    TSnapshot shot(shown.window);
+    const int bottom = shown.window->ClientHeight() - 4, middle = shown.window->ClientHeight() / 2;
+    if (c.tall) {
+      EXPECT_EQ(shot.Pixel(5, 4), red);
+      EXPECT_EQ(shot.Pixel(5, bottom - 1), red);
+      EXPECT_NE(shot.Pixel(5, bottom), red);
+      EXPECT_NE(shot.Pixel(5, 3), red);
+    } else {
+      EXPECT_EQ(shot.Pixel(4 + 8, middle), red);
+      EXPECT_NE(shot.Pixel(4 + 8, 5), red) << "not at the top";
+      EXPECT_NE(shot.Pixel(4 + 8, bottom - 1), red);
+    }
+    shown.window->Close();
+    Pump();
+  }
+}

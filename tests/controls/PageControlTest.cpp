@@ -38,9 +38,10 @@ protected:
     }
     pages->RebuildLayout();
   }
-  TKyTabSheet* Shown() const {
+  TKyTabSheet* Shown() const { return Shown(pages); }
+  static TKyTabSheet* Shown(TKyPageControl* pc) {
     TKyTabSheet* found = nullptr;
-    for (TKyTabSheet* s : pages->Sheets())
+    for (TKyTabSheet* s : pc->Sheets())
       if (s->TControl::Visible()) {
         EXPECT_EQ(found, nullptr) << "two sheets show";
         found = s;
@@ -310,4 +311,163 @@ TEST_F(PageControlTest, ModeSwitchesDropTheContentAndNeverTheScrollButtonsTwice)
   EXPECT_EQ(Raised([&] { pc->SetMode(pmoPages); }), "To change mode it should be empty");
   EXPECT_EQ(pc->Mode(), pmoTabs);
   pc->SetDesigning(false);
+}
+
+// MultiLine: whatever the side of the strip, choosing a tab turns the rows
+// so that its row touches the page area; the rows keep their round order.
+TEST_F(PageControlTest, MultiLineRowsTurnSoThatTheActiveRowTouchesThePage) {
+  const TKyTabsPosition sides[] = {tapTop, tapBottom, tapLeft, tapRight};
+  for (TKyTabsPosition side : sides) {
+    SCOPED_TRACE(testing::Message() << "side " << int(side));
+    TForm f(nullptr);
+    PrepareForm(f, 400, 240);
+    auto* pc = new TKyPageControl(&f);
+    pc->SetParent(&f);
+    pc->SetBounds(10, 10, 380, 220);
+    pc->SetTabsPosition(side);
+    pc->SetMultiLine(true);
+    for (int i = 0; i < 14; ++i) pc->Tabs()->Add()->SetDescription("Tab number " + std::to_string(i));
+    pc->RebuildLayout();
+    pc->SetValue(Variant(0));
+    ASSERT_GE(pc->ShownTabs().back()->Row(), 2) << "three rows or more";
+    const int rows = pc->ShownTabs().back()->Row() + 1;
+    auto touches = [&](TKyTabControl* tab) {
+      TRect b = tab->Bounds(), page = pc->PageRect();
+      switch (side) {
+        case tapTop: return b.Bottom == page.Top - 1;
+        case tapBottom: return b.Top == page.Bottom + 1;
+        case tapLeft: return b.Right == page.Left - 1;
+        default: return b.Left == page.Right + 1;
+      }
+    };
+    for (int pick : {13, 6, 0, 7}) {
+      SCOPED_TRACE(testing::Message() << "tab " << pick);
+      pc->SetValue(Variant(pick));
+      TKyTabControl* active = pc->ActiveTab();
+      ASSERT_EQ(active, pc->Tabs()->Items(pick));
+      EXPECT_EQ(active->RowPosition(), 0);
+      EXPECT_TRUE(touches(active));
+      for (TKyTabControl* t : pc->ShownTabs()) {
+        EXPECT_EQ(t->RowPosition(), (t->Row() - active->Row() + rows) % rows);
+        EXPECT_EQ(touches(t), t->Row() == active->Row()) << t->Description();
+      }
+    }
+  }
+}
+
+// Whatever raises after the value was taken (the page's creation,
+// OnChange, OnShowPage) brings everything back: the value, the active
+// tab, the page on show, the rows, the page ids and no sheet made for it.
+TEST_F(PageControlTest, ARaisingChangeOrShowPageRollsEverythingBack) {
+  enum TWhere { Change, ShowPage };
+  for (TWhere where : {Change, ShowPage}) {
+    for (bool multiLine : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (where == Change ? "OnChange" : "OnShowPage") << " multi " << multiLine);
+      TForm f(nullptr);
+      PrepareForm(f, 400, 240);
+      auto* pc = new TKyPageControl(&f);
+      pc->SetParent(&f);
+      pc->SetBounds(10, 10, 380, 220);
+      pc->SetMultiLine(multiLine);
+      // Tabs 0..8; only tab 0 has a sheet, the others get theirs on demand.
+      for (int i = 0; i < 9; ++i) pc->Tabs()->Add()->SetDescription("Tab number " + std::to_string(i));
+      pc->Tabs()->Items(0)->SetPageId(0);
+      auto* sheet = new TKyTabSheet(&f);
+      sheet->SetPageId(0);
+      sheet->SetParent(pc);
+      pc->RebuildLayout();
+      pc->SetValue(Variant(0));
+      ASSERT_EQ(pc->Sheets().size(), 1u);
+      std::vector<TRect> before;
+      for (TKyTabControl* t : pc->ShownTabs()) before.push_back(t->Bounds());
+      bool raise = true;
+      auto veto = [&](TObject*) {
+        if (raise) throw Exception("not now");
+      };
+      (where == Change ? pc->OnChange : pc->OnShowPage) = veto;
+      EXPECT_EQ(Raised([&] { pc->SetValue(Variant(8)); }), "not now");
+      EXPECT_EQ(pc->Value(), Variant(0));
+      EXPECT_EQ(pc->ActiveTab(), pc->Tabs()->Items(0));
+      EXPECT_EQ(pc->Sheets().size(), 1u) << "the sheet made for tab 8 is gone";
+      EXPECT_EQ(pc->Tabs()->Items(8)->PageId(), -1);
+      ASSERT_NE(Shown(pc), nullptr);
+      EXPECT_EQ(Shown(pc)->PageId(), 0);
+      for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(pc->ShownTabs()[i]->Bounds(), before[i]) << i;
+      // Let through, the same change works.
+      raise = false;
+      pc->SetValue(Variant(8));
+      EXPECT_EQ(pc->ActiveTab(), pc->Tabs()->Items(8));
+      EXPECT_EQ(pc->Sheets().size(), 2u);
+    }
+  }
+}
+
+// The hot tab follows the pointer and is gone once the pointer leaves.
+TEST_F(PageControlTest, TheHotTabEndsWhenThePointerLeaves) {
+  MakeTabs({{"One", 0}, {"Two", 1}}, 1);
+  pages->Texts()->SetFontStyle(fosLight);
+  pages->SetBounds(10, 10, 300, 200);
+  form.Show();
+  Pump();
+  TRect second = pages->TabRect(pages->Tabs()->Items(1));
+  PostMouse(pages, WM_MOUSEMOVE, second.Left + 3, second.Top + 3);
+  ASSERT_TRUE(PumpUntil([&] { return pages->HotTab() == pages->Tabs()->Items(1); }));
+  PostMouse(&form, WM_MOUSEMOVE, 380, 230);
+  EXPECT_TRUE(PumpUntil([&] { return pages->HotTab() == nullptr; }));
+}
+
+// The scroll buttons are usable only where the strip can go: previous once
+// it has scrolled, next while tabs lie beyond its end, after each choice.
+TEST_F(PageControlTest, ScrollButtonsFollowTheActiveTab) {
+  std::vector<std::pair<std::string, int>> many;
+  for (int i = 0; i < 12; ++i) many.push_back({"Page number " + std::to_string(i), i});
+  MakeTabs(many, 11);
+  ASSERT_TRUE(pages->Overflows());
+  struct Step {
+    int value;
+    bool previous, next;
+  };
+  const Step steps[] = {{0, false, true}, {11, true, false}, {5, true, true}, {0, false, true}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.value);
+    pages->SetValue(Variant(s.value));
+    EXPECT_EQ(pages->PreviousButton()->Enabled(), s.previous);
+    EXPECT_EQ(pages->NextButton()->Enabled(), s.next);
+  }
+  pages->ScrollNext();
+  EXPECT_TRUE(pages->PreviousButton()->Enabled());
+}
+
+// A transparent child asks the control for its background: the active
+// tab's when it resolves, else SetBGTabs.
+TEST_F(PageControlTest, TheBackgroundAnswerIsTheActiveTabsOrTheTabsSet) {
+  TTstLibrary library;
+  library.app.PkgDisplay()->AddBackGround("sbTabs")->SetColor(TKyColor(0x0000FF));
+  library.app.PkgDisplay()->AddBackGround("sbOwn")->SetColor(TKyColor(0x00FF00));
+  MakeTabs({{"One", 0}, {"Two", 1}}, 1);
+  pages->SetBGTabs()->SetName("sbTabs");
+  pages->Tabs()->Items(1)->SetBackGround()->SetName("sbOwn");
+  pages->SetValue(Variant(0));
+  TKyBackgroundQuery q = QueryBackground(pages);
+  ASSERT_NE(q.Set, nullptr);
+  EXPECT_EQ(q.Set, pages->SetBGTabs());
+  EXPECT_EQ(q.Owner, pages);
+  pages->SetValue(Variant(1));
+  q = QueryBackground(pages);
+  EXPECT_EQ(q.Set, pages->Tabs()->Items(1)->SetBackGround());
+}
+
+// The events a user of the control binds, and the tab's Value, are published.
+TEST_F(PageControlTest, EventsAndTheTabsValueArePublished) {
+  for (const char* name : {"OnChange", "OnShowPage", "OnValidate", "OnCanModify", "OnStartEdit", "OnClick",
+                           "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize",
+                           "OnKeyPress", "OnKeyDown"})
+    EXPECT_NE(TKyPageControl::StaticClass().FindProperty(name), nullptr) << name;
+  const TPropInfo* value = TKyTabControl::StaticClass().FindProperty("Value");
+  ASSERT_NE(value, nullptr);
+  MakeTabs({{"One", 0}, {"Two", 1}}, 1);
+  TKyTabControl* tab = pages->Tabs()->Items(1);
+  EXPECT_EQ(value->GetStr(*tab), "1") << "the index while empty";
+  value->SetStr(*tab, "two");
+  EXPECT_EQ(tab->Value(), "two");
 }

@@ -9,6 +9,7 @@
 #include "packages/CApplication.h"
 #include "platform/classes/FormStream.h"
 #include "platform/classes/TextForm.h"
+#include "platform/graphics/Graphics.h"
 #include "skin/Label.h"
 #include "skin/Panel.h"
 #include "skin/RegisterSkin.h"
@@ -398,4 +399,110 @@ TEST_F(LabelTest, AFreedInnerLabelSettingLeavesNoHandlerInItsControl) {
   // Put elsewhere and resized, it goes back beside its owner.
   control.SetBounds(0, 0, control.Width() + 20, control.Height());
   EXPECT_EQ(control.Left(), 40 + 50 + second.ExtSpacing());
+}
+
+// A label's shape paints its border ring: one colour around for bosSingle,
+// light above and left with shadow below and right for bos3D, the two
+// swapped when the shape is down; the background inside.
+TEST_F(LabelTest, TheShapesBorderStyleAndDownArePainted) {
+  TKyCApplication app(nullptr);
+  const TKyColor green = KyRGB(0, 160, 0);
+  app.PkgDisplay()->AddBackGround("sbGreen")->SetColor(green);
+  const TKyColor light = ColorToRGB(LibraryDefaultColor("Dft_3DLight"));
+  const TKyColor shadow = ColorToRGB(LibraryDefaultColor("Dft_3DShadow"));
+  const TKyColor box = ColorToRGB(LibraryDefaultColor("Dft_ColBox"));
+  ASSERT_NE(light, shadow);
+  struct Case {
+    TKyBorderStyle border;
+    bool down;
+    TKyColor left, right;  // the ring's pixels half-way down its sides
+  };
+  const Case cases[] = {{bos3D, false, light, shadow},
+                        {bos3D, true, shadow, light},
+                        {bosSingle, false, box, box},
+                        {bosSingle, true, box, box},
+                        {bosNone, false, green, green}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "border " << int(c.border) << " down " << c.down);
+    TForm f(nullptr);
+    f.SetBorderStyle(bsNone);
+    f.SetFormClientWidth(100);
+    f.SetFormClientHeight(60);
+    f.SetColor(kClWhite);
+    auto* label = new TKyLabel(&f);
+    label->SetParent(&f);
+    label->SetAutoSize(false);
+    label->SetBounds(10, 10, 40, 20);
+    label->Shape()->SetVisible(true);
+    label->Shape()->SetBorderStyle(c.border);
+    label->Shape()->SetDown(c.down);
+    label->Shape()->Pen()->SetStyle(pesClear);
+    label->Shape()->Brush()->SetBackGround()->SetName("sbGreen");
+    f.Show();
+    Pump();
+    TSnapshot shot(&f);
+    EXPECT_EQ(shot.Pixel(10 + 0, 10 + 10), c.left);
+    EXPECT_EQ(shot.Pixel(10 + 39, 10 + 10), c.right);
+    EXPECT_EQ(shot.Pixel(10 + 20, 10 + 10), green);
+    if (c.border == bos3D) {
+      // Down moves the inside one pixel: its first column shows the ring below it.
+      EXPECT_EQ(shot.Pixel(10 + 1, 10 + 10), c.down ? c.right : green);
+    }
+    // A clear brush keeps what lies inside the ring.
+    label->Shape()->Brush()->SetStyle(brsClear);
+    Pump();
+    TSnapshot clear(&f);
+    EXPECT_EQ(clear.Pixel(10 + 0, 10 + 10), c.left);
+    EXPECT_EQ(clear.Pixel(10 + 20, 10 + 10), kClWhite);
+  }
+}
+
+// CaptionId of a label shows in the label's own inner label, and follows
+// the reference.
+TEST_F(LabelTest, CaptionIdShowsInTheLabelsInnerLabel) {
+  TKyCApplication app(nullptr);
+  app.PkgLanguage()->UserStrings().AddLabel(12, "Products", "Installed products");
+  app.PkgLanguage()->UserStrings().AddLabel(13, "Folder");
+  auto* label = new TKyLabel(&form);
+  label->SetParent(&form);
+  label->SetBounds(100, 60, 80, 20);
+  label->ILabel()->SetVisible(true);
+  label->CaptionId()->SetReference("User", 12);
+  EXPECT_EQ(label->ILabel()->Control()->ShownText(), "Products");
+  EXPECT_EQ(label->Hint(), "Installed products");
+  label->CaptionId()->SetReference("User", 13);
+  EXPECT_EQ(label->ILabel()->Control()->ShownText(), "Folder");
+}
+
+// A reference that stops resolving gives the assigned value back, for each
+// kind of reference.
+TEST_F(LabelTest, TheAssignedValueShowsAgainWhenAReferenceStopsResolving) {
+  TKyCApplication app(nullptr);
+  app.PkgLanguage()->UserStrings().AddLabel(3, "License:");
+  app.PkgLanguage()->UserStrings().AddMessage(6, "The process has finished successfully.");
+  app.PkgLanguage()->UserStrings().AddText(2, "A text.");
+  struct Case {
+    const char* name;
+    std::function<TKyMemoryReference*(TKyLabel&)> ref;
+    int32_t id;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"ValueId", [](TKyLabel& l) -> TKyMemoryReference* { return l.ValueId(); }, 3, "License:"},
+      {"MessageId", [](TKyLabel& l) -> TKyMemoryReference* { return l.MessageId(); }, 6,
+       "The process has finished successfully."},
+      {"TextId", [](TKyLabel& l) -> TKyMemoryReference* { return l.TextId(); }, 2, "A text."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TKyLabel label(&form);
+    label.SetValue(Variant("mine"));
+    c.ref(label)->SetReference("User", c.id);
+    EXPECT_EQ(label.ShownText(), c.shown);
+    c.ref(label)->SetReference("User", 99);  // no such entry
+    EXPECT_EQ(label.ShownText(), "mine");
+    EXPECT_EQ(label.Value(), Variant("mine"));
+    c.ref(label)->SetReference("User", c.id);
+    EXPECT_EQ(label.ShownText(), c.shown);
+  }
 }

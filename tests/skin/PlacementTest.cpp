@@ -152,3 +152,63 @@ end
   EXPECT_EQ(panel->Left(), 180);
   EXPECT_EQ(panel->Top(), 140 - 30 - 20);
 }
+
+namespace {
+
+// A parent whose content is larger than its client area and scrolled.
+class TTstScrollHost : public TKyPanel {
+  KY_CLASS(TTstScrollHost, TKyPanel)
+public:
+  using TKyPanel::TKyPanel;
+  static void Publish(TPublisher<TTstScrollHost>&) {}
+  TKyScrollInfo scroll;
+
+protected:
+  void LibraryMessage(int32_t code, int32_t value, TMessage& m) override {
+    if (code == kMmScrollInfo) {
+      if (auto* info = reinterpret_cast<TKyScrollInfo*>(static_cast<LPARAM>(m.LParam))) *info = scroll;
+      m.Result = 1;
+      return;
+    }
+    TKyPanel::LibraryMessage(code, value, m);
+  }
+};
+
+}  // namespace
+
+// A parent that scrolls: placement works against its scroll range when that
+// is larger than the client area, and a computed place is moved by the
+// scroll position; a left or top that is not computed stays.
+TEST_F(PlacementTest, AScrollingParentPlacesByItsRangeAndPosition) {
+  RegisterClasses({&TTstScrollHost::StaticClass()});
+  struct Case {
+    const char* alignHor;
+    int left, width;
+  };
+  // Loaded in a 200 x 100 host at 20 with width 60; the content is 400 wide, scrolled by 30.
+  const Case cases[] = {{"alhLeft", 20, 60},     {"alhCentered", 140, 60}, {"alhRight", 190, 60},
+                        {"alhLeftRight", -10, 260}, {"alhZoom", 10, 120}};
+  std::string text = "object FrScroll: TForm\n  Width = 400\n  Height = 300\n  BorderStyle = bsNone\n"
+                     "  object PaHost: TTstScrollHost\n    Width = 200\n    Height = 100\n    BevelOuter = besNone\n";
+  int n = 0;
+  for (const Case& c : cases)
+    text += "    object C" + std::to_string(n++) + ": TKyPanel\n      Left = 20\n      Top = 10\n      Width = 60\n"
+            "      Height = 30\n      AlignHor = " + c.alignHor + "\n      AlignVer = alvBottom\n    end\n";
+  text += "  end\nend\n";
+  TForm form(nullptr);
+  ReadComponentBytes(FormTextToBinary(text), &form);
+  auto* host = form.Find<TTstScrollHost>("PaHost");
+  ASSERT_NE(host, nullptr);
+  form.Show();
+  Pump();
+  host->scroll = {400, 160, 30, 5};
+  n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alignHor);
+    auto* child = form.Find<TControl>("C" + std::to_string(n++));
+    ASSERT_NE(child, nullptr);
+    child->Perform(KyMessageMaster(), kMmRealign, 0);
+    // Bottom: the range's height less the loaded bottom margin (60), less the scroll.
+    EXPECT_EQ(child->BoundsRect(), TRect::Bounds(c.left, 160 - 30 - 60 - 5, c.width, 30));
+  }
+}

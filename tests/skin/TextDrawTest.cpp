@@ -521,3 +521,42 @@ const TAccelCase kAccelCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, Accelerators, testing::ValuesIn(kAccelCases));
 
 }  // namespace
+
+// Half-way angles measure as one degree lower, so that a box turned by 45
+// degrees is the one of 44 (and 135 the one of 134), never of 46.
+TEST(TextMeasure, HalfWayAnglesMeasureOneDegreeLower) {
+  TTextSets sets;
+  auto measure = [&](int32_t angle) {
+    TTextArgs a;
+    a.Text = "A long rotated line";
+    a.Rect = TRect(20, 20, 400, 400);
+    a.Angle = angle;
+    return sets.Measure(a);
+  };
+  for (int32_t half : {45, 135, 225, 315}) {
+    SCOPED_TRACE(half);
+    EXPECT_EQ(measure(half), measure(half - 1));
+    EXPECT_NE(measure(half), measure(half + 1));
+  }
+}
+
+// The ink past a line's last advance counts once: the italic overhang and
+// the lean of the last glyph are not added together.
+TEST(TextMeasure, TheOverhangOfAnItalicLineCountsOnce) {
+  for (const char* face : {"Arial", "MS Sans Serif"}) {
+    SCOPED_TRACE(face);
+    TTextSets sets;
+    sets.Font.DefaultValue().Name = face;
+    sets.Font.DefaultValue().Italic = true;
+    TFontProbe probe(sets);
+    const std::string text = "Italic f";
+    int32_t advance = probe.Width(text + " ") - probe.Width(" ");
+    int32_t italic = std::max(0, 2 * probe.Width(" ") - probe.Width("  "));
+    int32_t lean = std::max(0, -probe.bmp->Canvas()->CharABC('f').C);
+    TTextArgs a;
+    a.Text = text;
+    a.Rect = TRect(0, 0, 400, 100);
+    TRect box = sets.Measure(a);
+    EXPECT_EQ(box.Width(), advance + std::max(italic, lean) + 2) << "italic " << italic << " lean " << lean;
+  }
+}

@@ -195,7 +195,10 @@ void ReadSize(TStream& stream, int32_t& width, int32_t& height) {
   height = static_cast<int32_t>(cinfo.image_height);
 }
 
-void Decode(TStream& stream, const TDecodeOptions& options, TBitmap& out) {
+// Rows between two progress reports.
+constexpr JDIMENSION kProgressRows = 16;
+
+void Decode(TStream& stream, const TDecodeOptions& options, TBitmap& out, const TJPEGImage::TProgress* progress) {
   jpeg_decompress_struct cinfo;
   TErrorMgr err;
   TSourceMgr src;
@@ -227,6 +230,8 @@ void Decode(TStream& stream, const TDecodeOptions& options, TBitmap& out) {
   // An Adobe CMYK stream stores its channels inverted.
   bool inverted = cinfo.saw_Adobe_marker;
   while (cinfo.output_scanline < cinfo.output_height) {
+    if (progress && cinfo.output_scanline > 0 && cinfo.output_scanline % kProgressRows == 0)
+      (*progress)(out, static_cast<int32_t>(cinfo.output_scanline), static_cast<int32_t>(cinfo.output_height));
     auto* line = static_cast<uint8_t*>(out.ScanLine(static_cast<int32_t>(cinfo.output_scanline)));
     if (!row) {
       JSAMPROW target = line;
@@ -397,7 +402,8 @@ TBitmap* TJPEGImage::Bitmap() {
   if (!bitmap_ && !data_.empty()) {
     auto bmp = std::make_unique<TBitmap>();
     TByteStream stream(data_.data(), data_.size());
-    Decode(stream, {grayscale_, scale_, performance_}, *bmp);
+    Decode(stream, {grayscale_, scale_, performance_}, *bmp, OnProgress ? &OnProgress : nullptr);
+    if (OnProgress) OnProgress(*bmp, bmp->Height(), bmp->Height());
     bitmap_ = std::move(bmp);
   }
   return bitmap_.get();

@@ -3,6 +3,8 @@
 // compressed when the picture is saved.
 #pragma once
 
+#include <functional>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -48,6 +50,10 @@ public:
   // The decoded picture (pf24bit); decodes on first use. Raises EJPEG on
   // data libjpeg cannot decode.
   TBitmap* Bitmap();
+  // Told while decoding, every few rows and at the end, with the picture as
+  // far as it is decoded (the rows below not yet written).
+  using TProgress = std::function<void(TBitmap& partial, int32_t rowsDone, int32_t rows)>;
+  TProgress OnProgress;
   // Compresses the assigned bitmap now, when there is no data yet.
   void Compress();
   // The compressed bytes (compressing first when needed).

@@ -456,3 +456,12 @@ void THintWindow::Paint() {
   c->TextRect(r, Caption(), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   c->Brush()->SetStyle(bsSolid);
 }
+
+bool TApplication::HelpContext(int32_t context) {
+  bool handled = false;
+  if (OnHelp) OnHelp(HELP_CONTEXT, context, handled);
+  if (handled) return true;
+  if (helpFile_.empty()) return false;
+  HWND owner = mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr;
+  return WinHelpA(owner, helpFile_.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context)) != FALSE;
+}

@@ -70,6 +70,16 @@ public:
   void SetTitle(const std::string& value) { title_ = value; }
   TIcon* Icon() const { return icon_.get(); }
 
+  // ---- Help ----
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& value) { helpFile_ = value; }
+  // Opens the help file at a context: OnHelp first (true: handled), else
+  // the system's help viewer. False when there is no help file.
+  bool HelpContext(int32_t context);
+  // Command and data as the help viewer takes them; set handled to stop it.
+  using THelpEvent = TEvent<void(uint32_t command, intptr_t data, bool& handled)>;
+  THelpEvent OnHelp;
+
   // ---- Hints ----
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool value);
@@ -105,6 +115,7 @@ private:
   bool terminateRequested_ = false;
   TCustomForm* mainForm_ = nullptr;
   std::string title_;
+  std::string helpFile_;
   std::unique_ptr<TIcon> icon_;
   bool showHint_ = true;
   int32_t hintPause_ = 500;

@@ -366,9 +366,11 @@ void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
   if (HandleAllocated()) {
+    // The whole form hears it, so that every button shows its style anew.
     TCustomForm* form = ParentForm();
     TWinControl* focused = form ? form->ActiveControl() : nullptr;
-    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
+    if (form) form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
+    else Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
   }
 }
 

@@ -365,6 +365,21 @@ TEST_F(TFormsTest, AStartShowsTheControllersPage) {
   reg.EraseSection("SoftWare\\Tessaro");
 }
 
+// A product of thousands of files: page 8 lists the beginning of its plan
+// and says how much more there is; the list's window is made all the same.
+TEST_F(TFormsTest, APlanOfThousandsOfLinesShowsItsBeginning) {
+  ShowWizard();
+  std::vector<std::string> lines;
+  for (int i = 0; i < 5000; ++i) lines.push_back("new      C:\\Data\\file" + std::to_string(i) + ".bin");
+  setup->SetPlanLines(lines);
+  setup->SetPage(8);
+  ASSERT_TRUE(PumpUntil([&] { return setup->EdPlan->HandleAllocated(); }));
+  ASSERT_EQ(setup->EdPlan->Lines()->Count(), 201);
+  EXPECT_EQ(setup->EdPlan->Lines()->Strings(199), lines[199]);
+  EXPECT_EQ(setup->EdPlan->Lines()->Strings(200), "... 4800 more (stptool plan lists them all)");
+  setup->SetPlanLines({});
+}
+
 // The product picture: modes 1 and 2 clear it, 3 to 5 show the product's
 // (nothing when it has none or it does not decode), 0 leaves it.
 TEST_F(TFormsTest, TheImageModeShowsOrClearsTheProductPicture) {

@@ -372,10 +372,18 @@ void TFrSetup::SelectProduct(int index) {
 void TFrSetup::SetSituationText(const std::string& text) { LaStart->SetValue(Variant(text)); }
 
 void TFrSetup::SetPlanLines(const std::vector<std::string>& lines) {
+  // A few hundred lines tell a person what Install does; the system's edit
+  // window cannot be made with much more text (stptool plan lists all).
+  constexpr size_t kShown = 200;
   TStrings* memoLines = EdPlan->Lines();
   memoLines->BeginUpdate();
   memoLines->Clear();
-  memoLines->AddStrings(lines);
+  if (lines.size() <= kShown) {
+    memoLines->AddStrings(lines);
+  } else {
+    memoLines->AddStrings(std::vector<std::string>(lines.begin(), lines.begin() + kShown));
+    memoLines->Add("... " + std::to_string(lines.size() - kShown) + " more (stptool plan lists them all)");
+  }
   memoLines->EndUpdate();
   LaPlan->SetVisible(!lines.empty());
   EdPlan->SetVisible(!lines.empty());

@@ -130,8 +130,13 @@ rebuild_s() {
 
 kysetup="$work/bin/KySetup.exe"
 for r in $(seq 1 "$rounds"); do
-  plain=$(start_ms "$vis/bench_plainwindow.exe" stay)
-  wizard=$(start_ms "$kysetup")
+  if [ $((r % 2)) = 1 ]; then  # a different order every other round
+    plain=$(start_ms "$vis/bench_plainwindow.exe" stay)
+    wizard=$(start_ms "$kysetup")
+  else
+    wizard=$(start_ms "$kysetup")
+    plain=$(start_ms "$vis/bench_plainwindow.exe" stay)
+  fi
   note start_plain_ms "$plain"; note start_kysetup_ms "$wizard"
   note start_ratio "$(awk -v a="$wizard" -v b="$plain" 'BEGIN { printf "%.3f", a / b }')"
 
